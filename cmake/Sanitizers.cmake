@@ -1,0 +1,12 @@
+# Sanitizer builds, chosen with -DCUTOUT_SANITIZE=address|thread.
+if(CUTOUT_SANITIZE STREQUAL "address")
+  set(_san_flags -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+elseif(CUTOUT_SANITIZE STREQUAL "thread")
+  set(_san_flags -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT CUTOUT_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "CUTOUT_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(_san_flags)
+  add_compile_options(${_san_flags})
+  add_link_options(${_san_flags})
+endif()

@@ -1,0 +1,72 @@
+#include "vardek/api/engine.h"
+
+#include "vardek/api/entry.h"
+#include "vardek/api/handle_registry.h"
+#include "vardek/api/image.h"
+#include "vardek/api/session.h"
+
+#include <algorithm>
+#include <vector>
+
+VkEngine::VkEngine() {
+    vardek::registerHandle(vardek::HandleKind::Engine, this);
+}
+
+VkEngine::~VkEngine() {
+    destroyContents();
+    vardek::unregisterHandle(vardek::HandleKind::Engine, this);
+    signature.signature = 0;
+}
+
+namespace {
+
+int depth(const VkInSession* session) {
+    int d = 0;
+    for (const VkInSession* p = session->parent; p; p = p->parent)
+        ++d;
+    return d;
+}
+
+} // namespace
+
+void VkEngine::destroyContents() {
+    // Deepest sub-sessions first, so that no parent is destroyed before its children.
+    std::vector<VkInSession*> order(sessions.begin(), sessions.end());
+    std::stable_sort(order.begin(), order.end(), [](const VkInSession* a, const VkInSession* b) {
+        return depth(a) > depth(b);
+    });
+    for (VkInSession* session : order)
+        delete session;
+    while (!images.empty())
+        delete *images.begin();
+}
+
+namespace vardek::entry {
+
+VkResult resolveEngine(VkEngine* handle, VkEngine*& engine) {
+    if (!isLiveHandle(HandleKind::Engine, handle) || !handle->signature.isAlive())
+        return VkBadEngine;
+    if (handle->failed) return VkEngineFailed;
+    engine = handle;
+    return VkOk;
+}
+
+VkResult resolveSession(VkSession* handle, VkInSession*& session) {
+    if (!isLiveHandle(HandleKind::Session, handle)) return VkBadSession;
+    VkInSession* candidate = inSession(handle);
+    if (!candidate->isAlive()) return VkBadSession;
+    VkEngine* engine = nullptr;
+    if (VkResult r = resolveEngine(candidate->engine, engine)) return r;
+    session = candidate;
+    return VkOk;
+}
+
+VkResult resolveImage(VkImage* handle, VkInImage*& image) {
+    if (!isLiveHandle(HandleKind::Image, handle)) return VkBadImage;
+    VkInImage* candidate = inImage(handle);
+    if (!candidate->isAlive()) return VkBadImage;
+    image = candidate;
+    return VkOk;
+}
+
+} // namespace vardek::entry

@@ -17,9 +17,13 @@ double cubeRoot(double x) {
     return x >= 0.0 ? std::pow(x, third) : -std::pow(-x, third);
 }
 
-double dot(const Vector3& u, const Vector3& v) { return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]; }
+double dot(const Vector3& u, const Vector3& v) {
+    return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+}
 
-double normSquared(const Vector3& v) { return dot(v, v); }
+double normSquared(const Vector3& v) {
+    return dot(v, v);
+}
 
 } // namespace
 
@@ -73,7 +77,8 @@ Symmetric3 invertScatter(const Symmetric3& s) {
     Symmetric3 m{};
     if (std::abs(det) >= 1e-5) {
         const double inverse = 1.0 / det;
-        for (int k = 0; k < 6; ++k) m[k] = a[k] * inverse;
+        for (int k = 0; k < 6; ++k)
+            m[k] = a[k] * inverse;
     }
     return m;
 }
@@ -85,7 +90,8 @@ Symmetric3 invertScatter(const Symmetric3& s) {
 Vector3 principalAxis(const Symmetric3& s, double lambda) {
     const Symmetric3 m{s[0] - lambda, s[1] - lambda, s[2] - lambda, s[3], s[4], s[5]};
     double scale = std::abs(lambda);
-    for (double v : s) scale = std::max(scale, std::abs(v));
+    for (double v : s)
+        scale = std::max(scale, std::abs(v));
     if (scale == 0.0) return {0.0, 0.0, 0.0};
 
     const Symmetric3 a = adjugate(m);
@@ -97,7 +103,8 @@ Vector3 principalAxis(const Symmetric3& s, double lambda) {
     if (normSquared(columns[best]) > columnFloor * columnFloor) {
         Vector3 axis = columns[best];
         if (dot(axis, columns[0]) < 0.0)
-            for (double& v : axis) v = -v;
+            for (double& v : axis)
+                v = -v;
         return axis;
     }
 
@@ -194,8 +201,7 @@ template <class Types> Cluster<Types> Cluster<Types>::split(double threshold) {
     if (kept.empty() || part.samples_.empty()) return Cluster();
 
     part.updateStatistics();
-    const double restInverse =
-        1.0 / static_cast<double>(samples_.size() - part.samples_.size());
+    const double restInverse = 1.0 / static_cast<double>(samples_.size() - part.samples_.size());
     const Vector3 rest{(sums_[0] - part.sums_[0]) * restInverse,
                        (sums_[1] - part.sums_[1]) * restInverse,
                        (sums_[2] - part.sums_[2]) * restInverse};
@@ -205,8 +211,10 @@ template <class Types> Cluster<Types> Cluster<Types>::split(double threshold) {
 
     // The remaining statistics by subtraction: the sums hold exact integers.
     samples_ = std::move(kept);
-    for (int k = 0; k < 6; ++k) moments_[k] -= part.moments_[k];
-    for (int k = 0; k < 3; ++k) sums_[k] -= part.sums_[k];
+    for (int k = 0; k < 6; ++k)
+        moments_[k] -= part.moments_[k];
+    for (int k = 0; k < 3; ++k)
+        sums_[k] -= part.sums_[k];
     updatePrincipalAxis();
     return part;
 }
@@ -278,15 +286,15 @@ template <class Types> void splitClusters(ClusterList<Types>& list, std::size_t 
     }
 }
 
-template <class Types>
-void compactClusters(ClusterList<Types>& list, std::size_t limit, double t) {
-    for (Cluster<Types>& cluster : list) cluster.compact(limit, t);
+template <class Types> void compactClusters(ClusterList<Types>& list, std::size_t limit, double t) {
+    for (Cluster<Types>& cluster : list)
+        cluster.compact(limit, t);
 }
 
 #define VARDEK_CLUSTER_INSTANCES(T)                                                                \
     template class Cluster<T>;                                                                     \
-    template std::size_t mostSpreadCluster<T>(const ClusterList<T>&);                             \
-    template void splitClusters<T>(ClusterList<T>&, std::size_t, double);                        \
+    template std::size_t mostSpreadCluster<T>(const ClusterList<T>&);                              \
+    template void splitClusters<T>(ClusterList<T>&, std::size_t, double);                          \
     template void compactClusters<T>(ClusterList<T>&, std::size_t, double);
 
 VARDEK_CLUSTER_INSTANCES(cbb8)

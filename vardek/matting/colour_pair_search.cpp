@@ -11,14 +11,18 @@ namespace orsine::matting {
 
 namespace {
 
-double length(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
+double length(double x, double y, double z) {
+    return std::sqrt(x * x + y * y + z * z);
+}
 
 template <class Sample> Vector3 toVector(const Sample& s) {
     return {static_cast<double>(s[0]), static_cast<double>(s[1]), static_cast<double>(s[2])};
 }
 
 // A double below -FLT_MAX would not convert to float safely.
-float toScore(double v) { return static_cast<float>(std::max(v, -static_cast<double>(FLT_MAX))); }
+float toScore(double v) {
+    return static_cast<float>(std::max(v, -static_cast<double>(FLT_MAX)));
+}
 
 } // namespace
 
@@ -119,8 +123,8 @@ ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& fore
         if (!paletteB.clusters) throw "Empty background palette";
 
         Colour3 f = pixel, b = pixel;
-        const float score = scoreColourPairs<Types>(*paletteF.clusters, *paletteB.clusters, pixel,
-                                                    f, b);
+        const float score =
+            scoreColourPairs<Types>(*paletteF.clusters, *paletteB.clusters, pixel, f, b);
         if (score > bestScore) {
             bestScore = score;
             best = {f, b};
@@ -135,9 +139,9 @@ ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& fore
 
 #define VARDEK_PAIR_SEARCH_INSTANCES(T)                                                            \
     template float scoreColourPairs<T>(const ClusterList<T>&, const ClusterList<T>&,               \
-                                       const Colour3&, Colour3&, Colour3&);                       \
-    template ColourPair findColourPair<T>(int, int, const PalettePyramid<T>&,                     \
-                                          const PalettePyramid<T>&, const Colour3&, int, int,     \
+                                       const Colour3&, Colour3&, Colour3&);                        \
+    template ColourPair findColourPair<T>(int, int, const PalettePyramid<T>&,                      \
+                                          const PalettePyramid<T>&, const Colour3&, int, int,      \
                                           float);
 
 VARDEK_PAIR_SEARCH_INSTANCES(cbb8)

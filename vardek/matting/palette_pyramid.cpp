@@ -12,7 +12,9 @@ using classification::Box;
 namespace {
 
 // Floor division by 2^k (pixel coordinates are normally non-negative).
-int floorShift(int v, int k) { return v >= 0 ? v >> k : -((-v - 1) >> k) - 1; }
+int floorShift(int v, int k) {
+    return v >= 0 ? v >> k : -((-v - 1) >> k) - 1;
+}
 
 Box halved(const Box& box) {
     return {floorShift(box.lower.row, 1), floorShift(box.lower.column, 1),
@@ -23,7 +25,8 @@ Box halved(const Box& box) {
 
 template <class Types> std::size_t Quadrant<Types>::sampleCount() const {
     std::size_t n = 0;
-    for (const Cluster<Types>& c : clusters) n += c.size();
+    for (const Cluster<Types>& c : clusters)
+        n += c.size();
     return n;
 }
 
@@ -102,7 +105,8 @@ template <class Types> PaletteLevel<Types> buildNextLevel(PaletteLevel<Types>& l
             if (child.sampleCount() == 0) continue;
             Cluster<Types>& target = parent.firstCluster();
             for (const Cluster<Types>& c : child.clusters)
-                for (const auto& s : c.samples()) target.add(s);
+                for (const auto& s : c.samples())
+                    target.add(s);
         }
     }
     for (Quadrant<Types>& q : next.blocks())
@@ -120,8 +124,7 @@ template <class Types> void refineLevel(PaletteLevel<Types>& level, double thres
 
 template <class Types>
 void buildPalettePyramid(PalettePyramid<Types>& pyramid, const SourceView<Types>& source,
-                         const SampleSelector& selector, double threshold,
-                         ProgressRange progress) {
+                         const SampleSelector& selector, double threshold, ProgressRange progress) {
     pyramid.levels.push_back(buildFirstLevel<Types>(source, selector));
     progress.report(0.5f);
     float f = 0.5f, step = 0.25f;
@@ -137,8 +140,7 @@ void buildPalettePyramid(PalettePyramid<Types>& pyramid, const SourceView<Types>
 }
 
 template <class Types>
-PaletteAt<Types> paletteAt(const PalettePyramid<Types>& pyramid, int row, int column,
-                           int level) {
+PaletteAt<Types> paletteAt(const PalettePyramid<Types>& pyramid, int row, int column, int level) {
     if (level < 0 || level > pyramid.topLevel())
         throw std::out_of_range("palette level outside the pyramid");
     const PaletteLevel<Types>& start = pyramid.levels[static_cast<std::size_t>(level)];
@@ -161,11 +163,11 @@ PaletteAt<Types> paletteAt(const PalettePyramid<Types>& pyramid, int row, int co
 #define VARDEK_PYRAMID_INSTANCES(T)                                                                \
     template struct Quadrant<T>;                                                                   \
     template class PaletteLevel<T>;                                                                \
-    template PaletteLevel<T> buildFirstLevel<T>(const SourceView<T>&, const SampleSelector&);     \
-    template PaletteLevel<T> buildNextLevel<T>(PaletteLevel<T>&);                                 \
-    template void refineLevel<T>(PaletteLevel<T>&, double);                                       \
-    template void buildPalettePyramid<T>(PalettePyramid<T>&, const SourceView<T>&,                \
-                                         const SampleSelector&, double, ProgressRange);           \
+    template PaletteLevel<T> buildFirstLevel<T>(const SourceView<T>&, const SampleSelector&);      \
+    template PaletteLevel<T> buildNextLevel<T>(PaletteLevel<T>&);                                  \
+    template void refineLevel<T>(PaletteLevel<T>&, double);                                        \
+    template void buildPalettePyramid<T>(PalettePyramid<T>&, const SourceView<T>&,                 \
+                                         const SampleSelector&, double, ProgressRange);            \
     template PaletteAt<T> paletteAt<T>(const PalettePyramid<T>&, int, int, int);
 
 VARDEK_PYRAMID_INSTANCES(cbb8)

@@ -105,8 +105,7 @@ template <class Types> void refineLevel(PaletteLevel<Types>& level, double thres
 // level 0 and then 0.75, 0.875, ... after each level above.
 template <class Types>
 void buildPalettePyramid(PalettePyramid<Types>& pyramid, const SourceView<Types>& source,
-                         const SampleSelector& selector, double threshold,
-                         ProgressRange progress);
+                         const SampleSelector& selector, double threshold, ProgressRange progress);
 
 // The palette of pixel (row, column) from level `level` up: the clusters of
 // the first block with samples (read in place; null when none up to the top)

@@ -36,8 +36,8 @@ Eigen jacobi(const Symmetric3& s) {
             for (int q = p + 1; q < 3; ++q) {
                 if (a[p][q] == 0.0) continue;
                 const double theta = (a[q][q] - a[p][p]) / (2.0 * a[p][q]);
-                const double t = (theta >= 0 ? 1.0 : -1.0) /
-                                 (std::abs(theta) + std::sqrt(theta * theta + 1.0));
+                const double t =
+                    (theta >= 0 ? 1.0 : -1.0) / (std::abs(theta) + std::sqrt(theta * theta + 1.0));
                 const double c = 1.0 / std::sqrt(t * t + 1.0), sn = t * c;
                 for (int k = 0; k < 3; ++k) { // a := a J
                     const double akp = a[k][p], akq = a[k][q];
@@ -83,21 +83,27 @@ Symmetric3 randomSymmetric(std::mt19937& random, std::array<double, 3> values) {
     std::normal_distribution<double> normal;
     Matrix3 q;
     for (auto& row : q)
-        for (double& x : row) x = normal(random);
+        for (double& x : row)
+            x = normal(random);
     for (int i = 0; i < 3; ++i) { // Gram-Schmidt on the rows
         for (int j = 0; j < i; ++j) {
             double d = 0;
-            for (int k = 0; k < 3; ++k) d += q[i][k] * q[j][k];
-            for (int k = 0; k < 3; ++k) q[i][k] -= d * q[j][k];
+            for (int k = 0; k < 3; ++k)
+                d += q[i][k] * q[j][k];
+            for (int k = 0; k < 3; ++k)
+                q[i][k] -= d * q[j][k];
         }
         double l = 0;
-        for (int k = 0; k < 3; ++k) l += q[i][k] * q[i][k];
-        for (int k = 0; k < 3; ++k) q[i][k] /= std::sqrt(l);
+        for (int k = 0; k < 3; ++k)
+            l += q[i][k] * q[i][k];
+        for (int k = 0; k < 3; ++k)
+            q[i][k] /= std::sqrt(l);
     }
     Matrix3 m{};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) m[i][j] += values[k] * q[k][i] * q[k][j];
+            for (int k = 0; k < 3; ++k)
+                m[i][j] += values[k] * q[k][i] * q[k][j];
     return {m[0][0], m[1][1], m[2][2], m[0][1], m[1][2], m[0][2]};
 }
 
@@ -109,7 +115,8 @@ double characteristicRoot(const Symmetric3& s) {
 
 Cluster8 cluster8(const std::vector<Sample8>& samples) {
     Cluster8 c;
-    for (const Sample8& s : samples) c.add(s);
+    for (const Sample8& s : samples)
+        c.add(s);
     c.updateStatistics();
     return c;
 }
@@ -122,11 +129,20 @@ TEST(CubicRoot, MatchesJacobiOnRandomPositiveSemiDefiniteMatrices) {
         std::array<double, 3> values{uniform(random) * scale, uniform(random) * scale,
                                      uniform(random) * scale};
         switch (trial % 5) { // repeated, zero and all-equal eigenvalues as well
-        case 1: values[1] = values[0]; break;
-        case 2: values[2] = 0.0; break;
-        case 3: values[1] = values[2] = 0.0; break;
-        case 4: values[1] = values[2] = values[0]; break;
-        default: break;
+        case 1:
+            values[1] = values[0];
+            break;
+        case 2:
+            values[2] = 0.0;
+            break;
+        case 3:
+            values[1] = values[2] = 0.0;
+            break;
+        case 4:
+            values[1] = values[2] = values[0];
+            break;
+        default:
+            break;
         }
         const Symmetric3 s = randomSymmetric(random, values);
         const double expected = largestEigenvalue(s);
@@ -173,15 +189,19 @@ TEST(ClusterStatistics, ClusterScatterMatchesJacobiForRandomSamples) {
 
 TEST(ClusterStatistics, SixteenBitProductsAreExact) {
     Cluster16 bright;
-    for (int k = 0; k < 4; ++k) bright.add({60000, 60000, 60000});
+    for (int k = 0; k < 4; ++k)
+        bright.add({60000, 60000, 60000});
     bright.updateStatistics();
-    for (double m : bright.secondMoments()) EXPECT_EQ(m, 4.0 * 60000.0 * 60000.0);
-    for (double s : bright.scatter()) EXPECT_EQ(s, 0.0);
+    for (double m : bright.secondMoments())
+        EXPECT_EQ(m, 4.0 * 60000.0 * 60000.0);
+    for (double s : bright.scatter())
+        EXPECT_EQ(s, 0.0);
     EXPECT_EQ(bright.spread(), 0.0);
 
     Cluster16 mixed;
     const std::vector<Cluster16::Sample> samples{{65535, 1, 40000}, {65534, 65535, 3}};
-    for (const auto& s : samples) mixed.add(s);
+    for (const auto& s : samples)
+        mixed.add(s);
     mixed.updateStatistics();
     uint64_t m00 = 0, m11 = 0, m22 = 0, m01 = 0, m12 = 0, m20 = 0;
     for (const auto& s : samples) {
@@ -227,7 +247,10 @@ TEST(ClusterSplit, Cases) {
         {"second channel only", {{10, 10, 10}, {10, 20, 10}}, 5.0, 1},
         {"second channel only, threshold at the gap", {{10, 10, 10}, {10, 20, 10}}, 10.0, 0},
         {"third channel only", {{10, 10, 10}, {10, 10, 40}, {10, 10, 41}}, 5.0, 2},
-        {"two groups", {{0, 0, 0}, {1, 1, 0}, {200, 190, 180}, {0, 1, 1}, {201, 191, 181}}, 20.0, 2},
+        {"two groups",
+         {{0, 0, 0}, {1, 1, 0}, {200, 190, 180}, {0, 1, 1}, {201, 191, 181}},
+         20.0,
+         2},
     };
     for (const SplitCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -265,8 +288,8 @@ TEST(ClusterSplit, ARepeatedLargestEigenvalueStillSplits) {
     EXPECT_NEAR(square.spread(), 10000.0, 1e-6);
     EXPECT_FALSE(square.split(5.0).empty());
     // Isotropic scatter: every direction is principal.
-    Cluster8 star = cluster8({{0, 10, 10}, {20, 10, 10}, {10, 0, 10}, {10, 20, 10}, {10, 10, 0},
-                              {10, 10, 20}});
+    Cluster8 star =
+        cluster8({{0, 10, 10}, {20, 10, 10}, {10, 0, 10}, {10, 20, 10}, {10, 10, 0}, {10, 10, 20}});
     EXPECT_FALSE(star.split(5.0).empty());
 }
 
@@ -289,7 +312,8 @@ TEST(SplitClusters, NeverMoreThanTheLimitAndEverySampleKept) {
         splitClusters<cbb8>(list, limit, 1.0);
         EXPECT_EQ(list.size(), limit);
         std::size_t total = 0;
-        for (const Cluster8& c : list) total += c.size();
+        for (const Cluster8& c : list)
+            total += c.size();
         EXPECT_EQ(total, samples.size());
     }
 }
@@ -328,7 +352,8 @@ TEST(ClusterCompaction, BoundsTheColoursAndKeepsTheirRange) {
     c.updateStatistics();
     c.compact(27, 2.5);
     EXPECT_EQ(c.size(), 27u);
-    for (const auto& s : c.samples()) EXPECT_EQ(s[2], 65535);
+    for (const auto& s : c.samples())
+        EXPECT_EQ(s[2], 65535);
 }
 
 TEST(ClusterRepresentative, NearestSampleToTheMeanEarlierOnTies) {
@@ -364,7 +389,8 @@ TEST(ColourPenalty, IsMinusTheMahalanobisFormOfTheScatter) {
         double expected = 0;
         for (int k = 0; k < 3; ++k) {
             double projection = 0;
-            for (int r = 0; r < 3; ++r) projection += (v[r] - m[r]) * e.vectors[r][k];
+            for (int r = 0; r < 3; ++r)
+                projection += (v[r] - m[r]) * e.vectors[r][k];
             expected -= projection * projection / e.values[k];
         }
         EXPECT_NEAR(c.colourPenalty(v), expected, 1e-7 * std::max(1.0, -expected));
@@ -399,7 +425,8 @@ TEST(InvertScatter, InverseOrZero) {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
             double p = 0;
-            for (int k = 0; k < 3; ++k) p += a[i][k] * b[k][j];
+            for (int k = 0; k < 3; ++k)
+                p += a[i][k] * b[k][j];
             EXPECT_NEAR(p, i == j ? 1.0 : 0.0, 1e-12);
         }
     EXPECT_EQ(invertScatter({1e-2, 1e-2, 1e-2, 0, 0, 0}), (Symmetric3{})); // det 1e-6

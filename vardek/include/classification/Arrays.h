@@ -44,6 +44,30 @@ blitz::Array<T, 2> viewOver(T* data, int rows, int columns, std::ptrdiff_t rowSt
     return a;
 }
 
+// A view of `a` over its part inside `box`, keeping `a`'s coordinates; empty
+// when they do not meet. Shares `a`'s storage.
+template <typename T> blitz::Array<T, 2> windowOf(const blitz::Array<T, 2>& a, const Box& box) {
+    const Box part = Box::intersection(boxOf(a), box);
+    if (a.size() == 0 || part.isEmpty()) return blitz::Array<T, 2>();
+    blitz::Array<T, 2> view = a(part.domain());
+    view.reindexSelf(part.lower.index());
+    return view;
+}
+
+// Sets every element of `a` outside `box` to `value`.
+template <typename T> void fillOutsideBox(blitz::Array<T, 2>& a, const Box& box, T value) {
+    const Box all = boxOf(a);
+    const Box inside = Box::intersection(all, box);
+    for (int r = all.lower.row; r <= all.upper.row; ++r) {
+        T* row = &a(r, all.lower.column);
+        const std::ptrdiff_t step = a.stride(1);
+        const bool rowInside = r >= inside.lower.row && r <= inside.upper.row;
+        for (int c = all.lower.column; c <= all.upper.column; ++c)
+            if (!rowInside || c < inside.lower.column || c > inside.upper.column)
+                row[(c - all.lower.column) * step] = value;
+    }
+}
+
 } // namespace classification
 
 #endif

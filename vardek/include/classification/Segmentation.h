@@ -1,0 +1,143 @@
+// The classification of a session: everything the analysis computed about the
+// session's image, and the working state of the status operations.
+//
+// A session's classification analyses its own pixels. A sub-session's either
+// analyses its own rectangle (begun for analysis) or borrows its parent's
+// results through shareParentAnalysis, as windows onto the parent's arrays.
+// All arrays are indexed in the coordinates of the session's whole image.
+#ifndef VARDEK_CLASSIFICATION_SEGMENTATION_H
+#define VARDEK_CLASSIFICATION_SEGMENTATION_H
+
+#include "classification/Arrays.h"
+#include "classification/Box.h"
+#include "classification/GlobalClassification.h"
+#include "classification/Polylines.h"
+#include "classification/SegmentationParams.h"
+#include "vardek/api/colour.h"
+
+#include <blitz/array.h>
+#include <blitz/tinyvec2.h>
+#include <boost/thread/mutex.hpp>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class ProgressRange;
+
+namespace classification {
+
+// The session's pixels: blue, green, red, alpha.
+using SourceImage = blitz::Array<orsine::utility::Colour<unsigned char>, 2>;
+// Six smoothed channels per pixel: the openings and closings of blue, green, red.
+using TexturePixel = blitz::TinyVector<unsigned char, 6>;
+using TextureImage = blitz::Array<TexturePixel, 2>;
+// Edge evidence in channels 0 and 1, the local edge width in channel 2.
+using EdgePixel = blitz::TinyVector<unsigned char, 3>;
+using EdgePlanes = blitz::Array<EdgePixel, 2>;
+
+enum class SelectScope : int32_t { Exact = 0, Local = 1, Global = 2, Region = 3 };
+
+// The arguments of the current status selection.
+struct SelectParams {
+    uint8_t newStatus = 0;
+    uint8_t writeMask = 0;
+    uint8_t fromSet = 0;
+    uint8_t testMask = 0;
+    SelectScope scope = SelectScope::Exact;
+};
+
+template <int Channels, int Variant> class Segmentation;
+
+template <> class Segmentation<6, 0> {
+public:
+    using ColourClassifier = GlobalClassification<unsigned char, 6, int>;
+
+    // `parent`: the parent session's classification for a sub-session, else
+    // null. `ownAnalysis`: whether this classification analyses its own image.
+    // `source`: the session's pixels, shared, never copied.
+    Segmentation(Segmentation* parent, bool ownAnalysis, const SourceImage& source);
+    Segmentation(const Segmentation&) = delete;
+    Segmentation& operator=(const Segmentation&) = delete;
+
+    // Makes this classification use the parent's results over its own source
+    // box: windows onto the parent's arrays, not copies.
+    void shareParentAnalysis();
+
+    // Replaces `lines` with the object edges of the region labels: one polyline
+    // per boundary piece between two regions, with the point variant,
+    // simplification and bevelling of the object-edge parameters. Empty when
+    // there are no regions.
+    void buildObjectEdges(std::vector<FloatPolyline>& lines, ProgressRange& range);
+
+    // The box of the session's pixels.
+    Box sourceBox() const { return boxOf(source); }
+
+    // --- analysis parameters, copied from the variables before each analysis
+    SegmentationParams params;
+    int32_t maxBits = 8;
+    float percentile = 0.16f;
+    int32_t textureRadius = 1;
+
+    // --- segmentation state
+    // The parameters with which each stage last completed: copies 0 to 5 per
+    // texture channel, copy 6 for the edge width and the regions.
+    std::array<SegmentationParams, 7> stageParams;
+    std::array<unsigned char, 6> channelEnabled;
+    float planeScale = 1.0f;
+    EdgePlanes edgePlaneStorage; // over `domain` grown by 2 on every side
+    EdgePlanes edgePlanes;       // its view over `domain`
+    ByteArray pixelScaleMap;     // channel 2 of the edge planes over `domain`
+
+    // --- texture
+    TextureImage textureImage;
+    Box domain;               // the box of the texture image; empty until there is one
+    SourceImage workingInput; // a view of the source while the texture stage runs
+    bool workingInputSet = false;
+    int32_t textureState = 0; // 0: rebuild the texture image, 2: valid
+
+    // --- regions and colour groups
+    int32_t regionCount = -1;      // -1 when there is no segmentation
+    LabelArray regionLabelStorage; // over `domain` grown by 2, -1 in the margin
+    LabelArray regionLabels;       // its view over `domain`
+    LabelArray groupLabelStorage;  // over `domain` grown by 2
+    LabelArray groupLabels;        // its view over `domain`
+    int32_t partitionLevel = -1;   // level of `groupLabels`; -1 until one is chosen
+    int32_t groupCount = 0;
+
+    Segmentation* parent;
+    ColourClassifier colourClassifier;
+    SourceImage source;
+
+    // --- status selection
+    // One byte per pixel of the source box: the pending status of a selected
+    // pixel, 0 when not selected. Its storage is one pixel larger on every side
+    // and that margin holds 1, so floods never leave the image.
+    ByteArray selectionStorage;
+    ByteArray selectionMap;
+    Box dirtyBox;                  // pixels the current operation put into the map
+    std::optional<Box> changedBox; // status changes since the session last published
+    SelectParams selectParams;
+
+    bool ownAnalysis;
+
+    // --- fan-out of the analysis stages: next job and flags, under the mutex
+    boost::mutex fanOutMutex;
+    int32_t jobCounter = 0;
+    bool cancelFlag = false;
+    bool failureFlag = false;
+
+    // --- object edges: "v-mdPt", "v-smplf", "v-smth"
+    int32_t pointVariant = 0;
+    float simplifyTolerance = 1.0f;
+    float bevelRadius = 1.0f;
+
+    // Mask generation changes an output pixel only where the source alpha is at
+    // least this times the full scale.
+    const float opacityThreshold = 1.0f;
+};
+
+} // namespace classification
+
+#endif

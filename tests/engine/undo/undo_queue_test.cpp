@@ -1,0 +1,242 @@
+// The undo queue: groups, the group limit, undo and redo order, the redo list
+// and roll back.
+#include "vardek/api/undo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using classification::Box;
+using classification::ByteArray;
+using classification::IiUndoModifyStatus;
+using classification::IiUndoStep;
+using classification::UndoContext;
+using classification::UndoQueue;
+
+namespace {
+
+// A step that logs its calls and counts the steps alive.
+struct Log {
+    std::vector<std::string> calls;
+    int alive = 0;
+};
+
+class LoggedStep : public IiUndoStep {
+public:
+    LoggedStep(Log& log, std::string name) : log_(log), name_(std::move(name)) { ++log_.alive; }
+    ~LoggedStep() override { --log_.alive; }
+    void undo(UndoContext&) override { log_.calls.push_back("undo " + name_); }
+    void redo(UndoContext&) override { log_.calls.push_back("redo " + name_); }
+
+private:
+    Log& log_;
+    std::string name_;
+};
+
+std::unique_ptr<IiUndoStep> logged(Log& log, const std::string& name) {
+    return std::make_unique<LoggedStep>(log, name);
+}
+
+// Sets every status byte of `box` to `value` as one recorded step.
+void change(UndoQueue& queue, ByteArray& status, const Box& box, unsigned char value) {
+    ByteArray proposed = status.copy();
+    proposed(box.domain()) = value;
+    queue.add(std::make_unique<IiUndoModifyStatus>(box, proposed, status));
+    status(box.domain()) = value;
+}
+
+TEST(UndoQueueTest, OpeningMoreGroupsThanTheLimitDropsTheOldest) {
+    // 201 groups, each raising the one status byte by one: 200 are kept, and
+    // undoing them all leaves the state after the first group.
+    UndoQueue queue(200);
+    ByteArray status = classification::arrayOver<unsigned char>(Box(0, 0, 0, 0), 1);
+    for (int group = 1; group <= 201; ++group) {
+        queue.openGroup();
+        change(queue, status, Box(0, 0, 0, 0), static_cast<unsigned char>(group + 1));
+    }
+    EXPECT_EQ(queue.undoGroups(), 200u);
+    EXPECT_EQ(status(0, 0), 202);
+    UndoContext context;
+    for (int i = 0; i < 200; ++i)
+        queue.undo(context);
+    EXPECT_EQ(status(0, 0), 2);
+    EXPECT_EQ(queue.undoGroups(), 0u);
+    EXPECT_EQ(queue.redoGroups(), 200u);
+    queue.undo(context); // nothing left to undo
+    EXPECT_EQ(status(0, 0), 2);
+    EXPECT_EQ(queue.redoGroups(), 200u);
+    for (int i = 0; i < 200; ++i)
+        queue.redo(context);
+    EXPECT_EQ(status(0, 0), 202);
+}
+
+TEST(UndoQueueTest, DroppedGroupsFreeTheirSteps) {
+    struct Case {
+        uint32_t limit;
+        int groups;
+        int kept;
+    };
+    for (const Case& c : std::vector<Case>{{200, 300, 200}, {100, 150, 100}, {0, 3, 1}}) {
+        SCOPED_TRACE(c.limit);
+        Log log;
+        UndoQueue queue(c.limit);
+        for (int group = 1; group <= c.groups; ++group) {
+            queue.openGroup();
+            queue.add(logged(log, std::to_string(group) + "a"));
+            queue.add(logged(log, std::to_string(group) + "b"));
+        }
+        EXPECT_EQ(queue.undoGroups(), static_cast<uint32_t>(c.kept));
+        EXPECT_EQ(log.alive, 2 * c.kept);
+        // The oldest kept group is undone last, its two steps in reverse.
+        UndoContext context;
+        while (queue.undoGroups())
+            queue.undo(context);
+        ASSERT_EQ(log.calls.size(), static_cast<std::size_t>(2 * c.kept));
+        const std::string oldest = std::to_string(c.groups - c.kept + 1);
+        EXPECT_EQ(log.calls[log.calls.size() - 2], "undo " + oldest + "b");
+        EXPECT_EQ(log.calls.back(), "undo " + oldest + "a");
+    }
+}
+
+TEST(UndoQueueTest, UndoAndRedoMoveWholeGroupsInOrder) {
+    struct Step {
+        enum { Undo, Redo } action;
+        std::vector<std::string> calls;
+        uint32_t undoGroups, redoGroups;
+    };
+    Log log;
+    UndoQueue queue(200);
+    queue.openGroup();
+    queue.add(logged(log, "A"));
+    queue.openGroup();
+    queue.add(logged(log, "B"));
+    queue.add(logged(log, "C"));
+    queue.add(logged(log, "D"));
+    EXPECT_EQ(queue.undoGroups(), 2u);
+
+    const std::vector<Step> steps = {
+        {Step::Undo, {"undo D", "undo C", "undo B"}, 1, 1},
+        {Step::Undo, {"undo A"}, 0, 2},
+        {Step::Undo, {}, 0, 2},
+        {Step::Redo, {"redo A"}, 1, 1},
+        {Step::Redo, {"redo B", "redo C", "redo D"}, 2, 0},
+        {Step::Redo, {}, 2, 0},
+        {Step::Undo, {"undo D", "undo C", "undo B"}, 1, 1},
+    };
+    UndoContext context;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        log.calls.clear();
+        if (steps[i].action == Step::Undo)
+            queue.undo(context);
+        else
+            queue.redo(context);
+        EXPECT_EQ(log.calls, steps[i].calls);
+        EXPECT_EQ(queue.undoGroups(), steps[i].undoGroups);
+        EXPECT_EQ(queue.redoGroups(), steps[i].redoGroups);
+    }
+    EXPECT_EQ(log.alive, 4);
+}
+
+TEST(UndoQueueTest, ANewGroupOrANewStepDiscardsWhatCouldBeRedone) {
+    Log log;
+    UndoQueue queue(200);
+    UndoContext context;
+    queue.openGroup();
+    queue.add(logged(log, "A"));
+    queue.openGroup();
+    queue.add(logged(log, "B"));
+    queue.undo(context);
+    EXPECT_EQ(queue.redoGroups(), 1u);
+
+    queue.openGroup();
+    EXPECT_EQ(queue.redoGroups(), 0u);
+    EXPECT_EQ(queue.undoGroups(), 2u);
+    EXPECT_EQ(log.alive, 1); // B is gone
+
+    // A step added on top of an undone group starts a group of its own.
+    queue.add(logged(log, "C"));
+    queue.undo(context);
+    queue.add(logged(log, "D"));
+    EXPECT_EQ(queue.undoGroups(), 2u);
+    EXPECT_EQ(queue.redoGroups(), 0u);
+    log.calls.clear();
+    queue.undo(context);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"undo D"});
+}
+
+TEST(UndoQueueTest, AStepWithoutAGroupOpensOne) {
+    Log log;
+    UndoQueue queue(200);
+    queue.add(nullptr); // ignored
+    EXPECT_EQ(queue.undoGroups(), 0u);
+    queue.add(logged(log, "A"));
+    queue.add(logged(log, "B"));
+    EXPECT_EQ(queue.undoGroups(), 1u);
+    UndoContext context;
+    queue.undo(context);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"undo B", "undo A"}));
+}
+
+TEST(UndoQueueTest, AnEmptyGroupUndoesAndRedoesToNothing) {
+    UndoQueue queue(200);
+    queue.openGroup();
+    UndoContext context;
+    queue.undo(context);
+    EXPECT_EQ(queue.undoGroups(), 0u);
+    EXPECT_EQ(queue.redoGroups(), 1u);
+    queue.redo(context);
+    EXPECT_EQ(queue.undoGroups(), 1u);
+    EXPECT_EQ(queue.redoGroups(), 0u);
+    EXPECT_FALSE(context.changedBox.has_value());
+}
+
+TEST(UndoQueueTest, UndoReportsTheUnionOfItsStepsBoxes) {
+    UndoQueue queue(200);
+    ByteArray status = classification::arrayOver<unsigned char>(Box(0, 0, 9, 9), 1);
+    queue.openGroup();
+    change(queue, status, Box(1, 2, 2, 3), 2);
+    change(queue, status, Box(6, 5, 8, 5), 4);
+    UndoContext context;
+    context.changedBox = Box(0, 9, 0, 9); // not yet published
+    queue.undo(context);
+    EXPECT_EQ(*context.changedBox, Box(0, 2, 8, 9));
+    EXPECT_EQ(blitz::count(status != 1), 0);
+}
+
+TEST(UndoQueueTest, RollBackUndoesTheLastGroupForGood) {
+    UndoQueue queue(200);
+    ByteArray status = classification::arrayOver<unsigned char>(Box(0, 0, 3, 3), 1);
+    queue.openGroup();
+    change(queue, status, Box(0, 0, 3, 3), 2);
+    queue.openGroup();
+    change(queue, status, Box(1, 1, 2, 2), 4);
+
+    UndoContext context;
+    queue.rollBack(context);
+    EXPECT_EQ(blitz::count(status != 2), 0);
+    EXPECT_EQ(queue.undoGroups(), 1u);
+    EXPECT_EQ(queue.redoGroups(), 0u);
+    EXPECT_EQ(*context.changedBox, Box(1, 1, 2, 2));
+    queue.redo(context);
+    EXPECT_EQ(blitz::count(status != 2), 0);
+}
+
+TEST(UndoQueueTest, DestructionDeletesEveryStep) {
+    Log log;
+    {
+        UndoQueue queue(200);
+        UndoContext context;
+        for (const char* name : {"A", "B", "C"}) {
+            queue.openGroup();
+            queue.add(logged(log, name));
+        }
+        queue.undo(context); // one step in the redo list
+        EXPECT_EQ(log.alive, 3);
+    }
+    EXPECT_EQ(log.alive, 0);
+}
+
+} // namespace

@@ -1,10 +1,12 @@
 // The undo queue: groups, the group limit, undo and redo order, the redo list
 // and roll back.
+#include "vardek/api/fault_injection.h"
 #include "vardek/api/undo.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -237,6 +239,34 @@ TEST(UndoQueueTest, DestructionDeletesEveryStep) {
         EXPECT_EQ(log.alive, 3);
     }
     EXPECT_EQ(log.alive, 0);
+}
+
+TEST(UndoQueueTest, OutOfMemoryBeforeAGroupMovesLeavesTheQueueWhole) {
+    using vardek::fault::Kind;
+    Log log;
+    UndoQueue queue(200);
+    queue.openGroup();
+    queue.add(logged(log, "A"));
+    queue.add(logged(log, "B"));
+    UndoContext context;
+
+    vardek::fault::arm("undo.undo", Kind::OutOfMemory);
+    EXPECT_THROW(queue.undo(context), std::bad_alloc);
+    EXPECT_EQ(queue.undoGroups(), 1u);
+    EXPECT_EQ(queue.redoGroups(), 0u);
+    EXPECT_TRUE(log.calls.empty());
+
+    queue.undo(context);
+    vardek::fault::arm("undo.redo", Kind::OutOfMemory);
+    EXPECT_THROW(queue.redo(context), std::bad_alloc);
+    EXPECT_EQ(queue.redoGroups(), 1u);
+
+    vardek::fault::arm("undo.openGroup", Kind::OutOfMemory);
+    EXPECT_THROW(queue.openGroup(), std::bad_alloc);
+    EXPECT_EQ(queue.redoGroups(), 1u); // nothing discarded
+    queue.redo(context);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"undo B", "undo A", "redo A", "redo B"}));
+    EXPECT_EQ(log.alive, 2);
 }
 
 } // namespace

@@ -71,9 +71,9 @@ void BM_BuildUndoStep(benchmark::State& state) {
 void BM_ApplyUndoStep(benchmark::State& state) {
     Change change = makeChange(static_cast<Pattern>(state.range(0)));
     IiUndoModifyStatus step(kBox, change.proposed, change.status);
-    classification::UndoContext context;
+    classification::ChangedBox changed;
     for (auto _ : state) {
-        step.undo(context); // undo and redo are the same exclusive-or
+        step.undo(changed); // undo and redo are the same exclusive-or
         benchmark::DoNotOptimize(change.status.data());
     }
     reportSize(state, step);

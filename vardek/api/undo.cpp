@@ -9,12 +9,12 @@
 
 namespace classification {
 
-void UndoContext::addChanged(const Box& box) {
+void addChanged(ChangedBox& changed, const Box& box) {
     if (box.isEmpty()) return;
-    if (changedBox)
-        changedBox->unite(box);
+    if (changed)
+        changed->unite(box);
     else
-        changedBox = box;
+        changed = box;
 }
 
 namespace {
@@ -97,7 +97,7 @@ IiUndoModifyStatus::IiUndoModifyStatus(const Box& box, const ByteArray& proposed
     runs_.shrink_to_fit();
 }
 
-void IiUndoModifyStatus::apply(UndoContext& context) {
+void IiUndoModifyStatus::apply(ChangedBox& changed) {
     if (!box_.isEmpty()) {
         const int columns = box_.columns();
         const std::ptrdiff_t step = target_.stride(1);
@@ -129,7 +129,7 @@ void IiUndoModifyStatus::apply(UndoContext& context) {
             }
         }
     }
-    context.addChanged(box_);
+    addChanged(changed, box_);
 }
 
 UndoQueue::UndoQueue(uint32_t limit) : limit_(std::max<uint32_t>(limit, 1)) {}
@@ -167,7 +167,7 @@ void UndoQueue::clearRedo() {
     redoGroups_ = 0;
 }
 
-void UndoQueue::undo(UndoContext& context) {
+void UndoQueue::undo(ChangedBox& changed) {
     if (undoGroups_ == 0) return;
     VARDEK_FAULT_POINT("undo.undo");
     // Make room in the redo list first, so that moving the group cannot fail half way.
@@ -180,7 +180,7 @@ void UndoQueue::undo(UndoContext& context) {
     redo_.push_back(nullptr);
     ++redoGroups_;
     while (steps_.back()) {
-        steps_.back()->undo(context);
+        steps_.back()->undo(changed);
         redo_.push_back(std::move(steps_.back()));
         steps_.pop_back();
     }
@@ -188,7 +188,7 @@ void UndoQueue::undo(UndoContext& context) {
     --undoGroups_;
 }
 
-void UndoQueue::redo(UndoContext& context) {
+void UndoQueue::redo(ChangedBox& changed) {
     if (redoGroups_ == 0) return;
     VARDEK_FAULT_POINT("undo.redo");
     // No limit check: the group was counted before it was undone.
@@ -197,14 +197,14 @@ void UndoQueue::redo(UndoContext& context) {
     while (redo_.back()) {
         steps_.push_back(std::move(redo_.back()));
         redo_.pop_back();
-        steps_.back()->redo(context);
+        steps_.back()->redo(changed);
     }
     redo_.pop_back();
     --redoGroups_;
 }
 
-void UndoQueue::rollBack(UndoContext& context) {
-    undo(context);
+void UndoQueue::rollBack(ChangedBox& changed) {
+    undo(changed);
     clearRedo();
 }
 

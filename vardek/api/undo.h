@@ -19,22 +19,20 @@
 
 namespace classification {
 
-// What undo and redo report to: the box of status pixels changed since the
-// session last published it. The classification that owns the queue is the
-// context of its steps.
-struct UndoContext {
-    std::optional<Box> changedBox;
+// The box of status pixels changed since the session last published it (the
+// classification's `changedBox`); undo and redo grow it by the boxes of the
+// steps they apply.
+using ChangedBox = std::optional<Box>;
 
-    // Unites `box` into the changed box (which becomes `box` when there is none);
-    // an empty box adds nothing.
-    void addChanged(const Box& box);
-};
+// Unites `box` into `changed`, which becomes `box` when it is absent; an empty
+// box adds nothing.
+void addChanged(ChangedBox& changed, const Box& box);
 
 class IiUndoStep {
 public:
     virtual ~IiUndoStep() = default;
-    virtual void undo(UndoContext& context) = 0;
-    virtual void redo(UndoContext& context) = 0;
+    virtual void undo(ChangedBox& changed) = 0;
+    virtual void redo(ChangedBox& changed) = 0;
 };
 
 // A change of a status image over a box.
@@ -50,10 +48,9 @@ public:
     // view of `status`, whose bytes must stay valid while it can be undone.
     IiUndoModifyStatus(const Box& box, const ByteArray& proposed, const ByteArray& status);
 
-    // Both apply the exclusive-or to the status bytes and add the box to the
-    // context's changed box.
-    void undo(UndoContext& context) override { apply(context); }
-    void redo(UndoContext& context) override { apply(context); }
+    // Both apply the exclusive-or to the status bytes and add the box to `changed`.
+    void undo(ChangedBox& changed) override { apply(changed); }
+    void redo(ChangedBox& changed) override { apply(changed); }
 
     const Box& box() const { return box_; }
     // Words (length << 8) | x in row-major order over the box: `length` pixels
@@ -61,7 +58,7 @@ public:
     const std::vector<uint32_t>& runs() const { return runs_; }
 
 private:
-    void apply(UndoContext& context);
+    void apply(ChangedBox& changed);
 
     Box box_;
     std::vector<uint32_t> runs_;
@@ -90,13 +87,13 @@ public:
     void clearRedo();
     // Undoes the last group, its steps from the last added to the first; nothing
     // when there is no group.
-    void undo(UndoContext& context);
+    void undo(ChangedBox& changed);
     // Redoes the last undone group, its steps in the order they were added;
     // nothing when there is none.
-    void redo(UndoContext& context);
+    void redo(ChangedBox& changed);
     // Undoes the last group for good, after a cancelled or failed operation; it
     // cannot be redone. The caller empties its own dirty box.
-    void rollBack(UndoContext& context);
+    void rollBack(ChangedBox& changed);
 
     uint32_t undoGroups() const { return undoGroups_; }
     uint32_t redoGroups() const { return redoGroups_; }

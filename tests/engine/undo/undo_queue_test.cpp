@@ -12,9 +12,9 @@
 
 using classification::Box;
 using classification::ByteArray;
+using classification::ChangedBox;
 using classification::IiUndoModifyStatus;
 using classification::IiUndoStep;
-using classification::UndoContext;
 using classification::UndoQueue;
 
 namespace {
@@ -29,8 +29,8 @@ class LoggedStep : public IiUndoStep {
 public:
     LoggedStep(Log& log, std::string name) : log_(log), name_(std::move(name)) { ++log_.alive; }
     ~LoggedStep() override { --log_.alive; }
-    void undo(UndoContext&) override { log_.calls.push_back("undo " + name_); }
-    void redo(UndoContext&) override { log_.calls.push_back("redo " + name_); }
+    void undo(ChangedBox&) override { log_.calls.push_back("undo " + name_); }
+    void redo(ChangedBox&) override { log_.calls.push_back("redo " + name_); }
 
 private:
     Log& log_;
@@ -60,17 +60,17 @@ TEST(UndoQueueTest, OpeningMoreGroupsThanTheLimitDropsTheOldest) {
     }
     EXPECT_EQ(queue.undoGroups(), 200u);
     EXPECT_EQ(status(0, 0), 202);
-    UndoContext context;
+    ChangedBox changed;
     for (int i = 0; i < 200; ++i)
-        queue.undo(context);
+        queue.undo(changed);
     EXPECT_EQ(status(0, 0), 2);
     EXPECT_EQ(queue.undoGroups(), 0u);
     EXPECT_EQ(queue.redoGroups(), 200u);
-    queue.undo(context); // nothing left to undo
+    queue.undo(changed); // nothing left to undo
     EXPECT_EQ(status(0, 0), 2);
     EXPECT_EQ(queue.redoGroups(), 200u);
     for (int i = 0; i < 200; ++i)
-        queue.redo(context);
+        queue.redo(changed);
     EXPECT_EQ(status(0, 0), 202);
 }
 
@@ -92,9 +92,9 @@ TEST(UndoQueueTest, DroppedGroupsFreeTheirSteps) {
         EXPECT_EQ(queue.undoGroups(), static_cast<uint32_t>(c.kept));
         EXPECT_EQ(log.alive, 2 * c.kept);
         // The oldest kept group is undone last, its two steps in reverse.
-        UndoContext context;
+        ChangedBox changed;
         while (queue.undoGroups())
-            queue.undo(context);
+            queue.undo(changed);
         ASSERT_EQ(log.calls.size(), static_cast<std::size_t>(2 * c.kept));
         const std::string oldest = std::to_string(c.groups - c.kept + 1);
         EXPECT_EQ(log.calls[log.calls.size() - 2], "undo " + oldest + "b");
@@ -127,14 +127,14 @@ TEST(UndoQueueTest, UndoAndRedoMoveWholeGroupsInOrder) {
         {Step::Redo, {}, 2, 0},
         {Step::Undo, {"undo D", "undo C", "undo B"}, 1, 1},
     };
-    UndoContext context;
+    ChangedBox changed;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
         log.calls.clear();
         if (steps[i].action == Step::Undo)
-            queue.undo(context);
+            queue.undo(changed);
         else
-            queue.redo(context);
+            queue.redo(changed);
         EXPECT_EQ(log.calls, steps[i].calls);
         EXPECT_EQ(queue.undoGroups(), steps[i].undoGroups);
         EXPECT_EQ(queue.redoGroups(), steps[i].redoGroups);
@@ -145,12 +145,12 @@ TEST(UndoQueueTest, UndoAndRedoMoveWholeGroupsInOrder) {
 TEST(UndoQueueTest, ANewGroupOrANewStepDiscardsWhatCouldBeRedone) {
     Log log;
     UndoQueue queue(200);
-    UndoContext context;
+    ChangedBox changed;
     queue.openGroup();
     queue.add(logged(log, "A"));
     queue.openGroup();
     queue.add(logged(log, "B"));
-    queue.undo(context);
+    queue.undo(changed);
     EXPECT_EQ(queue.redoGroups(), 1u);
 
     queue.openGroup();
@@ -160,12 +160,12 @@ TEST(UndoQueueTest, ANewGroupOrANewStepDiscardsWhatCouldBeRedone) {
 
     // A step added on top of an undone group starts a group of its own.
     queue.add(logged(log, "C"));
-    queue.undo(context);
+    queue.undo(changed);
     queue.add(logged(log, "D"));
     EXPECT_EQ(queue.undoGroups(), 2u);
     EXPECT_EQ(queue.redoGroups(), 0u);
     log.calls.clear();
-    queue.undo(context);
+    queue.undo(changed);
     EXPECT_EQ(log.calls, std::vector<std::string>{"undo D"});
 }
 
@@ -177,22 +177,22 @@ TEST(UndoQueueTest, AStepWithoutAGroupOpensOne) {
     queue.add(logged(log, "A"));
     queue.add(logged(log, "B"));
     EXPECT_EQ(queue.undoGroups(), 1u);
-    UndoContext context;
-    queue.undo(context);
+    ChangedBox changed;
+    queue.undo(changed);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"undo B", "undo A"}));
 }
 
 TEST(UndoQueueTest, AnEmptyGroupUndoesAndRedoesToNothing) {
     UndoQueue queue(200);
     queue.openGroup();
-    UndoContext context;
-    queue.undo(context);
+    ChangedBox changed;
+    queue.undo(changed);
     EXPECT_EQ(queue.undoGroups(), 0u);
     EXPECT_EQ(queue.redoGroups(), 1u);
-    queue.redo(context);
+    queue.redo(changed);
     EXPECT_EQ(queue.undoGroups(), 1u);
     EXPECT_EQ(queue.redoGroups(), 0u);
-    EXPECT_FALSE(context.changedBox.has_value());
+    EXPECT_FALSE(changed.has_value());
 }
 
 TEST(UndoQueueTest, UndoReportsTheUnionOfItsStepsBoxes) {
@@ -201,10 +201,10 @@ TEST(UndoQueueTest, UndoReportsTheUnionOfItsStepsBoxes) {
     queue.openGroup();
     change(queue, status, Box(1, 2, 2, 3), 2);
     change(queue, status, Box(6, 5, 8, 5), 4);
-    UndoContext context;
-    context.changedBox = Box(0, 9, 0, 9); // not yet published
-    queue.undo(context);
-    EXPECT_EQ(*context.changedBox, Box(0, 2, 8, 9));
+    ChangedBox changed;
+    changed = Box(0, 9, 0, 9); // not yet published
+    queue.undo(changed);
+    EXPECT_EQ(*changed, Box(0, 2, 8, 9));
     EXPECT_EQ(blitz::count(status != 1), 0);
 }
 
@@ -216,13 +216,13 @@ TEST(UndoQueueTest, RollBackUndoesTheLastGroupForGood) {
     queue.openGroup();
     change(queue, status, Box(1, 1, 2, 2), 4);
 
-    UndoContext context;
-    queue.rollBack(context);
+    ChangedBox changed;
+    queue.rollBack(changed);
     EXPECT_EQ(blitz::count(status != 2), 0);
     EXPECT_EQ(queue.undoGroups(), 1u);
     EXPECT_EQ(queue.redoGroups(), 0u);
-    EXPECT_EQ(*context.changedBox, Box(1, 1, 2, 2));
-    queue.redo(context);
+    EXPECT_EQ(*changed, Box(1, 1, 2, 2));
+    queue.redo(changed);
     EXPECT_EQ(blitz::count(status != 2), 0);
 }
 
@@ -230,12 +230,12 @@ TEST(UndoQueueTest, DestructionDeletesEveryStep) {
     Log log;
     {
         UndoQueue queue(200);
-        UndoContext context;
+        ChangedBox changed;
         for (const char* name : {"A", "B", "C"}) {
             queue.openGroup();
             queue.add(logged(log, name));
         }
-        queue.undo(context); // one step in the redo list
+        queue.undo(changed); // one step in the redo list
         EXPECT_EQ(log.alive, 3);
     }
     EXPECT_EQ(log.alive, 0);
@@ -248,23 +248,23 @@ TEST(UndoQueueTest, OutOfMemoryBeforeAGroupMovesLeavesTheQueueWhole) {
     queue.openGroup();
     queue.add(logged(log, "A"));
     queue.add(logged(log, "B"));
-    UndoContext context;
+    ChangedBox changed;
 
     vardek::fault::arm("undo.undo", Kind::OutOfMemory);
-    EXPECT_THROW(queue.undo(context), std::bad_alloc);
+    EXPECT_THROW(queue.undo(changed), std::bad_alloc);
     EXPECT_EQ(queue.undoGroups(), 1u);
     EXPECT_EQ(queue.redoGroups(), 0u);
     EXPECT_TRUE(log.calls.empty());
 
-    queue.undo(context);
+    queue.undo(changed);
     vardek::fault::arm("undo.redo", Kind::OutOfMemory);
-    EXPECT_THROW(queue.redo(context), std::bad_alloc);
+    EXPECT_THROW(queue.redo(changed), std::bad_alloc);
     EXPECT_EQ(queue.redoGroups(), 1u);
 
     vardek::fault::arm("undo.openGroup", Kind::OutOfMemory);
     EXPECT_THROW(queue.openGroup(), std::bad_alloc);
     EXPECT_EQ(queue.redoGroups(), 1u); // nothing discarded
-    queue.redo(context);
+    queue.redo(changed);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"undo B", "undo A", "redo A", "redo B"}));
     EXPECT_EQ(log.alive, 2);
 }

@@ -9,8 +9,8 @@
 
 using classification::Box;
 using classification::ByteArray;
+using classification::ChangedBox;
 using classification::IiUndoModifyStatus;
-using classification::UndoContext;
 
 namespace {
 
@@ -48,17 +48,17 @@ TEST(UndoStepTest, RecordsOnlyTheChangedPixelOfASmallBox) {
     EXPECT_EQ(step.runs(), (std::vector<uint32_t>{run(1, 0), run(1, 6), run(4, 0)}));
 
     write(box, proposed, status);
-    const ByteArray changed = status.copy();
-    UndoContext context;
-    step.undo(context);
+    const ByteArray written = status.copy();
+    ChangedBox changed;
+    step.undo(changed);
     EXPECT_EQ(status(5, 8), 2);
     EXPECT_EQ(blitz::count(status != 2), 0);
-    ASSERT_TRUE(context.changedBox.has_value());
-    EXPECT_EQ(*context.changedBox, box);
+    ASSERT_TRUE(changed.has_value());
+    EXPECT_EQ(*changed, box);
 
-    step.redo(context);
-    EXPECT_EQ(blitz::count(status != changed), 0);
-    EXPECT_EQ(*context.changedBox, box);
+    step.redo(changed);
+    EXPECT_EQ(blitz::count(status != written), 0);
+    EXPECT_EQ(*changed, box);
 }
 
 TEST(UndoStepTest, ZeroBytesAreNeitherRecordedNorTouched) {
@@ -83,8 +83,8 @@ TEST(UndoStepTest, ZeroBytesAreNeitherRecordedNorTouched) {
         EXPECT_EQ(xs[i], pairs[i].expected) << i;
 
     // Undoing a change never written restores nothing but touches no zero byte.
-    UndoContext context;
-    step.undo(context);
+    ChangedBox changed;
+    step.undo(changed);
     EXPECT_EQ(status(0, 0), 2);
     EXPECT_EQ(status(0, 1), 0);
     EXPECT_EQ(status(0, 2), 0);
@@ -137,10 +137,10 @@ TEST(UndoStepTest, RandomChangesRoundTripExactly) {
 
         write(box, proposed, status);
         const ByteArray written = status.copy();
-        UndoContext context;
-        step.undo(context);
+        ChangedBox changed;
+        step.undo(changed);
         EXPECT_EQ(blitz::count(status != original), 0);
-        step.redo(context);
+        step.redo(changed);
         EXPECT_EQ(blitz::count(status != written), 0);
     }
 }
@@ -155,8 +155,8 @@ TEST(UndoStepTest, LongStretchesSplitAtTheRunLimit) {
               (std::vector<uint32_t>{run(IiUndoModifyStatus::kMaxRun, 3),
                                      run(box.area() - IiUndoModifyStatus::kMaxRun, 3)}));
     write(box, proposed, status);
-    UndoContext context;
-    step.undo(context);
+    ChangedBox changed;
+    step.undo(changed);
     EXPECT_EQ(blitz::count(status != 1), 0);
 }
 
@@ -164,9 +164,9 @@ TEST(UndoStepTest, EmptyBoxRecordsNothing) {
     ByteArray status = classification::arrayOver<unsigned char>(Box(0, 0, 3, 3), 1);
     IiUndoModifyStatus step(Box::empty(), status, status);
     EXPECT_TRUE(step.runs().empty());
-    UndoContext context;
-    step.undo(context);
-    EXPECT_FALSE(context.changedBox.has_value());
+    ChangedBox changed;
+    step.undo(changed);
+    EXPECT_FALSE(changed.has_value());
 }
 
 TEST(UndoStepTest, BoxOutsideItsArraysIsRefused) {

@@ -1,0 +1,145 @@
+#include "vardek/matting/nearest_colour.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace orsine::matting {
+
+namespace {
+
+using classification::Box;
+
+enum Label : unsigned char { kBand = 0, kClass = 1, kExcluded = 2 };
+
+// The working planes over the estimation box grown by a 2-pixel frame, all with
+// the same row-major layout, so one linear index addresses all three.
+struct Planes {
+    Box grown;
+    std::ptrdiff_t stride; // elements from one row to the next
+    blitz::Array<unsigned char, 2> labels;
+    blitz::Array<int32_t, 2> distance;
+    Rgb8Array colour;
+
+    std::ptrdiff_t index(int r, int c) const {
+        return (r - grown.lower.row) * stride + (c - grown.lower.column);
+    }
+};
+
+struct Step {
+    int row, column;
+    int32_t weight;
+};
+
+// The forward scan's neighbours in the order they are tried; the backward scan
+// uses their mirror images in the same order.
+constexpr Step kForward[8] = {
+    {0, -1, kNearestAxial},   {-1, -2, kNearestKnight},  {-1, -1, kNearestDiagonal},
+    {-1, 0, kNearestAxial},   {-1, 1, kNearestDiagonal}, {-1, 2, kNearestKnight},
+    {-2, -1, kNearestKnight}, {-2, 1, kNearestKnight},
+};
+
+void scan(Planes& p, const Box& box, bool forward) {
+    std::ptrdiff_t offsets[8];
+    for (int k = 0; k < 8; ++k) {
+        const int sign = forward ? 1 : -1;
+        offsets[k] = sign * (kForward[k].row * p.stride + kForward[k].column);
+    }
+    int32_t* distance = p.distance.data();
+    Rgb8* colour = p.colour.data();
+    const int rows = box.rows(), columns = box.columns();
+    for (int i = 0; i < rows; ++i) {
+        const int r = forward ? box.lower.row + i : box.upper.row - i;
+        for (int j = 0; j < columns; ++j) {
+            const int c = forward ? box.lower.column + j : box.upper.column - j;
+            const std::ptrdiff_t to = p.index(r, c);
+            for (int k = 0; k < 8; ++k) {
+                propagateNearestColour(distance, colour, to + offsets[k], to, kForward[k].weight);
+            }
+        }
+    }
+}
+
+void smooth(Planes& p, const Box& box, int iterations) {
+    const unsigned char* labels = p.labels.data();
+    Rgb8* colour = p.colour.data();
+    const std::ptrdiff_t neighbours[4] = {-p.stride, p.stride, -1, 1};
+    for (int iteration = 0; iteration < iterations; ++iteration) {
+        // In place: a pixel sees the values already updated in this iteration.
+        for (int r = box.lower.row; r <= box.upper.row; ++r) {
+            for (int c = box.lower.column; c <= box.upper.column; ++c) {
+                const std::ptrdiff_t i = p.index(r, c);
+                if (labels[i] != kBand) continue;
+                int sum[3] = {0, 0, 0};
+                int count = 0;
+                for (const std::ptrdiff_t n : neighbours) {
+                    if (labels[i + n] == kExcluded) continue;
+                    for (int ch = 0; ch < 3; ++ch)
+                        sum[ch] += colour[i + n][ch];
+                    ++count;
+                }
+                for (int ch = 0; ch < 3; ++ch) {
+                    colour[i][ch] = membraneStep(colour[i][ch], sum[ch], count);
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+int membraneIterations(float membraneValue) {
+    const float scaled = membraneValue * -99.0f;
+    if (std::isnan(scaled)) return 0;
+    // trunc, kept inside the int range
+    const float truncated = std::trunc(std::clamp(scaled, -2147483520.0f, 2147483520.0f));
+    return 1 - static_cast<int>(truncated);
+}
+
+unsigned char membraneStep(unsigned char own, int neighbourSum, int neighbourCount) {
+    if (neighbourCount <= 0) return own;
+    // trunc(0.5 - 0.5 x own + 1.5 x mean): 1.5 x mean - 0.5 x own, rounded half up
+    const float value =
+        0.5f - 0.5f * static_cast<float>(own) +
+        1.5f * static_cast<float>(neighbourSum) * (1.0f / static_cast<float>(neighbourCount));
+    const int truncated = static_cast<int>(std::clamp(value, -1.0f, 256.0f));
+    return static_cast<unsigned char>(std::clamp(truncated, 0, 255));
+}
+
+Rgb8Array firstPassStage(const Image8& analysisImage, const classification::ByteArray& status,
+                         unsigned char classBit, const MaskPatch& patch) {
+    const Box box = classification::boxOf(status);
+    if (box.isEmpty()) return Rgb8Array();
+
+    Planes p;
+    p.grown = box.grown(2);
+    p.labels.reference(classification::arrayOver<unsigned char>(p.grown, kExcluded));
+    p.distance.reference(classification::arrayOver<int32_t>(p.grown, kNearestFar));
+    p.colour.reference(classification::arrayOver<Rgb8>(p.grown, Rgb8(0, 0, 0)));
+    p.stride = p.grown.columns();
+
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        for (int c = box.lower.column; c <= box.upper.column; ++c) {
+            const unsigned char s = status(r, c);
+            const std::ptrdiff_t i = p.index(r, c);
+            if (s & classBit) {
+                p.labels.data()[i] = kClass;
+                p.distance.data()[i] = 0;
+            } else if ((s & 0xC0) == 0x80) {
+                p.labels.data()[i] = kBand;
+            }
+            const orsine::utility::Colour<unsigned char>& a = analysisImage(r, c);
+            p.colour.data()[i] = Rgb8(a[0], a[1], a[2]);
+        }
+    }
+
+    // The frame keeps the far distance and is never improved, so no colour is
+    // ever taken from outside the box.
+    scan(p, box, true);
+    scan(p, box, false);
+    smooth(p, box, membraneIterations(patch.membraneValue));
+
+    return viewOver(p.colour, box);
+}
+
+} // namespace orsine::matting

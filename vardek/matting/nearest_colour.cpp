@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace orsine::matting {
 
@@ -61,27 +62,31 @@ void scan(Planes& p, const Box& box, bool forward) {
 }
 
 void smooth(Planes& p, const Box& box, int iterations) {
+    if (iterations <= 0) return;
+    // The band pixels in row order, so that updating them in this order is the
+    // in-place raster sweep: a pixel sees the values already updated in this
+    // iteration. Only band pixels change, so the rest of the box is not visited.
     const unsigned char* labels = p.labels.data();
+    std::vector<std::ptrdiff_t> band;
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        for (int c = box.lower.column; c <= box.upper.column; ++c) {
+            if (labels[p.index(r, c)] == kBand) band.push_back(p.index(r, c));
+        }
+    }
     Rgb8* colour = p.colour.data();
     const std::ptrdiff_t neighbours[4] = {-p.stride, p.stride, -1, 1};
     for (int iteration = 0; iteration < iterations; ++iteration) {
-        // In place: a pixel sees the values already updated in this iteration.
-        for (int r = box.lower.row; r <= box.upper.row; ++r) {
-            for (int c = box.lower.column; c <= box.upper.column; ++c) {
-                const std::ptrdiff_t i = p.index(r, c);
-                if (labels[i] != kBand) continue;
-                int sum[3] = {0, 0, 0};
-                int count = 0;
-                for (const std::ptrdiff_t n : neighbours) {
-                    if (labels[i + n] == kExcluded) continue;
-                    for (int ch = 0; ch < 3; ++ch)
-                        sum[ch] += colour[i + n][ch];
-                    ++count;
-                }
-                for (int ch = 0; ch < 3; ++ch) {
-                    colour[i][ch] = membraneStep(colour[i][ch], sum[ch], count);
-                }
+        for (const std::ptrdiff_t i : band) {
+            int sum[3] = {0, 0, 0};
+            int count = 0;
+            for (const std::ptrdiff_t n : neighbours) {
+                if (labels[i + n] == kExcluded) continue;
+                for (int ch = 0; ch < 3; ++ch)
+                    sum[ch] += colour[i + n][ch];
+                ++count;
             }
+            for (int ch = 0; ch < 3; ++ch)
+                colour[i][ch] = membraneStep(colour[i][ch], sum[ch], count);
         }
     }
 }
@@ -96,16 +101,6 @@ int membraneIterations(float membraneValue) {
     return 1 - static_cast<int>(truncated);
 }
 
-unsigned char membraneStep(unsigned char own, int neighbourSum, int neighbourCount) {
-    if (neighbourCount <= 0) return own;
-    // trunc(0.5 - 0.5 x own + 1.5 x mean): 1.5 x mean - 0.5 x own, rounded half up
-    const float value =
-        0.5f - 0.5f * static_cast<float>(own) +
-        1.5f * static_cast<float>(neighbourSum) * (1.0f / static_cast<float>(neighbourCount));
-    const int truncated = static_cast<int>(std::clamp(value, -1.0f, 256.0f));
-    return static_cast<unsigned char>(std::clamp(truncated, 0, 255));
-}
-
 Rgb8Array firstPassStage(const Image8& analysisImage, const classification::ByteArray& status,
                          unsigned char classBit, const MaskPatch& patch) {
     const Box box = classification::boxOf(status);
@@ -118,18 +113,27 @@ Rgb8Array firstPassStage(const Image8& analysisImage, const classification::Byte
     p.colour.reference(classification::arrayOver<Rgb8>(p.grown, Rgb8(0, 0, 0)));
     p.stride = p.grown.columns();
 
+    unsigned char* labels = p.labels.data();
+    int32_t* distance = p.distance.data();
+    Rgb8* colour = p.colour.data();
     for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        for (int c = box.lower.column; c <= box.upper.column; ++c) {
-            const unsigned char s = status(r, c);
-            const std::ptrdiff_t i = p.index(r, c);
+        const unsigned char* statusRow = &status(r, box.lower.column);
+        const std::ptrdiff_t statusStep = status.stride(1);
+        const orsine::utility::Colour<unsigned char>* analysisRow =
+            &analysisImage(r, box.lower.column);
+        const std::ptrdiff_t analysisStep = analysisImage.stride(1);
+        const std::ptrdiff_t first = p.index(r, box.lower.column);
+        for (int j = 0; j < box.columns(); ++j) {
+            const unsigned char s = statusRow[j * statusStep];
+            const std::ptrdiff_t i = first + j;
             if (s & classBit) {
-                p.labels.data()[i] = kClass;
-                p.distance.data()[i] = 0;
+                labels[i] = kClass;
+                distance[i] = 0;
             } else if ((s & 0xC0) == 0x80) {
-                p.labels.data()[i] = kBand;
+                labels[i] = kBand;
             }
-            const orsine::utility::Colour<unsigned char>& a = analysisImage(r, c);
-            p.colour.data()[i] = Rgb8(a[0], a[1], a[2]);
+            const orsine::utility::Colour<unsigned char>& a = analysisRow[j * analysisStep];
+            colour[i] = Rgb8(a[0], a[1], a[2]);
         }
     }
 

@@ -8,6 +8,7 @@
 #include "vardek/matting/mask_records.h"
 #include "vardek/matting/matting_arrays.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -39,7 +40,15 @@ int membraneIterations(float membraneValue);
 // One over-relaxed membrane step of a channel: 1.5 x the neighbours' mean minus
 // 0.5 x the pixel's own value, rounded half up and clamped to [0, 255]. A pixel
 // without a counted neighbour keeps its value.
-unsigned char membraneStep(unsigned char own, int neighbourSum, int neighbourCount);
+inline unsigned char membraneStep(unsigned char own, int neighbourSum, int neighbourCount) {
+    if (neighbourCount <= 0) return own;
+    // trunc(0.5 - 0.5 x own + 1.5 x sum x (1 / count)), clamped to [0, 255]
+    const float value =
+        0.5f - 0.5f * static_cast<float>(own) +
+        1.5f * static_cast<float>(neighbourSum) * (1.0f / static_cast<float>(neighbourCount));
+    const int truncated = static_cast<int>(std::clamp(value, -1.0f, 256.0f));
+    return static_cast<unsigned char>(std::clamp(truncated, 0, 255));
+}
 
 // The colour image of class `classBit` (0x02 keep or 0x04 delete) over the
 // domain of `status` (the status view over the estimation box): the class

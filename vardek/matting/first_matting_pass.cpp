@@ -128,7 +128,7 @@ public:
         processing_.intersect(classification::boxOf(source_));
 
         if (membrane_) {
-            const ByteArray estimationStatus = viewOver(status_, estimation);
+            const ByteArray estimationStatus = boxView(status_, estimation);
             const Image8& analysis = classification_.analysisImage;
             keepImage_.reference(firstPassStage(analysis, estimationStatus, kKeepBit, patch));
             deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDeleteBit, patch));

@@ -29,7 +29,7 @@ using DistanceArray = blitz::Array<DistancePair, 2>;
 // A view of `array` over `box`, indexed by the box's own coordinates (a plain
 // Blitz++ subarray keeps the parent's lower bounds).
 template <typename T>
-blitz::Array<T, 2> viewOver(const blitz::Array<T, 2>& array, const classification::Box& box) {
+blitz::Array<T, 2> boxView(const blitz::Array<T, 2>& array, const classification::Box& box) {
     blitz::Array<T, 2> view = array(box.domain());
     view.reindexSelf(box.lower.index());
     return view;

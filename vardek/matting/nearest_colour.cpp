@@ -1,7 +1,6 @@
 #include "vardek/matting/nearest_colour.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -143,7 +142,7 @@ Rgb8Array firstPassStage(const Image8& analysisImage, const classification::Byte
     scan(p, box, false);
     smooth(p, box, membraneIterations(patch.membraneValue));
 
-    return viewOver(p.colour, box);
+    return boxView(p.colour, box);
 }
 
 } // namespace orsine::matting

@@ -373,7 +373,7 @@ TEST(FirstMattingPass, BoxOutsideTheOutputVisitsNothingButMarksItsFirstRow) {
     s.output.narrow.resize(2, 3);
     s.source.narrow = Colour<unsigned char>(5, 5, 5, 255);
     s.output.narrow = Colour<unsigned char>(1, 2, 3, 4);
-    s.analyse();
+    s.classification.analysisImage = Colour<unsigned char>(5, 5, 5, 255);
     s.run(kDefaultBlend, ProgressRange(nullptr), Box(3, 0, 5, 2));
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(s.status(3, c) & 0xC0, 0x40);

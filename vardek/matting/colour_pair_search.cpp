@@ -26,9 +26,11 @@ float toScore(double v) {
 
 } // namespace
 
+namespace {
+
 // d = F - B, e = I - B, a = (d.e) / (d.d): the score is -|e - a d| for a in
 // [0, 1] and minus the distance to the nearer end otherwise.
-float segmentFit(const Vector3& f, const Vector3& b, const Vector3& i) {
+inline float fit(const Vector3& f, const Vector3& b, const Vector3& i) {
     const double d0 = f[0] - b[0], d1 = f[1] - b[1], d2 = f[2] - b[2];
     const double e0 = i[0] - b[0], e1 = i[1] - b[1], e2 = i[2] - b[2];
     const double dd = d0 * d0 + d1 * d1 + d2 * d2;
@@ -47,58 +49,75 @@ float segmentFit(const Vector3& f, const Vector3& b, const Vector3& i) {
     return static_cast<float>(score);
 }
 
+Colour3 toColour(const Vector3& v) {
+    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+}
+
+} // namespace
+
+float segmentFit(const Vector3& f, const Vector3& b, const Vector3& i) {
+    return fit(f, b, i);
+}
+
+template <class Types> PreparedPalette preparePalette(const ClusterList<Types>& palette) {
+    PreparedPalette prepared(palette.size());
+    for (std::size_t k = 0; k < palette.size(); ++k) {
+        const Cluster<Types>& cluster = palette[k];
+        if (cluster.empty()) continue;
+        PreparedCluster& p = prepared[k];
+        p.representative = toVector(cluster.representative());
+        const PenaltyForm penalty = cluster.penaltyForm();
+        p.samples.reserve(cluster.size());
+        p.penalties.reserve(cluster.size());
+        for (const auto& s : cluster.samples()) {
+            p.samples.push_back(toVector(s));
+            p.penalties.push_back(penalty(p.samples.back()));
+        }
+    }
+    return prepared;
+}
+
 template <class Types>
-float scoreColourPairs(const ClusterList<Types>& foreground, const ClusterList<Types>& background,
+const PreparedPalette& PaletteCache<Types>::get(const ClusterList<Types>& palette) {
+    const auto found = entries_.find(&palette);
+    if (found != entries_.end()) return found->second;
+    return entries_.emplace(&palette, preparePalette(palette)).first->second;
+}
+
+float scoreColourPairs(const PreparedPalette& foreground, const PreparedPalette& background,
                        const Colour3& pixel, Colour3& f, Colour3& b) {
     const Vector3 colour{pixel[0], pixel[1], pixel[2]};
 
-    // Cluster stage, on the representatives (each found once per call).
-    std::vector<Vector3> backgroundRepresentatives;
-    backgroundRepresentatives.reserve(background.size());
-    for (const Cluster<Types>& s : background)
-        backgroundRepresentatives.push_back(s.empty() ? Vector3{} : toVector(s.representative()));
+    // Cluster stage: the representatives; ties go to the earlier pair.
     float best = -FLT_MAX;
-    const Cluster<Types>* chosenF = nullptr;
-    const Cluster<Types>* chosenB = nullptr;
-    for (const Cluster<Types>& p : foreground) {
-        if (p.empty()) continue;
-        const Vector3 fp = toVector(p.representative());
-        for (std::size_t k = 0; k < background.size(); ++k) {
-            if (background[k].empty()) continue;
-            const float score = segmentFit(fp, backgroundRepresentatives[k], colour);
+    const PreparedCluster* chosenF = nullptr;
+    const PreparedCluster* chosenB = nullptr;
+    for (const PreparedCluster& p : foreground) {
+        if (p.samples.empty()) continue;
+        for (const PreparedCluster& s : background) {
+            if (s.samples.empty()) continue;
+            const float score = fit(p.representative, s.representative, colour);
             if (score > best) {
                 best = score;
                 chosenF = &p;
-                chosenB = &background[k];
+                chosenB = &s;
             }
         }
     }
     if (!chosenF) return -FLT_MAX;
 
-    // Sample stage: fit plus the penalties of both samples, each penalty
-    // evaluated once per sample.
-    const PenaltyForm penaltyF = chosenF->penaltyForm(), penaltyB = chosenB->penaltyForm();
-    std::vector<Vector3> samplesB;
-    std::vector<double> penaltiesB;
-    samplesB.reserve(chosenB->size());
-    penaltiesB.reserve(chosenB->size());
-    for (const auto& s : chosenB->samples()) {
-        samplesB.push_back(toVector(s));
-        penaltiesB.push_back(penaltyB(samplesB.back()));
-    }
+    // Sample stage: fit plus the colour penalties of both samples.
     best = -FLT_MAX;
-    for (const auto& fs : chosenF->samples()) {
-        const Vector3 fv = toVector(fs);
-        const double pf = penaltyF(fv);
-        for (std::size_t k = 0; k < samplesB.size(); ++k) {
-            const double fit = segmentFit(fv, samplesB[k], colour);
-            const float total = toScore(penaltiesB[k] + (pf + fit));
+    for (std::size_t m = 0; m < chosenF->samples.size(); ++m) {
+        const Vector3& fv = chosenF->samples[m];
+        const double pf = chosenF->penalties[m];
+        for (std::size_t k = 0; k < chosenB->samples.size(); ++k) {
+            const double score = fit(fv, chosenB->samples[k], colour);
+            const float total = toScore(chosenB->penalties[k] + (pf + score));
             if (total > best) {
                 best = total;
-                f = {static_cast<float>(fv[0]), static_cast<float>(fv[1]),
-                     static_cast<float>(fv[2])};
-                b = {static_cast<float>(samplesB[k][0]), static_cast<float>(samplesB[k][1]),
-                     static_cast<float>(samplesB[k][2])};
+                f = toColour(fv);
+                b = toColour(chosenB->samples[k]);
             }
         }
     }
@@ -106,9 +125,20 @@ float scoreColourPairs(const ClusterList<Types>& foreground, const ClusterList<T
 }
 
 template <class Types>
+float scoreColourPairs(const ClusterList<Types>& foreground, const ClusterList<Types>& background,
+                       const Colour3& pixel, Colour3& f, Colour3& b) {
+    return scoreColourPairs(preparePalette(foreground), preparePalette(background), pixel, f, b);
+}
+
+template <class Types>
 ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& foreground,
                           const PalettePyramid<Types>& background, const Colour3& pixel,
-                          int foregroundLevel, int backgroundLevel, float threshold) {
+                          int foregroundLevel, int backgroundLevel, float threshold,
+                          PaletteCache<Types>* cache) {
+    PaletteCache<Types> local;
+    PaletteCache<Types>& palettes = cache ? *cache : local;
+    palettes.trim();
+
     // Without any chosen pair the pixel explains itself, which leaves it as
     // the source.
     ColourPair best{pixel, pixel};
@@ -123,8 +153,8 @@ ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& fore
         if (!paletteB.clusters) throw "Empty background palette";
 
         Colour3 f = pixel, b = pixel;
-        const float score =
-            scoreColourPairs<Types>(*paletteF.clusters, *paletteB.clusters, pixel, f, b);
+        const float score = scoreColourPairs(palettes.get(*paletteF.clusters),
+                                             palettes.get(*paletteB.clusters), pixel, f, b);
         if (score > bestScore) {
             bestScore = score;
             best = {f, b};
@@ -142,7 +172,9 @@ ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& fore
                                        const Colour3&, Colour3&, Colour3&);                        \
     template ColourPair findColourPair<T>(int, int, const PalettePyramid<T>&,                      \
                                           const PalettePyramid<T>&, const Colour3&, int, int,      \
-                                          float);
+                                          float, PaletteCache<T>*);                                \
+    template PreparedPalette preparePalette<T>(const ClusterList<T>&);                             \
+    template class PaletteCache<T>;
 
 VARDEK_PAIR_SEARCH_INSTANCES(cbb8)
 VARDEK_PAIR_SEARCH_INSTANCES(cbb16)

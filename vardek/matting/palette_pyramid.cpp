@@ -150,7 +150,8 @@ PaletteAt<Types> paletteAt(const PalettePyramid<Types>& pyramid, int row, int co
     PaletteAt<Types> found;
     found.level = level;
     for (const Quadrant<Types>* q = &start.at(block.row, block.column); q; q = q->parent) {
-        if (!q->clusters.empty() && q->sampleCount() > 0) {
+        // Refined blocks hold no empty cluster, so the first one usually tells.
+        if (!q->clusters.empty() && (!q->clusters.front().empty() || q->sampleCount() > 0)) {
             found.clusters = &q->clusters;
             return found;
         }

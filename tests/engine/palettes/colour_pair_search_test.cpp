@@ -184,11 +184,19 @@ TYPED_TEST(Checkerboard, RecoversTheMixedPair) {
 
     // 0.3 red + 0.7 yellow.
     const Colour3 pixel{0.0f, 140.0f * unit, 200.0f * unit};
-    for (int j = 12; j < 20; ++j) {
-        const ColourPair pair =
-            findColourPair<TypeParam>(8, j, foreground, background, pixel, 0, 0, -0.01f);
-        EXPECT_EQ(pair.foreground, (Colour3{0.0f, 0.0f, 200.0f * unit})) << j;
-        EXPECT_EQ(pair.background, (Colour3{0.0f, 200.0f * unit, 200.0f * unit})) << j;
+    // With and without a cache of prepared palettes shared across pixels.
+    PaletteCache<TypeParam> cache;
+    for (PaletteCache<TypeParam>* shared :
+         {static_cast<PaletteCache<TypeParam>*>(nullptr), &cache}) {
+        for (int i = 0; i < 16; ++i) {
+            for (int j = 12; j < 20; ++j) {
+                const ColourPair pair = findColourPair<TypeParam>(i, j, foreground, background,
+                                                                  pixel, 0, 0, -0.01f, shared);
+                EXPECT_EQ(pair.foreground, (Colour3{0.0f, 0.0f, 200.0f * unit})) << i << "," << j;
+                EXPECT_EQ(pair.background, (Colour3{0.0f, 200.0f * unit, 200.0f * unit}))
+                    << i << "," << j;
+            }
+        }
     }
 }
 

@@ -1,0 +1,150 @@
+// Running combination of k consecutive samples along one axis of a 2-D array,
+// for any associative combining operation, at a constant cost per sample
+// whatever k is. Applied along both axes it gives square-window filters:
+// binary dilation, grey maximum and minimum, histogram box sums.
+//
+// Each line is cut into blocks of k samples. F holds the running value from
+// the start of a sample's block up to the sample, G the running value from the
+// sample to the end of its block. A window of k samples ending at x starts at
+// s = x - k + 1 and covers the tail of one block and the head of the next, so
+// its value is G(s) ⊕ F(x), or G(s) alone when s starts a block.
+#ifndef VARDEK_MORPHOLOGY_CONVOLVE_H
+#define VARDEK_MORPHOLOGY_CONVOLVE_H
+
+#include "classification/Arrays.h"
+#include "classification/Box.h"
+#include "vardek/api/progress.h"
+
+#include <blitz/array.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morphology {
+
+// 1 when either operand is non-zero: binary dilation of 0/1 masks.
+struct LogicalOr {
+    int32_t operator()(int32_t a, int32_t b) const { return (a != 0 || b != 0) ? 1 : 0; }
+};
+
+struct Maximum {
+    template <typename T> T operator()(const T& a, const T& b) const { return a < b ? b : a; }
+};
+
+struct Minimum {
+    template <typename T> T operator()(const T& a, const T& b) const { return b < a ? b : a; }
+};
+
+// The label of the progress checkpoint at `line` of this file.
+inline std::string convolveCheckpointLabel(int line) {
+    return "vardek/include/morphology/convolve.h: " + std::to_string(line) +
+           ":\n(before [convolve line fast]): ";
+}
+
+// Convolves along the first axis, one line for every index of the second
+// axis: output(x, j) = input(x - k + 1, j) ⊕ ... ⊕ input(x, j). Input and output
+// are in the same index space and may share memory. Returns the box of the
+// output elements written: the input's box with its first-axis lower bound
+// raised by k - 1, clipped to the output's box (empty when the input is shorter
+// than k, or k < 1). Every 128th line reports into [start, end] of `progress`
+// (may be null), which can raise VkExCancel.
+template <typename T, typename Combine>
+classification::Box convolveLineFast(const blitz::Array<T, 2>& input, blitz::Array<T, 2> output,
+                                     int k, orsine::utility::IiUI* progress, float start,
+                                     float end, Combine combine = Combine()) {
+    using classification::Box;
+    if (k < 1) return Box::empty();
+    const Box inputBox = classification::boxOf(input);
+    Box written(inputBox.lower.row + (k - 1), inputBox.lower.column, inputBox.upper.row,
+                inputBox.upper.column);
+    if (inputBox.isEmpty() || written.isEmpty()) return written;
+    if (!written.intersect(classification::boxOf(output))) return written;
+
+    const int lo = inputBox.lower.row;
+    const std::size_t n = static_cast<std::size_t>(inputBox.rows());
+    const std::ptrdiff_t inStride = input.stride(0), outStride = output.stride(0);
+    const std::size_t blockLength = static_cast<std::size_t>(k);
+    std::vector<T> forward(n), backward(n);
+    const int lines = written.columns();
+
+    for (int j = written.lower.column; j <= written.upper.column; ++j) {
+        const T* line = &input(lo, j);
+        // F(i) = L(i) at a block start, else F(i - 1) ⊕ L(i)
+        for (std::size_t i = 0, inBlock = 0; i < n; ++i) {
+            const T& sample = line[static_cast<std::ptrdiff_t>(i) * inStride];
+            forward[i] = inBlock == 0 ? sample : combine(forward[i - 1], sample);
+            if (++inBlock == blockLength) inBlock = 0;
+        }
+        // G(i) = L(i) at a block end (or the line's end), else L(i) ⊕ G(i + 1)
+        for (std::size_t i = n; i-- > 0;) {
+            const T& sample = line[static_cast<std::ptrdiff_t>(i) * inStride];
+            const bool blockEnd = i + 1 == n || (i + 1) % blockLength == 0;
+            backward[i] = blockEnd ? sample : combine(sample, backward[i + 1]);
+        }
+        // out(x) = G(s) when s starts a block, else G(s) ⊕ F(x), with s = x - k + 1
+        T* out = &output(written.lower.row, j);
+        for (int x = written.lower.row; x <= written.upper.row; ++x, out += outStride) {
+            const std::size_t i = static_cast<std::size_t>(x - lo);
+            const std::size_t s = i + 1 - blockLength;
+            *out = s % blockLength == 0 ? backward[s] : combine(backward[s], forward[i]);
+        }
+        if (progress && j % 128 == 0) {
+            const float f = static_cast<float>(j - written.lower.column + 1) / lines;
+            progress->report((1.0f - f) * start + f * end, convolveCheckpointLabel(__LINE__));
+        }
+    }
+    return written;
+}
+
+// The same along the second axis.
+template <typename T, typename Combine>
+classification::Box convolveLineFastTransposed(const blitz::Array<T, 2>& input,
+                                               blitz::Array<T, 2> output, int k,
+                                               orsine::utility::IiUI* progress, float start,
+                                               float end, Combine combine = Combine()) {
+    classification::Box box = convolveLineFast(input.transpose(1, 0), output.transpose(1, 0), k,
+                                               progress, start, end, combine);
+    box.swapAxes();
+    return box;
+}
+
+// The view whose element (i, j) is a's element (-i, -j), over the negated box.
+template <typename T> blitz::Array<T, 2> mirrored(const blitz::Array<T, 2>& a) {
+    blitz::Array<T, 2> m(a);
+    if (a.numElements() == 0) return m;
+    m.reverseSelf(0);
+    m.reverseSelf(1);
+    m.reindexSelf(blitz::TinyVector<int, 2>(-a.ubound(0), -a.ubound(1)));
+    return m;
+}
+
+inline classification::Box negated(const classification::Box& box) {
+    return {classification::Point() - box.upper, classification::Point() - box.lower};
+}
+
+// Mirrored forms: the window starts at the output index instead of ending
+// there, output(x, j) = input(x, j) ⊕ ... ⊕ input(x + k - 1, j).
+template <typename T, typename Combine>
+classification::Box convolveLineFastMirrored(const blitz::Array<T, 2>& input,
+                                             blitz::Array<T, 2> output, int k,
+                                             orsine::utility::IiUI* progress, float start,
+                                             float end, Combine combine = Combine()) {
+    return negated(
+        convolveLineFast(mirrored(input), mirrored(output), k, progress, start, end, combine));
+}
+
+template <typename T, typename Combine>
+classification::Box convolveLineFastMirroredTransposed(const blitz::Array<T, 2>& input,
+                                                       blitz::Array<T, 2> output, int k,
+                                                       orsine::utility::IiUI* progress,
+                                                       float start, float end,
+                                                       Combine combine = Combine()) {
+    return negated(convolveLineFastTransposed(mirrored(input), mirrored(output), k, progress,
+                                              start, end, combine));
+}
+
+} // namespace morphology
+
+#endif

@@ -1,0 +1,156 @@
+#include "classification/TextureImage.h"
+
+#include "vardek/api/fault_injection.h"
+#include "vardek/matting/rank_filter.h"
+#include "vardek/matting/sliding_histogram.h"
+
+#include <algorithm>
+
+namespace classification {
+
+namespace detail = orsine::matting::detail;
+
+LabelArray makeDisc(int n) {
+    if (n < 1) return LabelArray();
+    LabelArray disc(n, n);
+    const float b = static_cast<float>(n - 1) / 2.0f;
+    const float limit = (b + 0.5f) * (b + 0.5f);
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k) {
+            const float di = static_cast<float>(i) - b, dk = static_cast<float>(k) - b;
+            disc(i, k) = di * di + dk * dk <= limit ? 1 : 0;
+        }
+    return disc;
+}
+
+Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> output,
+                   const LabelArray& disc, float p0, float p1, ProgressRange progress, int lowest,
+                   int highest) {
+    const Box inputBox = boxOf(input);
+    if (inputBox.isEmpty()) return Box::empty();
+    // The positions x whose window x + d, d in the disc's box, lies inside the input.
+    Box discBox = boxOf(disc);
+    if (discBox.isEmpty()) discBox = Box(0, 0, 0, 0);
+    Box out(inputBox.lower - discBox.lower, inputBox.upper - discBox.upper);
+    if (!out.intersect(boxOf(output))) return out;
+
+    const detail::WindowCells cells = detail::windowCells(disc, 1);
+    if (cells.all.empty()) {
+        output(out.domain()) = PercentilePair(0, 0);
+        return out;
+    }
+    lowest = std::clamp(lowest, 0, 255);
+    highest = std::clamp(highest, lowest, 255);
+    detail::SlidingHistogram histogram(lowest, highest);
+    const auto members = static_cast<uint32_t>(cells.all.size());
+    const orsine::matting::RankPosition ranks[2] = {orsine::matting::rankPosition(members, p0),
+                                                    orsine::matting::rankPosition(members, p1)};
+
+    const std::ptrdiff_t s0 = input.stride(0), s1 = input.stride(1);
+    const std::vector<std::ptrdiff_t> all = detail::memoryOffsets(cells.all, s0, s1);
+    const std::vector<std::ptrdiff_t> entering = detail::memoryOffsets(cells.entering, s0, s1);
+    const std::vector<std::ptrdiff_t> leaving = detail::memoryOffsets(cells.leaving, s0, s1);
+    const unsigned char* origin = input.data();
+
+    const int rows = out.rows();
+    for (int row = out.lower.row; row <= out.upper.row; ++row) {
+        std::ptrdiff_t at =
+            (row - inputBox.lower.row) * s0 + (out.lower.column - inputBox.lower.column) * s1;
+        for (std::ptrdiff_t d : all)
+            histogram.add(histogram.bin(origin[at + d]));
+        detail::RankCursor cursors[2] = {detail::RankCursor(ranks[0]),
+                                         detail::RankCursor(ranks[1])};
+        cursors[0].start(histogram);
+        cursors[1].start(histogram);
+        PercentilePair* target = &output(row, out.lower.column);
+        const std::ptrdiff_t targetStride = output.stride(1);
+        const auto write = [&] {
+            (*target)[0] = static_cast<unsigned char>(
+                histogram.value(cursors[0].valueBin(histogram)));
+            (*target)[1] = static_cast<unsigned char>(
+                histogram.value(cursors[1].valueBin(histogram)));
+        };
+        write();
+        for (int column = out.lower.column + 1; column <= out.upper.column; ++column) {
+            at += s1;
+            target += targetStride;
+            for (std::ptrdiff_t d : leaving) {
+                const int b = histogram.bin(origin[at + d]);
+                histogram.remove(b);
+                cursors[0].removed(b);
+                cursors[1].removed(b);
+            }
+            for (std::ptrdiff_t d : entering) {
+                const int b = histogram.bin(origin[at + d]);
+                histogram.add(b);
+                cursors[0].added(b);
+                cursors[1].added(b);
+            }
+            cursors[0].settle(histogram);
+            cursors[1].settle(histogram);
+            write();
+        }
+        for (std::ptrdiff_t d : all)
+            histogram.remove(histogram.bin(origin[at + d]));
+
+        if ((row & 0xFF) == 0)
+            progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
+    }
+    return out;
+}
+
+void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
+                const TextureParameters& parameters, ProgressRange progress) {
+    VARDEK_FAULT_POINT("texture job");
+    const Box box = boxOf(source);
+    if (box.isEmpty()) return;
+    const int r = parameters.radius;
+    if (r <= 0) {
+        high = source;
+        low = high;
+        return;
+    }
+    // More than 8 bits (or fewer than none) would shift by a negative amount.
+    const int bits = std::clamp(parameters.maxBits, 0, 8);
+    const int shift = 8 - bits;
+    const int maxValue = (1 << bits) - 1;
+    const float p = parameters.percentile;
+    const LabelArray disc = makeDisc(r + 1);
+
+    // The first pass reads x + d for d in [0, r]: pad the input by r on the
+    // high side, repeating the edge samples.
+    ByteArray padded = arrayOver<unsigned char>(Box(box.lower, box.upper.plusScalar(r)));
+    padded(box.domain()) = source >> shift;
+    orsine::matting::replicateBorder(padded, box);
+
+    // The second pass reads x - d: pad the pairs by r on the low side.
+    blitz::Array<PercentilePair, 2> pairs =
+        arrayOver<PercentilePair>(Box(box.lower.minusScalar(r), box.upper));
+    dualRankFilter(padded, pairs, disc, p, 1.0f - p, progress.subRange(1.0f / 6.0f), 0, maxValue);
+    orsine::matting::replicateBorder(pairs, box);
+
+    // The opening: the high percentile of the low percentiles; the closing:
+    // the low percentile of the high percentiles.
+    orsine::matting::rankFilter(pairs[0], low, disc, 1.0f - p, 0, maxValue,
+                                progress.subRange(0.5f));
+    orsine::matting::rankFilter(pairs[1], high, disc, p, 0, maxValue,
+                                progress.subRange(2.0f / 3.0f));
+}
+
+void Rancour::operator()(int job) const {
+    TextureImage out(output);
+    SourceImage in(input);
+    textureJob(out[job], out[job + 3], in[2 - job], parameters, ProgressRange(nullptr));
+}
+
+TextureImage buildTextureImage(const SourceImage& source, const TextureParameters& parameters,
+                               WorkerPool& pool) {
+    TextureImage texture = arrayOver<TexturePixel>(boxOf(source));
+    if (texture.numElements() == 0) return texture;
+    // Three jobs handed out as 2, 1, 0; each writes only its own two channels,
+    // so the workers share the output without a lock.
+    pool.runCountdown(2, Rancour{texture, source, parameters});
+    return texture;
+}
+
+} // namespace classification

@@ -75,7 +75,14 @@ private:
         if (stopping()) return std::nullopt; // no need to wait for the mutex
         boost::mutex::scoped_lock lock(mutex_);
         if (stopping()) return std::nullopt;
-        return take();
+        try {
+            return take();
+        } catch (...) {
+            // Raised before the mutex is released, so that no other thread
+            // takes a job in between.
+            raiseFor(std::current_exception());
+            throw;
+        }
     }
 
     // Turns an exception that ends a thread's part into the pool's flag.

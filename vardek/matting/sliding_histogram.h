@@ -42,7 +42,8 @@ inline std::vector<std::ptrdiff_t> memoryOffsets(const std::vector<classificatio
 // outside the range counts in the nearer end bin.
 class SlidingHistogram {
 public:
-    SlidingHistogram(int lo, int hi) : lo_(lo), hi_(hi), counts_(static_cast<size_t>(hi - lo) + 1) {}
+    SlidingHistogram(int lo, int hi)
+        : lo_(lo), hi_(hi), counts_(static_cast<size_t>(hi - lo) + 1) {}
 
     int bin(int sample) const { return std::clamp(sample, lo_, hi_) - lo_; }
     int value(int bin) const { return lo_ + bin; }
@@ -69,12 +70,9 @@ public:
         count_ = h[0];
         settle(h);
     }
-    void added(int bin) {
-        if (bin <= bin_) ++count_;
-    }
-    void removed(int bin) {
-        if (bin <= bin_) --count_;
-    }
+    // Branch-free: whether a sample lies below the cursor is as good as random.
+    void added(int bin) { count_ += static_cast<uint32_t>(bin <= bin_); }
+    void removed(int bin) { count_ -= static_cast<uint32_t>(bin <= bin_); }
     // Moves v to the low rank again after samples came and went.
     void settle(const SlidingHistogram& h) {
         const int last = h.bins() - 1;

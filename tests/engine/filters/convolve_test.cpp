@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <random>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -274,12 +273,21 @@ TEST(ConvolveLineFast, ReportsEvery128thLineWithItsCheckpointLabel) {
     ASSERT_EQ(reports.seen.size(), 3u); // lines -128, 0 and 128
     const float lines = 331.0f;
     const int at[3] = {-128, 0, 128};
-    const std::regex label("vardek/include/morphology/convolve\\.h: [0-9]+:\n"
-                           "\\(before \\[convolve line fast\\]\\): ");
+    // "vardek/include/morphology/convolve.h: <line>:\n(before [convolve line fast]): "
+    const auto isCheckpointLabel = [](const std::string& label) {
+        const std::string head = "vardek/include/morphology/convolve.h: ";
+        const std::string tail = ":\n(before [convolve line fast]): ";
+        if (label.size() <= head.size() + tail.size()) return false;
+        if (label.compare(0, head.size(), head) != 0) return false;
+        if (label.compare(label.size() - tail.size(), tail.size(), tail) != 0) return false;
+        const std::string line =
+            label.substr(head.size(), label.size() - head.size() - tail.size());
+        return line.find_first_not_of("0123456789") == std::string::npos;
+    };
     for (int r = 0; r < 3; ++r) {
         const float f = static_cast<float>(at[r] + 130 + 1) / lines;
         EXPECT_FLOAT_EQ(reports.seen[r].first, (1.0f - f) * 0.2f + f * 0.6f) << r;
-        EXPECT_TRUE(std::regex_match(reports.seen[r].second, label)) << reports.seen[r].second;
+        EXPECT_TRUE(isCheckpointLabel(reports.seen[r].second)) << reports.seen[r].second;
     }
 
     Reports cancelling;

@@ -52,8 +52,8 @@ inline std::string convolveCheckpointLabel(int line) {
 // (may be null), which can raise VkExCancel.
 template <typename T, typename Combine>
 classification::Box convolveLineFast(const blitz::Array<T, 2>& input, blitz::Array<T, 2> output,
-                                     int k, orsine::utility::IiUI* progress, float start,
-                                     float end, Combine combine = Combine()) {
+                                     int k, orsine::utility::IiUI* progress, float start, float end,
+                                     Combine combine = Combine()) {
     using classification::Box;
     if (k < 1) return Box::empty();
     const Box inputBox = classification::boxOf(input);
@@ -138,11 +138,10 @@ classification::Box convolveLineFastMirrored(const blitz::Array<T, 2>& input,
 template <typename T, typename Combine>
 classification::Box convolveLineFastMirroredTransposed(const blitz::Array<T, 2>& input,
                                                        blitz::Array<T, 2> output, int k,
-                                                       orsine::utility::IiUI* progress,
-                                                       float start, float end,
-                                                       Combine combine = Combine()) {
-    return negated(convolveLineFastTransposed(mirrored(input), mirrored(output), k, progress,
-                                              start, end, combine));
+                                                       orsine::utility::IiUI* progress, float start,
+                                                       float end, Combine combine = Combine()) {
+    return negated(convolveLineFastTransposed(mirrored(input), mirrored(output), k, progress, start,
+                                              end, combine));
 }
 
 } // namespace morphology

@@ -24,9 +24,11 @@ void addInto(Histogram1D& to, const Histogram1D& from) {
     const int down = to.shift - from.shift;
     const int first = from.counts.lbound(0), last = from.counts.ubound(0);
     if (down == 0) {
-        for (int i = first; i <= last; ++i) to.counts(i) += from.counts(i);
+        for (int i = first; i <= last; ++i)
+            to.counts(i) += from.counts(i);
     } else {
-        for (int i = first; i <= last; ++i) to.counts(i >> down) += from.counts(i);
+        for (int i = first; i <= last; ++i)
+            to.counts(i >> down) += from.counts(i);
     }
 }
 
@@ -55,8 +57,8 @@ void Histogram1D::init(int32_t newLo, int32_t newHi, int bits, int minShift) {
     lo = newLo;
     hi = newHi;
     const int64_t span = std::max<int64_t>(1, static_cast<int64_t>(hi) - lo);
-    shift = std::max(minShift, floorLog2(static_cast<uint32_t>(std::min<int64_t>(span, UINT32_MAX))) -
-                                   bits + 1);
+    shift = std::max(
+        minShift, floorLog2(static_cast<uint32_t>(std::min<int64_t>(span, UINT32_MAX))) - bits + 1);
     sizeCounts(*this);
 }
 

@@ -65,10 +65,10 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
         PercentilePair* target = &output(row, out.lower.column);
         const std::ptrdiff_t targetStride = output.stride(1);
         const auto write = [&] {
-            (*target)[0] = static_cast<unsigned char>(
-                histogram.value(cursors[0].valueBin(histogram)));
-            (*target)[1] = static_cast<unsigned char>(
-                histogram.value(cursors[1].valueBin(histogram)));
+            (*target)[0] =
+                static_cast<unsigned char>(histogram.value(cursors[0].valueBin(histogram)));
+            (*target)[1] =
+                static_cast<unsigned char>(histogram.value(cursors[1].valueBin(histogram)));
         };
         write();
         for (int column = out.lower.column + 1; column <= out.upper.column; ++column) {
@@ -93,8 +93,7 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
         for (std::ptrdiff_t d : all)
             histogram.remove(histogram.bin(origin[at + d]));
 
-        if ((row & 0xFF) == 0)
-            progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
+        if ((row & 0xFF) == 0) progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
     }
     return out;
 }

@@ -5,9 +5,10 @@
 #ifndef VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
 #define VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
 
+#include "classification/WorkerPool.h"
+
 #include <blitz/array.h>
 #include <blitz/tinyvec2.h>
-#include <boost/thread/mutex.hpp>
 
 #include <array>
 #include <cstdint>
@@ -24,12 +25,8 @@ public:
     GlobalClassification(const GlobalClassification&) = delete;
     GlobalClassification& operator=(const GlobalClassification&) = delete;
 
-    // Fan-out of the clustering jobs: the next job index and the two flags,
-    // guarded by the mutex.
-    int32_t jobCounter = 0;
-    boost::mutex fanOutMutex;
-    bool cancelFlag = false;
-    bool failureFlag = false;
+    // Fan-out of the clustering jobs: mutex and flags.
+    WorkerPool fanOut;
 
     Image input; // a view of the classification's texture image
     // Number of colour clusters at each level; -1 = not computed.

@@ -13,11 +13,11 @@
 #include "classification/GlobalClassification.h"
 #include "classification/Polylines.h"
 #include "classification/SegmentationParams.h"
+#include "classification/WorkerPool.h"
 #include "vardek/api/colour.h"
 
 #include <blitz/array.h>
 #include <blitz/tinyvec2.h>
-#include <boost/thread/mutex.hpp>
 
 #include <array>
 #include <cstdint>
@@ -122,11 +122,8 @@ public:
 
     bool ownAnalysis;
 
-    // --- fan-out of the analysis stages: next job and flags, under the mutex
-    boost::mutex fanOutMutex;
-    int32_t jobCounter = 0;
-    bool cancelFlag = false;
-    bool failureFlag = false;
+    // --- fan-out of the analysis stages (texture jobs): mutex and flags
+    WorkerPool fanOut;
 
     // --- object edges: "v-mdPt", "v-smplf", "v-smth"
     int32_t pointVariant = 0;

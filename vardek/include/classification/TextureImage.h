@@ -8,6 +8,7 @@
 
 #include "classification/Arrays.h"
 #include "classification/Box.h"
+#include "classification/Segmentation.h"
 #include "classification/WorkerPool.h"
 #include "vardek/api/colour.h"
 #include "vardek/api/progress.h"
@@ -19,12 +20,9 @@
 
 namespace classification {
 
-// Six channels: channel k is the opening and channel k + 3 the closing of
-// source sample 2 - k (red, green, blue for blue-green-red-alpha pixels).
-using TexturePixel = blitz::TinyVector<unsigned char, 6>;
-using TextureImage = blitz::Array<TexturePixel, 2>;
-// The session's pixels.
-using SourceImage = blitz::Array<orsine::utility::Colour<unsigned char>, 2>;
+// Texture channel k is the opening and channel k + 3 the closing of source
+// sample 2 - k (red, green, blue of blue-green-red-alpha pixels).
+
 // The low and the high percentile of one window, in that order.
 using PercentilePair = blitz::TinyVector<unsigned char, 2>;
 

@@ -1,0 +1,277 @@
+// The forced-edge pass over the three sample kinds: the ramp across a straight
+// edge, edges without a side, joins, end caps, translucent source pixels,
+// unusable edges and overlapping edges.
+#include "forced_edge_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace forced_edge_test {
+namespace {
+
+// A 12 x 10 status image at 4 output pixels per status pixel: a 48 x 40 output.
+// With feather width 4 the reach is min(max(2 x 4, 4), 16) = 8.
+constexpr int kRows = 48, kColumns = 40;
+constexpr float kScale = 4.0f, kWidth = 4.0f;
+const Box kOutputBox(0, 0, kRows - 1, kColumns - 1);
+
+template <class Kind> class ForcedEdgePass : public ::testing::Test {
+protected:
+    using Sample = typename Kind::Sample;
+    static constexpr int M = Kind::fullScale;
+
+    ForcedEdgePass() {
+        source.reference(pixelsOver<Sample>(kOutputBox, Colour<Sample>(0, 0, 0, 0)));
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kColumns; ++c)
+                source(r, c) = Colour<Sample>((r * 3 + c) % 200 + 40, (c * 7) % 200 + 30, 100, M);
+        output.reference(pixelsOver<Sample>(kOutputBox, Colour<Sample>(7, 8, 9, M / 3)));
+        initial.reference(copyOf(output));
+    }
+
+    int run(const ByteArray& status, const std::vector<MaskForcedEdge>& edges) {
+        return Kind::apply(1.0f, output, source, status, EdgeScale(kScale, kScale), edgesOf(edges));
+    }
+
+    bool untouched(int r, int c) const {
+        for (int k = 0; k < 4; ++k)
+            if (output(r, c)[k] != initial(r, c)[k]) return false;
+        return true;
+    }
+    bool hasSourceColour(int r, int c) const {
+        return output(r, c)[0] == source(r, c)[0] && output(r, c)[1] == source(r, c)[1] &&
+               output(r, c)[2] == source(r, c)[2];
+    }
+
+    Pixels<Sample> source, output, initial;
+};
+
+using Kinds = ::testing::Types<Kind8, Kind16, Kind15>;
+TYPED_TEST_SUITE(ForcedEdgePass, Kinds);
+
+ByteArray keepAbove() {
+    return statusOf(12, 10, [](int r, int) { return r < 6 ? kKeep : kDelete; });
+}
+ByteArray keepBelow() {
+    return statusOf(12, 10, [](int r, int) { return r < 6 ? kDelete : kKeep; });
+}
+
+// A horizontal edge through the pixel centres of row 24, crossing the whole
+// output so that its ends fall outside. Drawn either way and with keep on
+// either side, every row gets the ramp of its signed distance to the line.
+TYPED_TEST(ForcedEdgePass, StraightEdgeFollowsTheSmoothstepAcrossTheLine) {
+    struct Case {
+        bool keepIsAbove;
+        bool leftToRight;
+    };
+    for (const Case& k :
+         {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "keep above " << k.keepIsAbove << ", left to right " << k.leftToRight);
+        this->output.reference(copyOf(this->initial));
+        const MaskForcedEdge edge = k.leftToRight ? edgeOf(kWidth, {{24.5f, -10}, {24.5f, 50}})
+                                                  : edgeOf(kWidth, {{24.5f, 50}, {24.5f, -10}});
+        ASSERT_EQ(this->run(k.keepIsAbove ? keepAbove() : keepBelow(), {edge}), 0);
+
+        const int* ramp = TypeParam::ramp;
+        // Distance towards the keep side, in output pixels, to expected alpha
+        // (-1: the pixel is beyond the reach and keeps its output).
+        const std::vector<std::pair<int, int>> expected = {
+            {0, ramp[2]}, {2, ramp[3]},  {-2, ramp[1]}, {4, ramp[4]}, {-4, ramp[0]},
+            {7, ramp[4]}, {-7, ramp[0]}, {9, -1},       {-9, -1},     {12, -1}};
+        for (const auto& [keepDistance, alpha] : expected) {
+            const int row = k.keepIsAbove ? 24 - keepDistance : 24 + keepDistance;
+            for (int c = 0; c < kColumns; ++c) {
+                SCOPED_TRACE(::testing::Message() << "row " << row << " column " << c);
+                if (alpha < 0) {
+                    EXPECT_TRUE(this->untouched(row, c));
+                } else {
+                    EXPECT_EQ(this->output(row, c)[3], alpha);
+                    EXPECT_TRUE(this->hasSourceColour(row, c));
+                }
+            }
+        }
+    }
+}
+
+// Probes that meet neither keep nor delete (or the same class on both sides)
+// until they leave the status image find no side: the edge does nothing.
+TYPED_TEST(ForcedEdgePass, EdgeWithoutASideChangesNothingAndResultIsOne) {
+    const std::vector<std::pair<const char*, ByteArray>> statuses = {
+        {"unassigned", statusOf(12, 10, [](int, int) { return kUnassigned; })},
+        {"blend and no class",
+         statusOf(12, 10, [](int r, int) -> unsigned char { return r % 2 ? 8 : 0; })}};
+    for (const auto& [name, status] : statuses) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(this->run(status, {edgeOf(kWidth, {{24.5f, 2}, {24.5f, 30}})}), 1);
+        EXPECT_TRUE(samePixels(this->output, this->initial));
+    }
+    EXPECT_EQ(this->run(keepAbove(), {}), 1);
+    EXPECT_TRUE(samePixels(this->output, this->initial));
+}
+
+// An edge that runs right and then turns down at V = (24.5, 20.5): the outer
+// corner (up and right of V), which neither segment's band reaches, is filled
+// by the join with keep-side values growing with the distance from V.
+TYPED_TEST(ForcedEdgePass, TurningVertexFillsItsOuterCorner) {
+    const ByteArray status =
+        statusOf(12, 10, [](int r, int c) { return r < 6 || c >= 5 ? kKeep : kDelete; });
+    ASSERT_EQ(this->run(status, {edgeOf(kWidth, {{24.5f, -10}, {24.5f, 20.5f}, {60, 20.5f}})}), 0);
+
+    const float reach = 8.0f;
+    int filled = 0;
+    for (int r = 10; r < 24; ++r) {
+        for (int c = 21; c < 36; ++c) {
+            // Pixel centres up and right of V: beyond both segments.
+            const float dr = r + 0.5f - 24.5f, dc = c + 0.5f - 20.5f;
+            const float dist = std::sqrt(dr * dr + dc * dc);
+            SCOPED_TRACE(::testing::Message() << "row " << r << " column " << c);
+            if (dist >= reach) {
+                EXPECT_TRUE(this->untouched(r, c));
+                continue;
+            }
+            ++filled;
+            EXPECT_TRUE(this->hasSourceColour(r, c));
+            if (dist >= kWidth)
+                EXPECT_EQ(this->output(r, c)[3], TypeParam::fullScale);
+            else
+                EXPECT_GT(this->output(r, c)[3], TypeParam::ramp[2]);
+            // Further from V along the diagonal never lowers the alpha.
+            const float further = std::sqrt((dr - 1) * (dr - 1) + (dc + 1) * (dc + 1));
+            if (further < reach) {
+                EXPECT_GE(this->output(r - 1, c + 1)[3], this->output(r, c)[3]);
+            }
+        }
+    }
+    EXPECT_GT(filled, 30);
+}
+
+// A middle vertex on a straight line adds nothing.
+TYPED_TEST(ForcedEdgePass, VertexWithoutATurnAddsNothing) {
+    ASSERT_EQ(this->run(keepAbove(), {edgeOf(kWidth, {{24.5f, -10}, {24.5f, 50}})}), 0);
+    const Pixels<typename TypeParam::Sample> straight = copyOf(this->output);
+    this->output.reference(copyOf(this->initial));
+    ASSERT_EQ(this->run(keepAbove(), {edgeOf(kWidth, {{24.5f, -10}, {24.5f, 20}, {24.5f, 50}})}),
+              0);
+    EXPECT_TRUE(samePixels(this->output, straight));
+}
+
+// An edge that ends at column 20.5 inside the image: one feather width beyond
+// its end the cap blends the edge's pixel into what the output already held,
+// fully at the end point and linearly less up to one width further.
+TYPED_TEST(ForcedEdgePass, OpenEndFadesOverOneFeatherWidth) {
+    using Sample = typename TypeParam::Sample;
+    const int M = TypeParam::fullScale;
+    this->output.reference(pixelsOver<Sample>(kOutputBox, Colour<Sample>(10, 20, 30, 0)));
+    this->initial.reference(copyOf(this->output));
+    this->source.reference(pixelsOver<Sample>(kOutputBox, Colour<Sample>(200, 100, 50, M)));
+    ASSERT_EQ(this->run(keepAbove(), {edgeOf(kWidth, {{24.5f, -10}, {24.5f, 20.5f}})}), 0);
+
+    // Row 20 lies one feather width on the keep side (cap alpha M), row 24 on
+    // the line (cap alpha at half). Column 20 + 4a is a feather widths beyond
+    // the end.
+    for (const float a : {0.25f, 0.5f, 0.75f}) {
+        const int c = 20 + static_cast<int>(a * 4);
+        SCOPED_TRACE(::testing::Message() << "a = " << a);
+        const Colour<Sample> keepSide = this->output(20, c);
+        EXPECT_EQ(keepSide[3], static_cast<int>((1 - a) * M));
+        EXPECT_EQ(keepSide[0], static_cast<int>((1 - a) * 200 + a * 10));
+        EXPECT_EQ(keepSide[1], static_cast<int>((1 - a) * 100 + a * 20));
+        EXPECT_EQ(keepSide[2], static_cast<int>((1 - a) * 50 + a * 30));
+        EXPECT_EQ(this->output(24, c)[3], static_cast<int>((1 - a) * TypeParam::ramp[2]));
+    }
+    // At the end point the cap gives the edge's own pixel; one width beyond, nothing.
+    EXPECT_EQ(this->output(20, 20)[3], M);
+    for (int r = 10; r < 40; ++r) {
+        EXPECT_TRUE(this->untouched(r, 24)) << "row " << r;
+        EXPECT_TRUE(this->untouched(r, 30)) << "row " << r;
+    }
+    // Beyond the reach across the line the cap does nothing either.
+    EXPECT_TRUE(this->untouched(15, 22));
+    EXPECT_TRUE(this->untouched(33, 22));
+}
+
+// Only fully opaque source pixels are ever changed, by the field or by a cap;
+// an alpha above full scale counts as opaque.
+TYPED_TEST(ForcedEdgePass, TranslucentSourcePixelIsUntouched) {
+    using Sample = typename TypeParam::Sample;
+    const int M = TypeParam::fullScale;
+    this->source(22, 5)[3] = static_cast<Sample>(M - 1);  // in the band
+    this->source(20, 22)[3] = static_cast<Sample>(M - 1); // in the cap
+    this->source(26, 8)[3] = 0;
+    this->source(22, 6)[3] = std::numeric_limits<Sample>::max();
+    ASSERT_EQ(this->run(keepAbove(), {edgeOf(kWidth, {{24.5f, -10}, {24.5f, 20.5f}})}), 0);
+
+    EXPECT_TRUE(this->untouched(22, 5));
+    EXPECT_TRUE(this->untouched(20, 22));
+    EXPECT_TRUE(this->untouched(26, 8));
+    EXPECT_EQ(this->output(22, 6)[3], TypeParam::ramp[3]);
+    EXPECT_EQ(this->output(22, 4)[3], TypeParam::ramp[3]);
+    EXPECT_FALSE(this->untouched(20, 21));
+}
+
+// Edges the pass cannot draw are left out, and alone they leave the result 1:
+// a feather width of 0 has no reach, a negative or NaN width none either, and
+// points that are not finite have no place. A good edge beside them still works.
+TYPED_TEST(ForcedEdgePass, UnusableEdgesAreLeftOut) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const MaskForcedEdge good = edgeOf(kWidth, {{24.5f, -10}, {24.5f, 50}});
+    const std::vector<std::pair<const char*, MaskForcedEdge>> bad = {
+        {"width 0", edgeOf(0.0f, {{24.5f, -10}, {24.5f, 50}})},
+        {"negative width", edgeOf(-2.0f, {{24.5f, -10}, {24.5f, 50}})},
+        {"NaN width", edgeOf(nan, {{24.5f, -10}, {24.5f, 50}})},
+        {"NaN point", edgeOf(kWidth, {{24.5f, -10}, {nan, 20}, {24.5f, 50}})},
+        {"infinite point", edgeOf(kWidth, {{24.5f, -10}, {24.5f, inf}})},
+        {"one point", edgeOf(kWidth, {{24.5f, 10}})},
+    };
+    ASSERT_EQ(this->run(keepAbove(), {good}), 0);
+    const Pixels<typename TypeParam::Sample> goodAlone = copyOf(this->output);
+    for (const auto& [name, edge] : bad) {
+        SCOPED_TRACE(name);
+        this->output.reference(copyOf(this->initial));
+        EXPECT_EQ(this->run(keepAbove(), {edge}), 1);
+        EXPECT_TRUE(samePixels(this->output, this->initial));
+        EXPECT_EQ(this->run(keepAbove(), {edge, good}), 0);
+        EXPECT_TRUE(samePixels(this->output, goodAlone));
+    }
+}
+
+// Two parallel edges, at rows 24.5 and 30.5, both with keep above: a pixel
+// takes the value of the nearer edge, and of the first edge on a tie.
+TYPED_TEST(ForcedEdgePass, NearerEdgeDecidesAndTheFirstWinsATie) {
+    const MaskForcedEdge upper = edgeOf(kWidth, {{24.5f, -10}, {24.5f, 50}});
+    const MaskForcedEdge lower = edgeOf(kWidth, {{30.5f, -10}, {30.5f, 50}});
+    const int* ramp = TypeParam::ramp;
+
+    ASSERT_EQ(this->run(keepAbove(), {upper, lower}), 0);
+    EXPECT_EQ(this->output(26, 12)[3], ramp[1]); // 2 below the upper edge, 4 above the lower
+    EXPECT_EQ(this->output(28, 12)[3], ramp[3]); // 4 below the upper edge, 2 above the lower
+    const int tieUpperFirst = this->output(27, 12)[3];
+
+    this->output.reference(copyOf(this->initial));
+    ASSERT_EQ(this->run(keepAbove(), {lower, upper}), 0);
+    EXPECT_EQ(this->output(26, 12)[3], ramp[1]);
+    EXPECT_EQ(this->output(28, 12)[3], ramp[3]);
+    const int tieLowerFirst = this->output(27, 12)[3];
+
+    // Three pixels from both: 3/4 width on the delete side of the upper edge,
+    // on the keep side of the lower one.
+    EXPECT_LT(tieUpperFirst, ramp[1]);
+    EXPECT_GT(tieLowerFirst, ramp[3]);
+}
+
+// The end cap alone, called directly: nothing happens without a width or a
+// segment.
+TYPED_TEST(ForcedEdgePass, CapWithoutWidthOrLengthDoesNothing) {
+    TypeParam::cap(1, 0.0f, 8.0f, EdgePoint(24.5f, 0), EdgePoint(24.5f, 20), this->output,
+                   this->source, 1.0f);
+    TypeParam::cap(1, kWidth, 8.0f, EdgePoint(24.5f, 20), EdgePoint(24.5f, 20), this->output,
+                   this->source, 1.0f);
+    EXPECT_TRUE(samePixels(this->output, this->initial));
+}
+
+} // namespace
+} // namespace forced_edge_test

@@ -275,3 +275,38 @@ TYPED_TEST(ForcedEdgePass, CapWithoutWidthOrLengthDoesNothing) {
 
 } // namespace
 } // namespace forced_edge_test
+
+namespace forced_edge_test {
+namespace {
+
+// A work box away from the image corner, as a rectangle run has it, with edges
+// that reach far beyond it: everything drawn stays inside the box.
+TEST(ForcedEdgePassBorder, FarPointsAndWideEdgesStayInsideTheWorkBox) {
+    using C = Colour<unsigned char>;
+    const Box work(20, 16, 35, 31);
+    Pixels<unsigned char> source = pixelsOver<unsigned char>(work, C(90, 80, 70, 255));
+    const ByteArray status = keepAbove();
+    const struct {
+        const char* name;
+        MaskForcedEdge edge;
+        int alpha; // of every pixel of the box, -1 when not checked
+    } cases[] = {
+        // A line far wider than the image: every pixel lies on it.
+        {"huge width", edgeOf(1e6f, {{24.5f, -1e7f}, {24.5f, 1e7f}}), 127},
+        {"far ends", edgeOf(kWidth, {{24.5f, -3e9f}, {24.5f, 3e9f}}), -1},
+        {"far corner", edgeOf(kWidth, {{24.5f, 0}, {24.5f, 24}, {1e20f, 24}}), -1},
+        {"beside the box", edgeOf(kWidth, {{24.5f, -40}, {24.5f, 10}}), -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Pixels<unsigned char> output = pixelsOver<unsigned char>(work, C(1, 2, 3, 4));
+        Kind8::apply(1.0f, output, source, status, EdgeScale(kScale, kScale), edgesOf({c.edge}));
+        if (c.alpha < 0) continue;
+        for (int r = work.lower.row; r <= work.upper.row; ++r)
+            for (int col = work.lower.column; col <= work.upper.column; ++col)
+                EXPECT_EQ(output(r, col)[3], c.alpha) << r << "," << col;
+    }
+}
+
+} // namespace
+} // namespace forced_edge_test

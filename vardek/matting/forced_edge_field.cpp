@@ -197,10 +197,17 @@ void rasteriseEdgeJoin(int side, float featherWidth, float reach, EdgePoint a, E
 
     const std::ptrdiff_t stride = field.stride(0), columnStride = field.stride(1);
     int16_t* const origin = &field(field.lbound(0), field.lbound(1));
+    // Only the columns of the disc (with a pixel to spare) are visited.
+    const double outer = static_cast<double>(reach) + 1.0;
     for (int i = box.lower.row; i <= box.upper.row; ++i) {
         int16_t* const row = origin + (i - field.lbound(0)) * stride;
         const float dr = (static_cast<float>(i) + 0.5f) - v[0];
-        for (int j = box.lower.column; j <= box.upper.column; ++j) {
+        const double halfSquare = outer * outer - static_cast<double>(dr) * dr;
+        if (halfSquare <= 0.0) continue;
+        const double half = std::sqrt(halfSquare), centre = static_cast<double>(v[1]) - 0.5;
+        const int first = std::max(box.lower.column, clampedIndex(std::floor(centre - half)));
+        const int last = std::min(box.upper.column, clampedIndex(std::ceil(centre + half)));
+        for (int j = first; j <= last; ++j) {
             const float dc = (static_cast<float>(j) + 0.5f) - v[1];
             const float dist = std::sqrt(dr * dr + dc * dc);
             if (!(dist < reach)) continue;

@@ -47,6 +47,12 @@ MaskForcedEdges waveEdges(int count, int pointsEach, float featherWidth) {
     return edges;
 }
 
+// The classification's own image does not matter to the pass.
+classification::SourceImage tinyImage() {
+    return classification::arrayOver<Colour<unsigned char>>(Box(0, 0, 1, 1),
+                                                            Colour<unsigned char>(0, 0, 0, 255));
+}
+
 template <typename Sample> blitz::Array<Colour<Sample>, 2> photo(int fullScale) {
     static const std::vector<uint8_t> bgra = bench_support::syntheticPhoto(kWidth, kHeight);
     blitz::Array<Colour<Sample>, 2> a =
@@ -65,13 +71,14 @@ void BM_ForcedEdges8(benchmark::State& state) {
     const float featherWidth = static_cast<float>(state.range(1));
     static const auto source = photo<unsigned char>(255);
     static const auto status = waveStatus();
+    static const classification::Segmentation<6, 0> classification(nullptr, true, tinyImage());
     auto output = classification::arrayOver<Colour<unsigned char>>(
         classification::boxOf(source), Colour<unsigned char>(0, 0, 0, 0));
     const MaskForcedEdges edges = waveEdges(count, 600 / count + 2, featherWidth);
     for (auto _ : state) {
-        const int result = orsine::matting::applyForcedEdges8(1.0f, output, source, status,
-                                                              EdgeScale(kFactor, kFactor), edges,
-                                                              ProgressRange(nullptr));
+        const int result = orsine::matting::applyForcedEdges8(classification, output, source,
+                                                              status, EdgeScale(kFactor, kFactor),
+                                                              edges, ProgressRange(nullptr));
         if (result != 0) state.SkipWithError("no edge applied");
         benchmark::DoNotOptimize(output.data());
     }
@@ -82,13 +89,14 @@ void BM_ForcedEdges16(benchmark::State& state) {
     const float featherWidth = static_cast<float>(state.range(1));
     static const auto source = photo<unsigned short>(65535);
     static const auto status = waveStatus();
+    static const classification::Segmentation<6, 0> classification(nullptr, true, tinyImage());
     auto output = classification::arrayOver<Colour<unsigned short>>(
         classification::boxOf(source), Colour<unsigned short>(0, 0, 0, 0));
     const MaskForcedEdges edges = waveEdges(count, 600 / count + 2, featherWidth);
     for (auto _ : state) {
-        const int result = orsine::matting::applyForcedEdges16(1.0f, output, source, status,
-                                                               EdgeScale(kFactor, kFactor), edges,
-                                                               ProgressRange(nullptr));
+        const int result = orsine::matting::applyForcedEdges16(classification, output, source,
+                                                               status, EdgeScale(kFactor, kFactor),
+                                                               edges, ProgressRange(nullptr));
         if (result != 0) state.SkipWithError("no edge applied");
         benchmark::DoNotOptimize(output.data());
     }

@@ -214,22 +214,27 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
 
 } // namespace
 
-int applyForcedEdges8(float opacityThreshold, ColourArray8 output, const ColourArray8& source,
-                      const classification::ByteArray& status, EdgeScale scale,
-                      MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind8>(opacityThreshold, output, source, status, scale, edges);
+int applyForcedEdges8(const classification::Segmentation<6, 0>& classification, ColourArray8 output,
+                      const ColourArray8& source, const classification::ByteArray& status,
+                      EdgeScale scale, MaskForcedEdges edges, ProgressRange /*progress*/) {
+    return applyForcedEdges<Kind8>(classification.opacityThreshold, output, source, status, scale,
+                                   edges);
 }
 
-int applyForcedEdges16(float opacityThreshold, ColourArray16 output, const ColourArray16& source,
+int applyForcedEdges16(const classification::Segmentation<6, 0>& classification,
+                       ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
                        MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind16>(opacityThreshold, output, source, status, scale, edges);
+    return applyForcedEdges<Kind16>(classification.opacityThreshold, output, source, status, scale,
+                                    edges);
 }
 
-int applyForcedEdges15(float opacityThreshold, ColourArray16 output, const ColourArray16& source,
+int applyForcedEdges15(const classification::Segmentation<6, 0>& classification,
+                       ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
                        MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind15>(opacityThreshold, output, source, status, scale, edges);
+    return applyForcedEdges<Kind15>(classification.opacityThreshold, output, source, status, scale,
+                                    edges);
 }
 
 void blendEdgeCap8(int sign, float featherWidth, float reach, EdgePoint n, EdgePoint e,

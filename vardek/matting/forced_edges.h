@@ -14,6 +14,7 @@
 #define VARDEK_MATTING_FORCED_EDGES_H
 
 #include "classification/Arrays.h"
+#include "classification/Segmentation.h"
 #include "vardek/api/colour.h"
 #include "vardek/api/progress.h"
 #include "vardek/matting/forced_edge_field.h"
@@ -27,19 +28,21 @@ using ColourArray8 = blitz::Array<utility::Colour<unsigned char>, 2>;
 using ColourArray16 = blitz::Array<utility::Colour<unsigned short>, 2>;
 
 // Runs the pass over `output` (the working copy of the cut-out, rewritten in
-// place) with `source` of the same box. `opacityThreshold` is the session
-// classification's opacity threshold (1.0). `status` is the whole status image
+// place) with `source` of the same box. Of the session's classification only
+// its opacity threshold is read. `status` is the whole status image
 // in status coordinates; `scale` the output pixels per status pixel (rows,
 // columns). Every point of `edges` is already in output coordinates and every
 // feather width in output pixels. The pass reports no progress. Returns 1 when
 // no edge was applied (no edges, none drawable, or none found its side), else 0.
-int applyForcedEdges8(float opacityThreshold, ColourArray8 output, const ColourArray8& source,
-                      const classification::ByteArray& status, EdgeScale scale,
-                      MaskForcedEdges edges, ProgressRange progress);
-int applyForcedEdges16(float opacityThreshold, ColourArray16 output, const ColourArray16& source,
+int applyForcedEdges8(const classification::Segmentation<6, 0>& classification, ColourArray8 output,
+                      const ColourArray8& source, const classification::ByteArray& status,
+                      EdgeScale scale, MaskForcedEdges edges, ProgressRange progress);
+int applyForcedEdges16(const classification::Segmentation<6, 0>& classification,
+                       ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
                        MaskForcedEdges edges, ProgressRange progress);
-int applyForcedEdges15(float opacityThreshold, ColourArray16 output, const ColourArray16& source,
+int applyForcedEdges15(const classification::Segmentation<6, 0>& classification,
+                       ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
                        MaskForcedEdges edges, ProgressRange progress);
 

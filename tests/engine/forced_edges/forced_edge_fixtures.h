@@ -76,16 +76,25 @@ template <typename Sample> Pixels<Sample> copyOf(const Pixels<Sample>& a) {
     return b;
 }
 
+// A session's classification over a tiny image: the pass reads only its
+// opacity threshold.
+inline const classification::Segmentation<6, 0>& testClassification() {
+    static const Pixels<unsigned char> pixels = classification::arrayOver<Colour<unsigned char>>(
+        Box(0, 0, 1, 1), Colour<unsigned char>(0, 0, 0, 255));
+    static const classification::Segmentation<6, 0> classification(nullptr, true, pixels);
+    return classification;
+}
+
 // The three sample kinds: full scale, the pass and its end cap, and the ramp's
 // alphas at t = 0, 0.25, 0.5, 0.75 and 1.
 struct Kind8 {
     using Sample = unsigned char;
     static constexpr int fullScale = 255;
     static constexpr int ramp[5] = {0, 39, 127, 215, 255};
-    static int apply(float threshold, Pixels<Sample> output, const Pixels<Sample>& source,
-                     const ByteArray& status, EdgeScale scale, const MaskForcedEdges& edges) {
-        return orsine::matting::applyForcedEdges8(threshold, output, source, status, scale, edges,
-                                                  ProgressRange(nullptr));
+    static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
+                     EdgeScale scale, const MaskForcedEdges& edges) {
+        return orsine::matting::applyForcedEdges8(testClassification(), output, source, status,
+                                                  scale, edges, ProgressRange(nullptr));
     }
     static void cap(int sign, float w, float r, EdgePoint n, EdgePoint e, Pixels<Sample> output,
                     const Pixels<Sample>& source, float threshold) {
@@ -96,10 +105,10 @@ struct Kind16 {
     using Sample = unsigned short;
     static constexpr int fullScale = 65535;
     static constexpr int ramp[5] = {0, 10239, 32767, 55295, 65535};
-    static int apply(float threshold, Pixels<Sample> output, const Pixels<Sample>& source,
-                     const ByteArray& status, EdgeScale scale, const MaskForcedEdges& edges) {
-        return orsine::matting::applyForcedEdges16(threshold, output, source, status, scale, edges,
-                                                   ProgressRange(nullptr));
+    static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
+                     EdgeScale scale, const MaskForcedEdges& edges) {
+        return orsine::matting::applyForcedEdges16(testClassification(), output, source, status,
+                                                   scale, edges, ProgressRange(nullptr));
     }
     static void cap(int sign, float w, float r, EdgePoint n, EdgePoint e, Pixels<Sample> output,
                     const Pixels<Sample>& source, float threshold) {
@@ -110,10 +119,10 @@ struct Kind15 {
     using Sample = unsigned short;
     static constexpr int fullScale = 32768;
     static constexpr int ramp[5] = {0, 5120, 16384, 27648, 32768};
-    static int apply(float threshold, Pixels<Sample> output, const Pixels<Sample>& source,
-                     const ByteArray& status, EdgeScale scale, const MaskForcedEdges& edges) {
-        return orsine::matting::applyForcedEdges15(threshold, output, source, status, scale, edges,
-                                                   ProgressRange(nullptr));
+    static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
+                     EdgeScale scale, const MaskForcedEdges& edges) {
+        return orsine::matting::applyForcedEdges15(testClassification(), output, source, status,
+                                                   scale, edges, ProgressRange(nullptr));
     }
     static void cap(int sign, float w, float r, EdgePoint n, EdgePoint e, Pixels<Sample> output,
                     const Pixels<Sample>& source, float threshold) {

@@ -32,7 +32,7 @@ protected:
     }
 
     int run(const ByteArray& status, const std::vector<MaskForcedEdge>& edges) {
-        return Kind::apply(1.0f, output, source, status, EdgeScale(kScale, kScale), edgesOf(edges));
+        return Kind::apply(output, source, status, EdgeScale(kScale, kScale), edgesOf(edges));
     }
 
     bool untouched(int r, int c) const {
@@ -300,7 +300,7 @@ TEST(ForcedEdgePassBorder, FarPointsAndWideEdgesStayInsideTheWorkBox) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Pixels<unsigned char> output = pixelsOver<unsigned char>(work, C(1, 2, 3, 4));
-        Kind8::apply(1.0f, output, source, status, EdgeScale(kScale, kScale), edgesOf({c.edge}));
+        Kind8::apply(output, source, status, EdgeScale(kScale, kScale), edgesOf({c.edge}));
         if (c.alpha < 0) continue;
         for (int r = work.lower.row; r <= work.upper.row; ++r)
             for (int col = work.lower.column; col <= work.upper.column; ++col)

@@ -181,7 +181,7 @@ TYPED_TEST(ForcedEdgeReference, RandomPolylinesMatchPixelByPixel) {
             }
         }
 
-        const int result = TypeParam::apply(1.0f, output, source, status, scale, edgesOf(edges));
+        const int result = TypeParam::apply(output, source, status, scale, edgesOf(edges));
         EXPECT_EQ(result, reference.empty() ? 1 : 0);
         applied += reference.empty() ? 0 : 1;
         ASSERT_TRUE(samePixels(output, expected));

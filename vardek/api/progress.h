@@ -75,6 +75,10 @@ public:
     // A new range from this range's current value to its value at t; this
     // range's current position becomes t.
     ProgressRange subRange(float t);
+    // A range over [start, end] of `parent` (may be null) that reports nothing yet.
+    static ProgressRange over(orsine::utility::IiUI* parent, float start, float end) {
+        return ProgressRange(parent, start, end);
+    }
 
     float valueAt(float t) const { return (1.0f - t) * start_ + t * end_; }
     float start() const { return start_; }

@@ -65,6 +65,11 @@ public:
     // box: windows onto the parent's arrays, not copies.
     void shareParentAnalysis();
 
+    // Rebuilds the colour groups at partition level max(`partitionLevel`, 0):
+    // `groupLabels` and `groupCount`. Called by the analysis and by selections
+    // that ask for another level.
+    void buildGroups(ProgressRange& range);
+
     // Replaces `lines` with the object edges of the region labels: one polyline
     // per boundary piece between two regions, with the point variant,
     // simplification and bevelling of the object-edge parameters. Empty when

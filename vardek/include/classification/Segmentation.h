@@ -70,6 +70,18 @@ public:
     // that ask for another level.
     void buildGroups(ProgressRange& range);
 
+    // Stage 4 of the analysis, when the region scale is above 1.0: pixels
+    // whose flood label no 4-neighbour shares join the region most of their
+    // neighbours belong to or become edge pixels, and the regions are
+    // renumbered 0 to `regionCount` - 1 as 4-connected components, in the
+    // row-major order of their first pixels.
+    void refineRegions();
+
+    // Stage 5 of the analysis in a sub-session analysed on its own: every
+    // region label whose `mask` byte is 0 (or that the mask does not cover)
+    // becomes -1.
+    void clipToSelection(const ByteArray& mask);
+
     // Replaces `lines` with the object edges of the region labels: one polyline
     // per boundary piece between two regions, with the point variant,
     // simplification and bevelling of the object-edge parameters. Empty when

@@ -1,0 +1,218 @@
+// Region refinement: stage 4 of the analysis, and the selection clip (stage 5).
+#include "classification/RegionRefinement.h"
+
+#include "classification/Segmentation.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace classification {
+
+void keepRepeatedLabels(const Box& box, const LabelArray& labels, LabelArray& output) {
+    if (box.isEmpty()) return;
+    const std::ptrdiff_t in0 = labels.stride(0), in1 = labels.stride(1);
+    const std::ptrdiff_t out0 = output.stride(0), out1 = output.stride(1);
+    // Each pair of 4-neighbours is compared once, through its upper or left
+    // pixel: equal labels are kept on both sides.
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const bool hasBelow = r < box.upper.row;
+        const int32_t* l = &labels(r, box.lower.column);
+        int32_t* q = &output(r, box.lower.column);
+        for (int c = box.lower.column; c <= box.upper.column; ++c, l += in1, q += out1) {
+            if (c < box.upper.column && l[0] == l[in1]) q[0] = q[out1] = l[0];
+            if (hasBelow && l[0] == l[in0]) q[0] = q[out0] = l[0];
+        }
+    }
+}
+
+namespace {
+
+// Votes of the neighbours of one pixel. The table is indexed by label and
+// keeps, per label, the number of the pixel the count belongs to, so it never
+// needs clearing between pixels.
+class VoteTable {
+public:
+    explicit VoteTable(int32_t labels) : entries_(labels > 0 ? labels : 0) {}
+
+    void startPixel() {
+        ++stamp_;
+        best_ = 0;
+        winner_ = 0;
+    }
+
+    // Counts one vote; the label whose count first exceeds the best so far
+    // takes the lead, so on equal counts the earlier label keeps it.
+    void vote(int32_t label) {
+        const auto index = static_cast<std::size_t>(label);
+        if (index >= entries_.size()) entries_.resize(index + 1);
+        Entry& e = entries_[index];
+        if (e.stamp != stamp_) {
+            e.stamp = stamp_;
+            e.count = 0;
+        }
+        if (++e.count > best_) {
+            best_ = e.count;
+            winner_ = label;
+        }
+    }
+
+    int32_t winner() const { return winner_; }
+
+private:
+    struct Entry {
+        int64_t stamp = 0;
+        int32_t count = 0;
+    };
+    std::vector<Entry> entries_;
+    int64_t stamp_ = 0;
+    int32_t best_ = 0;
+    int32_t winner_ = 0;
+};
+
+} // namespace
+
+void absorbBoundaryPixels(LabelArray& labels, const Box& box, int32_t labelCount) {
+    if (box.isEmpty()) return;
+    const std::ptrdiff_t s0 = labels.stride(0), s1 = labels.stride(1);
+    // Above, left, right, below; then the diagonals above-left, above-right,
+    // below-left, below-right.
+    const std::ptrdiff_t sides[4] = {-s0, -s1, s1, s0};
+    const std::ptrdiff_t corners[4] = {-s0 - s1, -s0 + s1, s0 - s1, s0 + s1};
+    VoteTable votes(labelCount);
+
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        int32_t* q = &labels(r, box.lower.column);
+        for (int c = box.lower.column; c <= box.upper.column; ++c, q += s1) {
+            if (*q != 0) continue;
+            int edgeAt = -1;
+            for (int i = 0; i < 4; ++i)
+                if (q[sides[i]] < 1) {
+                    edgeAt = i;
+                    break;
+                }
+            if (edgeAt >= 0) {
+                // Next to the border, an edge pixel or another lone pixel: an
+                // edge pixel, and so are the lone pixels after it.
+                *q = -1;
+                q[sides[edgeAt]] = -1;
+                for (int i = edgeAt + 1; i < 4; ++i)
+                    if (q[sides[i]] == 0) q[sides[i]] = -1;
+                continue;
+            }
+            votes.startPixel();
+            for (std::ptrdiff_t d : sides)
+                votes.vote(q[d]);
+            for (std::ptrdiff_t d : corners)
+                if (q[d] > 0) votes.vote(q[d]);
+            *q = votes.winner();
+        }
+    }
+}
+
+namespace {
+
+// Union-find over provisional labels; a root is its own parent, and every
+// parent precedes its children.
+int32_t findRoot(std::vector<int32_t>& parent, int32_t label) {
+    int32_t root = label;
+    while (parent[root] != root)
+        root = parent[root];
+    while (parent[label] != root) {
+        const int32_t next = parent[label];
+        parent[label] = root;
+        label = next;
+    }
+    return root;
+}
+
+} // namespace
+
+int32_t labelComponents(const LabelArray& values, LabelArray& labels) {
+    const Box box = boxOf(values);
+    if (values.size() == 0 || box.isEmpty()) return 0;
+    if (!boxOf(labels).contains(box))
+        throw std::logic_error("labelComponents: the label array does not hold the values");
+    const std::ptrdiff_t v0 = values.stride(0), v1 = values.stride(1);
+    const std::ptrdiff_t l0 = labels.stride(0), l1 = labels.stride(1);
+    std::vector<int32_t> parent;
+
+    // Pass 1: a pixel equal to the pixel above or to its left joins its
+    // component (the larger root is linked to the smaller); otherwise it
+    // starts a provisional label of its own.
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const bool hasAbove = r > box.lower.row;
+        const int32_t* v = &values(r, box.lower.column);
+        int32_t* l = &labels(r, box.lower.column);
+        for (int c = box.lower.column; c <= box.upper.column; ++c, v += v1, l += l1) {
+            const bool sameAbove = hasAbove && v[-v0] == *v;
+            const bool sameLeft = c > box.lower.column && v[-v1] == *v;
+            int32_t label;
+            if (sameAbove && sameLeft) {
+                const int32_t a = findRoot(parent, l[-l0]);
+                const int32_t b = findRoot(parent, l[-l1]);
+                label = a < b ? a : b;
+                parent[a > b ? a : b] = label;
+            } else if (sameAbove) {
+                label = findRoot(parent, l[-l0]);
+            } else if (sameLeft) {
+                label = findRoot(parent, l[-l1]);
+            } else {
+                label = static_cast<int32_t>(parent.size());
+                parent.push_back(label);
+            }
+            *l = label;
+        }
+    }
+
+    // Pass 2: roots are numbered in order; every other entry takes the number
+    // of its parent, which precedes it and is already numbered.
+    int32_t count = 0;
+    for (std::size_t i = 0; i < parent.size(); ++i)
+        parent[i] = parent[i] == static_cast<int32_t>(i) ? count++ : parent[parent[i]];
+
+    // Pass 3: every pixel takes the number of its provisional label.
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        int32_t* l = &labels(r, box.lower.column);
+        for (int c = box.lower.column; c <= box.upper.column; ++c, l += l1)
+            *l = parent[*l];
+    }
+    return count;
+}
+
+void Segmentation<6, 0>::refineRegions() {
+    if (!(params.regionScale > 1.0f)) return;
+    if (regionLabels.size() == 0 || domain.isEmpty()) return;
+    LabelArray& flood = regionLabelStorage;
+    const Box storageBox = boxOf(flood);
+    // The neighbour tests read one pixel around the domain.
+    if (!storageBox.contains(domain.grown(1)))
+        throw std::logic_error("refineRegions: the region labels hold no margin");
+
+    // 0 around the domain: a lone pixel on the image's edge becomes an edge pixel.
+    fillOutsideBox(flood, domain, 0);
+    LabelArray kept = arrayOver<int32_t>(storageBox, 0);
+    keepRepeatedLabels(domain, flood, kept);
+    absorbBoundaryPixels(kept, domain, regionCount);
+
+    fillOutsideBox(flood, domain, -1);
+    fillOutsideBox(kept, domain, -2);
+    regionCount = labelComponents(windowOf(kept, domain), flood);
+}
+
+void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {
+    if (regionLabels.size() == 0) return;
+    const Box box = boxOf(regionLabels);
+    const Box masked = mask.size() ? Box::intersection(box, boxOf(mask)) : Box::empty();
+    // A pixel the mask does not cover lies outside the patch as much as one
+    // whose mask byte is 0.
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const bool rowMasked = r >= masked.lower.row && r <= masked.upper.row;
+        for (int c = box.lower.column; c <= box.upper.column; ++c) {
+            const bool inside = rowMasked && c >= masked.lower.column && c <= masked.upper.column &&
+                                mask(r, c) != 0;
+            if (!inside) regionLabels(r, c) = -1;
+        }
+    }
+}
+
+} // namespace classification

@@ -1,0 +1,138 @@
+// Auto fill: seeds along the borders of the marks, blend disks sized by the
+// local edge width, and the fill of every other free pixel.
+#include "classification/AutoFill.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace classification {
+
+namespace {
+
+constexpr unsigned char kClassBits = 0x0F;
+constexpr unsigned char kUnassigned = 0x01;
+constexpr unsigned char kKeep = 0x02;
+constexpr unsigned char kDelete = 0x04;
+constexpr unsigned char kBlend = 0x08;
+constexpr unsigned char kForcedEdge = 0x10;
+constexpr unsigned char kProtected = 0x20;
+constexpr unsigned char kPinned = kForcedEdge | kProtected;
+
+enum PixelKind : unsigned char { kOther = 0, kFree = 1, kMark = 2 };
+
+// What each status byte is for the flags F; a byte that is both a mark and
+// free (F naming the unassigned class) counts as a mark.
+std::array<unsigned char, 256> pixelKinds(int flags) {
+    std::array<unsigned char, 256> kinds{};
+    for (int s = 0; s < 256; ++s) {
+        const bool mark = (s & flags & kClassBits) != 0 &&
+                          (!(s & kForcedEdge) || (flags & kForcedEdge)) &&
+                          (!(s & kProtected) || (flags & kProtected));
+        const bool free = (s & kUnassigned) && !(s & kPinned);
+        kinds[s] = mark ? kMark : free ? kFree : kOther;
+    }
+    return kinds;
+}
+
+// The pixels on both sides of every border between marks and free pixels of
+// `box`, in raster order.
+std::vector<Point> borderSeeds(const ByteArray& status, const Box& box,
+                               const std::array<unsigned char, 256>& kinds) {
+    std::vector<Point> seeds;
+    const std::ptrdiff_t step = status.stride(1), rowStep = status.stride(0);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const unsigned char* row = &status(r, box.lower.column);
+        const bool hasUp = r > box.lower.row, hasDown = r < box.upper.row;
+        const int last = box.columns() - 1;
+        for (int i = 0; i <= last; ++i) {
+            const unsigned char* p = row + i * step;
+            const unsigned char kind = kinds[*p];
+            if (kind == kOther) continue;
+            const unsigned char other = kind == kMark ? kFree : kMark;
+            if ((i > 0 && kinds[p[-step]] == other) || (hasUp && kinds[p[-rowStep]] == other) ||
+                (i < last && kinds[p[step]] == other) || (hasDown && kinds[p[rowStep]] == other))
+                seeds.emplace_back(r, box.lower.column + i);
+        }
+    }
+    return seeds;
+}
+
+// The new byte of a pixel: its class replaced, every other bit kept, so that
+// the undo step's exclusive-or is exactly old xor new.
+inline unsigned char withClass(unsigned char status, unsigned char cls) {
+    return static_cast<unsigned char>((status & ~kClassBits) | cls);
+}
+
+} // namespace
+
+bool scanByteArray2D(const ByteArray& view, unsigned char bits) {
+    if (view.size() == 0) return false;
+    const Box box = boxOf(view);
+    const std::ptrdiff_t step = view.stride(1);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const unsigned char* row = &view(r, box.lower.column);
+        for (int i = 0; i < box.columns(); ++i)
+            if (row[i * step] & bits) return true;
+    }
+    return false;
+}
+
+uint8_t autoFillClass(int flags) {
+    return (flags & kKeep) && !(flags & kPinned) ? kDelete : kKeep;
+}
+
+void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, const Box& box,
+                   int flags, float bandFactor) {
+    const uint8_t fill = autoFillClass(flags);
+    classification.dirtyBox = box;
+    classification.selectParams = {fill, 0x0F, 0x07, 0x3F, SelectScope::Exact};
+    if (box.isEmpty()) return;
+    ByteArray map = classification.selectionMap;
+    map(box.domain()) = 0;
+
+    const std::array<unsigned char, 256> kinds = pixelKinds(flags);
+    const std::vector<Point> seeds = borderSeeds(status, box, kinds);
+
+    // Band: each seed s draws a disk of radius r = 0.5 scale(s) k + 0.49 over
+    // the pixels of class 1, 2 or 4, unless the disk's box holds a pinned pixel.
+    // Without a known edge width at s there is no band there.
+    const ByteArray& scale = classification.pixelScaleMap;
+    if (bandFactor > 0.0f && scale.size() != 0) {
+        const Box scaleBox = boxOf(scale);
+        // No pixel of the box is farther than this from a seed; the limit keeps
+        // the radius an int whatever the factor.
+        const float limit = static_cast<float>(box.rows()) + box.columns() + 2.0f;
+        for (const Point& s : seeds) {
+            if (!scaleBox.contains(s)) continue;
+            const float r = std::min(0.5f * scale(s.row, s.column) * bandFactor + 0.49f, limit);
+            const int reach = static_cast<int>(r) + 1;
+            Box disk(s.minusScalar(reach), s.plusScalar(reach));
+            if (!disk.intersect(box)) continue;
+            if (scanByteArray2D(windowOf(status, disk), kPinned)) continue;
+            const float r2 = r * r;
+            for (int q = disk.lower.row; q <= disk.upper.row; ++q)
+                for (int c = disk.lower.column; c <= disk.upper.column; ++c) {
+                    const unsigned char v = status(q, c);
+                    if ((v & (kUnassigned | kKeep | kDelete)) && !(v & kPinned) &&
+                        static_cast<float>(squaredDistance({q, c}, s)) <= r2)
+                        map(q, c) = withClass(v, kBlend);
+                }
+        }
+    }
+
+    // Fill: every free pixel the band left alone gets the fill class.
+    const std::ptrdiff_t statusStep = status.stride(1), mapStep = map.stride(1);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const unsigned char* in = &status(r, box.lower.column);
+        unsigned char* out = &map(r, box.lower.column);
+        for (int i = 0; i < box.columns(); ++i) {
+            const unsigned char v = in[i * statusStep];
+            unsigned char& m = out[i * mapStep];
+            if ((v & kUnassigned) && !(v & kPinned) && m == 0) m = withClass(v, fill);
+        }
+    }
+}
+
+} // namespace classification

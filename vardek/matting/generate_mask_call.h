@@ -1,0 +1,51 @@
+// What the generate-mask call works out before the run: the clamped blend
+// ratio, the reduction factor of the status image against the output, the
+// status and output boxes, and the engine's forms of the caller's patch and
+// forced-edge records. Every size and rectangle from the caller is taken in
+// 64 bits, so that no sum or product of them can overflow.
+#ifndef VARDEK_MATTING_GENERATE_MASK_CALL_H
+#define VARDEK_MATTING_GENERATE_MASK_CALL_H
+
+#include "classification/Box.h"
+#include "vardek/api/vardek.h"
+#include "vardek/matting/mask_records.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace orsine::matting {
+
+// Below 0 gives 0, above 1 or not a number gives 1.
+float clampBlendRatio(float ratio);
+
+// 1, 2, 4 or 8 from the ratio (outputHeight - 1) / (statusHeight - 1), taken
+// in single precision: 1 within (0.9, 1.1), 2 within (1.8, 2.2), 4 within
+// (3.6, 4.4), 8 otherwise (a status image of one row included).
+int reductionFactor(int64_t outputHeight, int64_t statusHeight);
+
+// The status image's box, clipped to the caller's rectangle (x, y, width,
+// height) when one is given; may be empty.
+classification::Box clippedStatusBox(int64_t statusWidth, int64_t statusHeight, const VkRect& rect);
+
+// The output pixels a status box covers at `factor` output pixels per status
+// pixel, corners put in order, clipped to the output; without a status box the
+// whole output.
+classification::Box outputWorkBox(const std::optional<classification::Box>& statusBox, int factor,
+                                  int64_t outputWidth, int64_t outputHeight);
+
+// One MaskPatch per record, in order. Each patch box is clipped to `domain`
+// (the status pixels the run may address) and its mask, a view of the
+// caller's bytes, to the clipped box. A record whose box misses the domain,
+// or whose mask rows are shorter than its width, becomes a patch with an empty
+// box, which no pass visits.
+MaskPatches toMaskPatches(const VkPatchRecord* records, uint32_t count,
+                          const classification::Box& domain);
+
+// The forced edges in order, points as (y, x): points that are not finite are
+// dropped and consecutive repeats collapse to one; an edge left with fewer than
+// two points is dropped.
+MaskForcedEdges toMaskForcedEdges(const VkForcedEdgeRecord* records, uint32_t count);
+
+} // namespace orsine::matting
+
+#endif

@@ -92,6 +92,7 @@ void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, 
     ByteArray map = classification.selectionMap;
     map(box.domain()) = 0;
 
+    const std::ptrdiff_t statusStep = status.stride(1), mapStep = map.stride(1);
     const std::array<unsigned char, 256> kinds = pixelKinds(flags);
     const std::vector<Point> seeds = borderSeeds(status, box, kinds);
 
@@ -112,18 +113,22 @@ void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, 
             if (!disk.intersect(box)) continue;
             if (scanByteArray2D(windowOf(status, disk), kPinned)) continue;
             const float r2 = r * r;
-            for (int q = disk.lower.row; q <= disk.upper.row; ++q)
-                for (int c = disk.lower.column; c <= disk.upper.column; ++c) {
-                    const unsigned char v = status(q, c);
+            for (int q = disk.lower.row; q <= disk.upper.row; ++q) {
+                const unsigned char* in = &status(q, disk.lower.column);
+                unsigned char* out = &map(q, disk.lower.column);
+                const int64_t dr = q - s.row;
+                for (int i = 0; i < disk.columns(); ++i) {
+                    const unsigned char v = in[i * statusStep];
+                    const int64_t dc = disk.lower.column + i - s.column;
                     if ((v & (kUnassigned | kKeep | kDelete)) && !(v & kPinned) &&
-                        static_cast<float>(squaredDistance({q, c}, s)) <= r2)
-                        map(q, c) = withClass(v, kBlend);
+                        static_cast<float>(dr * dr + dc * dc) <= r2)
+                        out[i * mapStep] = withClass(v, kBlend);
                 }
+            }
         }
     }
 
     // Fill: every free pixel the band left alone gets the fill class.
-    const std::ptrdiff_t statusStep = status.stride(1), mapStep = map.stride(1);
     for (int r = box.lower.row; r <= box.upper.row; ++r) {
         const unsigned char* in = &status(r, box.lower.column);
         unsigned char* out = &map(r, box.lower.column);

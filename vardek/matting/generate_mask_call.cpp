@@ -64,6 +64,11 @@ Box outputWorkBox(const std::optional<Box>& statusBox, int factor, int64_t outpu
                clampToInt(columns.second));
 }
 
+bool readableView(const VkImage& view, int64_t pixelBytes) {
+    return view.data && view.width > 0 && view.height > 0 &&
+           int64_t{view.rowBytes} >= pixelBytes * view.width;
+}
+
 MaskPatches toMaskPatches(const VkPatchRecord* records, uint32_t count, const Box& domain) {
     MaskPatches patches;
     if (!records) return patches;

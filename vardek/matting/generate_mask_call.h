@@ -6,9 +6,13 @@
 #ifndef VARDEK_MATTING_GENERATE_MASK_CALL_H
 #define VARDEK_MATTING_GENERATE_MASK_CALL_H
 
+#include "classification/Arrays.h"
 #include "classification/Box.h"
 #include "vardek/api/vardek.h"
 #include "vardek/matting/mask_records.h"
+#include "vardek/matting/matting_arrays.h"
+
+#include <blitz/array.h>
 
 #include <cstdint>
 #include <optional>
@@ -45,6 +49,33 @@ MaskPatches toMaskPatches(const VkPatchRecord* records, uint32_t count,
 // dropped and consecutive repeats collapse to one; an edge left with fewer than
 // two points is dropped.
 MaskForcedEdges toMaskForcedEdges(const VkForcedEdgeRecord* records, uint32_t count);
+
+// Whether the caller's view can be read as pixels of `pixelBytes` bytes: it
+// has data, a positive size, and rows at least as long as its width.
+bool readableView(const VkImage& view, int64_t pixelBytes);
+
+// The caller's view as pixels over (0, 0) to (height - 1, width - 1), rows
+// rowBytes / sizeof(Pixel) pixels apart; the memory stays the caller's. The
+// view must be readable.
+template <class Pixel> blitz::Array<Pixel, 2> pixelsOf(const VkImage& view) {
+    return classification::viewOver(reinterpret_cast<Pixel*>(view.data), view.height, view.width,
+                                    view.rowBytes / static_cast<int32_t>(sizeof(Pixel)));
+}
+
+// Copies the pixels of `output` inside `work` into new memory indexed by the
+// box's coordinates, gives the copy to `run`, and copies it back into `output`
+// only when `run` returns 0. Returns what `run` returned.
+template <class Pixel, class Run>
+int runOnWorkingCopy(blitz::Array<Pixel, 2> output, const classification::Box& work, Run&& run) {
+    blitz::Array<Pixel, 2> working = classification::arrayOver<Pixel>(work);
+    if (!work.isEmpty()) working = boxView(output, work);
+    const int result = run(working);
+    if (result == 0 && !work.isEmpty()) {
+        blitz::Array<Pixel, 2> target = boxView(output, work);
+        target = working;
+    }
+    return result;
+}
 
 } // namespace orsine::matting
 

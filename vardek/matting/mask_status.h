@@ -17,6 +17,8 @@ struct MaskStatusPreparation {
     classification::Box estimationBox;
     bool hasKeep = false;
     bool hasDelete = false;
+    // The undo groups the fills opened on the queue (0, 1 or 2).
+    int fillGroups = 0;
 };
 
 // `status` is the status image over `statusDomain`, `workBox` the run's work
@@ -25,7 +27,8 @@ struct MaskStatusPreparation {
 // gives those pixels the other class with a blend band of `bandFactor`, as one
 // group of `queue`. The flags then tell whether keep and delete marks exist in
 // D or, failing that, anywhere in the image. Each fill reports into the part of
-// `progress` up to 0.2.
+// `progress` up to 0.2. When a fill raises, the groups opened so far are
+// rolled back before the exception passes on.
 MaskStatusPreparation prepareMaskStatus(classification::Segmentation<6, 0>& classification,
                                         classification::ByteArray status,
                                         const classification::Box& statusDomain,

@@ -169,3 +169,52 @@ TEST(GenerateMaskCall, ForcedEdgesDropRepeatsNonFinitePointsAndShortEdges) {
 }
 
 } // namespace
+
+namespace {
+
+using Pixel = orsine::utility::Colour<unsigned short>;
+
+TEST(GenerateMaskCall, WorkingCopyGoesBackOnlyOnSuccessAndOnlyInsideTheWorkBox) {
+    // A 4 x 5 view of 16-bit pixels with rows of 6 pixels (48 bytes).
+    std::vector<unsigned short> memory(4 * 6 * 4);
+    for (std::size_t i = 0; i < memory.size(); ++i)
+        memory[i] = static_cast<unsigned short>(i);
+    const VkImage view{5, 4, 48, VkKindRgba16, reinterpret_cast<unsigned char*>(memory.data())};
+    ASSERT_TRUE(readableView(view, 8));
+    const std::vector<unsigned short> original = memory;
+    const Box work(1, 2, 2, 4);
+
+    for (int answer : {0, 1, 2}) {
+        memory = original;
+        const blitz::Array<Pixel, 2> output = pixelsOf<Pixel>(view);
+        const int result = runOnWorkingCopy(output, work, [&](blitz::Array<Pixel, 2> working) {
+            EXPECT_EQ(classification::boxOf(working), work);
+            EXPECT_EQ(working(1, 2)[0], original[(1 * 6 + 2) * 4]);
+            EXPECT_EQ(working(2, 4)[3], original[(2 * 6 + 4) * 4 + 3]);
+            working = Pixel(7, 7, 7, 7);
+            return answer;
+        });
+        EXPECT_EQ(result, answer);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 6; ++c)
+                for (int k = 0; k < 4; ++k) {
+                    const std::size_t i = (r * 6 + c) * 4 + k;
+                    const bool written = answer == 0 && work.contains({r, c});
+                    ASSERT_EQ(memory[i], written ? 7 : original[i])
+                        << answer << " " << r << "," << c;
+                }
+    }
+}
+
+TEST(GenerateMaskCall, UnreadableViewsAreRefused) {
+    unsigned char byte = 0;
+    EXPECT_TRUE(readableView({3, 2, 12, 1, &byte}, 4));
+    EXPECT_FALSE(readableView({3, 2, 11, 1, &byte}, 4));
+    EXPECT_FALSE(readableView({3, 2, 12, 2, &byte}, 8));
+    EXPECT_FALSE(readableView({3, 2, 12, 1, nullptr}, 4));
+    EXPECT_FALSE(readableView({0, 2, 12, 1, &byte}, 4));
+    EXPECT_FALSE(readableView({3, -1, 12, 1, &byte}, 4));
+    EXPECT_FALSE(readableView({INT32_MAX, 1, INT32_MAX, 1, &byte}, 4));
+}
+
+} // namespace

@@ -33,9 +33,8 @@ MaskStatusPreparation prepareMaskStatus(classification::Segmentation<6, 0>& clas
                                         classification::ByteArray status,
                                         const classification::Box& statusDomain,
                                         const classification::Box& workBox,
-                                        const classification::Box& extendedBox,
-                                        float bandFactor, classification::UndoQueue& queue,
-                                        ProgressRange progress);
+                                        const classification::Box& extendedBox, float bandFactor,
+                                        classification::UndoQueue& queue, ProgressRange progress);
 
 } // namespace orsine::matting
 

@@ -2,9 +2,12 @@
 // local edge width, and the fill of every other free pixel.
 #include "classification/AutoFill.h"
 
+#include "classification/StatusSelection.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace classification {
@@ -138,6 +141,22 @@ void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, 
             if ((v & kUnassigned) && !(v & kPinned) && m == 0) m = withClass(v, fill);
         }
     }
+}
+
+void autoFillRegions(Segmentation<6, 0>& classification, ByteArray& status,
+                     const std::optional<Box>& rect, int flags, float bandFactor, UndoQueue* queue,
+                     orsine::utility::IiUI* progress, float start, float end) {
+    if (!(flags & (kKeep | kDelete))) return;
+    if (status.size() == 0) return;
+    Box box = boxOf(status);
+    if (rect) box.intersect(*rect);
+    // The selection map covers the session's pixels; nothing outside them is touched.
+    if (!box.intersect(boxOf(classification.selectionMap))) return;
+
+    stageAutoFill(classification, status, box, flags, bandFactor);
+    if (progress) progress->report(0.2f * start + 0.8f * end, std::string());
+    applySelection(classification, status, queue);
+    if (progress) progress->report(end, std::string());
 }
 
 } // namespace classification

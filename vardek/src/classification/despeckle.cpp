@@ -48,9 +48,15 @@ bool stageDespeckle(Segmentation<6, 0>& classification, const ByteArray& status,
     // starts at the pixel, is centred on it: A[p + h] = 1 where p holds c.
     const int n = size, h = n / 2;
     LabelArray a = arrayOver<int32_t>(Box(d.lower.minusScalar(1), d.upper.plusScalar(n + 1)), 0);
-    for (int r = d.lower.row; r <= d.upper.row; ++r)
-        for (int col = d.lower.column; col <= d.upper.column; ++col)
-            if (holds[map(r, col)]) a(r + h, col + h) = 1;
+    const std::ptrdiff_t mapStep = map.stride(1), statusStep = status.stride(1);
+    const std::ptrdiff_t aRowStep = a.stride(0); // a's rows are contiguous
+    const int width = d.columns();
+    for (int r = d.lower.row; r <= d.upper.row; ++r) {
+        const unsigned char* m = &map(r, d.lower.column);
+        int32_t* marks = &a(r + h, d.lower.column + h);
+        for (int i = 0; i < width; ++i)
+            marks[i] = holds[m[i * mapStep]];
+    }
     report(progress, 0.9f * start + 0.1f * end);
 
     // R[p] = 1 when some pixel holding c lies within p - h .. p - h + n on both axes.
@@ -68,11 +74,12 @@ bool stageDespeckle(Segmentation<6, 0>& classification, const ByteArray& status,
     const float seedsStart = 0.9f * start + 0.1f * end, seedsEnd = 0.7f * start + 0.3f * end;
     std::vector<Point> stack;
     for (int r = d.lower.row; r <= d.upper.row; ++r) {
-        for (int col = d.lower.column; col <= d.upper.column; ++col)
-            if (covered(r, col) && !holds[map(r, col)] &&
-                (!covered(r - 1, col) || !covered(r + 1, col) || !covered(r, col - 1) ||
-                 !covered(r, col + 1)))
-                stack.emplace_back(r, col);
+        const unsigned char* m = &map(r, d.lower.column);
+        const int32_t* here = &covered(r, d.lower.column);
+        for (int i = 0; i < width; ++i)
+            if (here[i] && !holds[m[i * mapStep]] &&
+                (!here[i - aRowStep] || !here[i + aRowStep] || !here[i - 1] || !here[i + 1]))
+                stack.emplace_back(r, d.lower.column + i);
         const float f = static_cast<float>(r - d.lower.row + 1) / d.rows();
         report(progress, (1.0f - f) * seedsStart + f * seedsEnd);
     }
@@ -104,11 +111,15 @@ bool stageDespeckle(Segmentation<6, 0>& classification, const ByteArray& status,
     // unassigned or of class c get c, every other bit of their status kept.
     const std::array<bool, 256> fillable =
         compatibleBytes(static_cast<uint8_t>(c | 1), params.testMask);
-    for (int r = d.lower.row; r <= d.upper.row; ++r)
-        for (int col = d.lower.column; col <= d.upper.column; ++col) {
-            const unsigned char s = status(r, col);
-            if (covered(r, col) && fillable[s]) map(r, col) = changedStatus(s, c, params.writeMask);
+    for (int r = d.lower.row; r <= d.upper.row; ++r) {
+        const unsigned char* in = &status(r, d.lower.column);
+        unsigned char* m = &map(r, d.lower.column);
+        const int32_t* here = &covered(r, d.lower.column);
+        for (int i = 0; i < width; ++i) {
+            const unsigned char s = in[i * statusStep];
+            if (here[i] && fillable[s]) m[i * mapStep] = changedStatus(s, c, params.writeMask);
         }
+    }
     return true;
 }
 

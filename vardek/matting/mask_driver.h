@@ -1,0 +1,81 @@
+// One mask-generation run: status preparation, the all-keep and all-delete
+// short cuts, the blend kinds of the patches with their passes, the undo of a
+// rectangle run's status changes, and the forced-edge pass. The run owns the
+// temporary status marks 0x80 and 0x40 and removes them on every path.
+#ifndef VARDEK_MATTING_MASK_DRIVER_H
+#define VARDEK_MATTING_MASK_DRIVER_H
+
+#include "classification/Arrays.h"
+#include "classification/Box.h"
+#include "classification/Segmentation.h"
+#include "vardek/api/progress.h"
+#include "vardek/api/undo.h"
+#include "vardek/matting/first_matting_pass.h"
+#include "vardek/matting/mask_records.h"
+#include "vardek/matting/matting_arrays.h"
+
+#include <functional>
+#include <optional>
+
+namespace orsine::matting {
+
+// What the status preparation found: the box colour estimates are gathered
+// from, and whether keep and delete marks exist (in the work box or, failing
+// that, anywhere in the image).
+struct PreparedMaskStatus {
+    classification::Box estimationBox;
+    bool hasKeep = false;
+    bool hasDelete = false;
+};
+
+// The status preparation a run starts with: (classification, status, status
+// domain, work box, extended box, band factor, the run's undo queue,
+// progress). Any fill it makes is recorded in the queue, a group per fill.
+using MaskStatusPreparation = std::function<PreparedMaskStatus(
+    classification::Segmentation<6, 0>&, classification::ByteArray&, const classification::Box&,
+    const classification::Box&, const classification::Box&, float, classification::UndoQueue&,
+    ProgressRange)>;
+
+// The session side of a run: its classification (analysis image, opacity
+// threshold, changed box), its undo queue and the status preparation.
+struct MaskRunSession {
+    classification::Segmentation<6, 0>& classification;
+    classification::UndoQueue& undoQueue;
+    MaskStatusPreparation prepare;
+};
+
+// A run for 8-bit samples. `output` is the working array (indexed by the
+// output coordinates of its box; read and written), `source` the whole source,
+// `status` the session's status view, `statusBox` the caller's rectangle at
+// status resolution (none for the whole image), `forcedEdges` in status
+// coordinates, `patches` possibly replaced by the previewed patch alone.
+//
+// A run over the whole analysis image records its preparation in the
+// session's queue; any other run records it in a private queue, writes
+// "nUndo N" (N its group count) to standard output and undoes it, so a
+// rectangle run leaves the status as it found it.
+//
+// Returns 1 when the work box is empty or a pass gave up (the output is then
+// reset to the source), else 0. An exception rolls back every group the run
+// opened, removes the temporary marks and passes on.
+int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
+                       classification::ByteArray status,
+                       const std::optional<classification::Box>& statusBox,
+                       ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
+                       float blendRatio, MaskPatches& patches, ProgressRange progress);
+// 16-bit samples with full scale 65535.
+int runMaskGeneration16(MaskRunSession& session, Image16 output, const Image16& source,
+                        classification::ByteArray status,
+                        const std::optional<classification::Box>& statusBox,
+                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
+                        float blendRatio, MaskPatches& patches, ProgressRange progress);
+// 16-bit samples with full scale 32768.
+int runMaskGeneration15(MaskRunSession& session, Image16 output, const Image16& source,
+                        classification::ByteArray status,
+                        const std::optional<classification::Box>& statusBox,
+                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
+                        float blendRatio, MaskPatches& patches, ProgressRange progress);
+
+} // namespace orsine::matting
+
+#endif

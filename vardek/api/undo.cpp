@@ -153,8 +153,11 @@ void UndoQueue::openGroup() {
     // steps up to the next group's marker. The new marker at the back ends the
     // walk at the latest.
     steps_.pop_front();
-    while (steps_.front())
+    ++dropped_;
+    while (steps_.front()) {
         steps_.pop_front();
+        ++dropped_;
+    }
 }
 
 void UndoQueue::add(std::unique_ptr<IiUndoStep> step) {
@@ -206,6 +209,19 @@ void UndoQueue::redo(ChangedBox& changed) {
 
 void UndoQueue::rollBack(ChangedBox& changed) {
     undo(changed);
+    clearRedo();
+}
+
+void UndoQueue::rollBackTo(Mark mark, ChangedBox& changed) {
+    // Only what was appended since the mark is taken off the back; nothing is
+    // moved anywhere, so this allocates nothing.
+    while (!steps_.empty() && dropped_ + steps_.size() > mark.position) {
+        if (steps_.back())
+            steps_.back()->undo(changed);
+        else
+            --undoGroups_;
+        steps_.pop_back();
+    }
     clearRedo();
 }
 

@@ -95,6 +95,18 @@ public:
     // cannot be redone. The caller empties its own dirty box.
     void rollBack(ChangedBox& changed);
 
+    // How much has been recorded: taken when an operation starts, so that a
+    // cancelled or failed operation undoes exactly its own work.
+    struct Mark {
+        uint64_t position = 0;
+    };
+    Mark mark() const { return {dropped_ + steps_.size()}; }
+    // Undoes for good every step added since `mark`, the last first, and drops
+    // the groups opened since; the redo list is emptied. Steps and groups from
+    // before the mark stay as they are, even when the operation added to the
+    // group that was open then.
+    void rollBackTo(Mark mark, ChangedBox& changed);
+
     uint32_t undoGroups() const { return undoGroups_; }
     uint32_t redoGroups() const { return redoGroups_; }
     uint32_t limit() const { return limit_; }
@@ -109,6 +121,9 @@ private:
     uint64_t openedGroups_ = 0;
     // A null pointer starts each group; its steps follow it.
     std::deque<std::unique_ptr<IiUndoStep>> steps_;
+    // Entries ever removed from the front of `steps_` (the oldest groups
+    // dropped at the limit), so that a mark keeps its place.
+    uint64_t dropped_ = 0;
     std::vector<std::unique_ptr<IiUndoStep>> redo_;
 };
 

@@ -1,0 +1,115 @@
+// The region flood: stage 5 of the segmentation.
+#include "classification/RegionFlood.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace classification {
+
+namespace {
+
+using watershed::BucketQueue;
+using watershed::PixelOffset;
+
+// The pixels of the edge planes as a flood graph: seed value channel 0, the 8
+// neighbours, edge level min(d, max(channel 1 of q, channel 1 of s) + t); a
+// flood that meets another region does nothing.
+class RegionGraph {
+public:
+    using Queue = BucketQueue;
+    using Edge = Queue::Edge;
+
+    RegionGraph(const RegionFloodPlanes& planes, LabelArray& labels,
+                watershed::LevelState& state, int32_t tolerance)
+        : grid_(labels), state_(state), tolerance_(tolerance) {
+        const Box covered = boxOf(planes);
+        seed_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[0]; });
+        edge_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[1]; });
+        // -1 and +1 along the second axis, -1 and +1 along the first, then the
+        // diagonals (+1, -1), (+1, +1), (-1, -1), (-1, +1).
+        steps_ = {grid_.step(0, -1),  grid_.step(0, 1),  grid_.step(-1, 0),
+                  grid_.step(1, 0),   grid_.step(1, -1), grid_.step(1, 1),
+                  grid_.step(-1, -1), grid_.step(-1, 1)};
+    }
+
+    int32_t& label(PixelOffset p) { return grid_.label(p); }
+    uint8_t seed(PixelOffset p) const { return seed_[p]; }
+
+    void spread(const Edge& e, Queue& queue) { push(e.to, e.level, queue); }
+    void startBasin(PixelOffset p, Queue& queue) { push(p, seed_[p], queue); }
+    void meet(const Edge&) {}
+    int32_t newLabel() { return state_.newLabel(); }
+
+    void run(Queue& queue, const watershed::FloodReport& where) {
+        watershed::priorityFlood(*this, queue, grid_.pending(seed_), where);
+    }
+
+private:
+    void push(PixelOffset q, int d, Queue& queue) {
+        const int32_t own = grid_.label(q);
+        const int edgeOfQ = edge_[q];
+        for (std::ptrdiff_t step : steps_) {
+            const auto s = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(q) + step);
+            if (grid_.label(s) == own) continue;
+            const int level = std::min(d, std::max(edgeOfQ, int(edge_[s])) + tolerance_);
+            queue.push({q, s, static_cast<uint8_t>(level)});
+        }
+    }
+
+    watershed::PixelGrid grid_;
+    watershed::LevelState& state_;
+    int32_t tolerance_;
+    std::vector<uint8_t> seed_;
+    std::vector<uint8_t> edge_;
+    std::array<std::ptrdiff_t, 8> steps_{};
+};
+
+} // namespace
+
+int32_t regionTolerance(float planeScale, float regionScale) {
+    return watershed::floodTolerance(planeScale * std::log(regionScale));
+}
+
+void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels,
+                  watershed::LevelState& state, watershed::BucketQueue& queue, int32_t tolerance,
+                  ProgressRange& range) {
+    RegionGraph graph(planes, labels, state, std::clamp(tolerance, 0, 255));
+    graph.run(queue, {range.parent(), range.valueAt(range.current()), range.end(), 0.0f});
+}
+
+bool updateRegions(bool force, const SegmentationParams& lastCompleted,
+                   const SegmentationParams& current, const RegionFloodPlanes& planes,
+                   const Box& domain, float planeScale, RegionLabels& regions,
+                   ProgressRange& range) {
+    // Not-a-number compares unequal, so such a scale always floods again.
+    if (!force && lastCompleted.regionScale == current.regionScale &&
+        lastCompleted.inFocusEdgeWidth == current.inFocusEdgeWidth)
+        return false;
+
+    if (!(current.regionScale > 1.0f) || domain.isEmpty()) {
+        regions.storage.free();
+        regions.labels.free();
+        regions.count = -1;
+        return true;
+    }
+
+    // -1 over the domain, 0 on the ring around it (the border's label) and
+    // on the outer ring, which no flood reaches.
+    LabelArray storage = arrayOver<int32_t>(domain.grown(2), 0);
+    LabelArray labels = windowOf(storage, domain);
+    labels = watershed::unlabelled;
+    watershed::LevelState state;
+    state.newLabel(); // 0: the border
+
+    watershed::BucketQueue queue;
+    floodRegions(planes, storage, state, queue, regionTolerance(planeScale, current.regionScale),
+                 range);
+
+    regions.storage.reference(storage);
+    regions.labels.reference(labels);
+    regions.count = state.next;
+    return true;
+}
+
+} // namespace classification

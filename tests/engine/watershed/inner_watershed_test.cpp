@@ -154,7 +154,9 @@ std::vector<int32_t> referenceFlood(const std::vector<int>& v, std::vector<int32
         int from, to, level, plateau, path;
     };
     const auto key = [](const Edge& e) { return std::make_tuple(e.level, -e.plateau, -e.path); };
-    const auto at = [](auto& array, int p) -> auto& { return array[static_cast<std::size_t>(p)]; };
+    const auto at = [](auto& array, int p) -> auto& {
+        return array[static_cast<std::size_t>(p)];
+    };
     std::vector<Edge> queue;
     const int steps[4] = {-columns, columns, -1, 1};
     const auto push = [&](int q, int d, int e, int f) {
@@ -201,7 +203,8 @@ std::vector<int32_t> referenceFlood(const std::vector<int>& v, std::vector<int32
         }
         if (front >= pending.size()) break;
         const int first = pending[front];
-        for (std::size_t i = front + 1; i < pending.size() && at(v, pending[i]) == at(v, first); ++i)
+        for (std::size_t i = front + 1; i < pending.size() && at(v, pending[i]) == at(v, first);
+             ++i)
             if (at(label, pending[i]) == -1) ambiguous = true;
         at(label, first) = std::min(labelsGiven, 3);
         ++labelsGiven;
@@ -249,7 +252,8 @@ TEST(InnerWatershed, AgreesWithADirectFloodOnRandomHeights) {
         LabelArray labels = arrayOver<int32_t>(grown);
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c) {
-                values(r, c) = static_cast<unsigned char>(v[static_cast<std::size_t>(r * columns + c)]);
+                values(r, c) =
+                    static_cast<unsigned char>(v[static_cast<std::size_t>(r * columns + c)]);
                 labels(r, c) = label[static_cast<std::size_t>(r * columns + c)];
             }
         BasinTable basins(3);

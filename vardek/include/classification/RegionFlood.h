@@ -47,9 +47,8 @@ int32_t regionTolerance(float planeScale, float regionScale);
 // checkpoint label of stage "Watershed inner", into [start, 0.05 start +
 // 0.95 end] of the part of `range` from its current position to its end; a
 // report may raise VkExCancel.
-void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels,
-                  watershed::LevelState& state, watershed::BucketQueue& queue, int32_t tolerance,
-                  ProgressRange& range);
+void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
+                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range);
 
 // Stage 5 of the segmentation. Returns false without doing anything unless
 // `force` is set or the region scale or the in-focus edge width of `current`

@@ -20,17 +20,16 @@ public:
     using Queue = BucketQueue;
     using Edge = Queue::Edge;
 
-    RegionGraph(const RegionFloodPlanes& planes, LabelArray& labels,
-                watershed::LevelState& state, int32_t tolerance)
+    RegionGraph(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
+                int32_t tolerance)
         : grid_(labels), state_(state), tolerance_(tolerance) {
         const Box covered = boxOf(planes);
         seed_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[0]; });
         edge_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[1]; });
         // -1 and +1 along the second axis, -1 and +1 along the first, then the
         // diagonals (+1, -1), (+1, +1), (-1, -1), (-1, +1).
-        steps_ = {grid_.step(0, -1),  grid_.step(0, 1),  grid_.step(-1, 0),
-                  grid_.step(1, 0),   grid_.step(1, -1), grid_.step(1, 1),
-                  grid_.step(-1, -1), grid_.step(-1, 1)};
+        steps_ = {grid_.step(0, -1), grid_.step(0, 1), grid_.step(-1, 0),  grid_.step(1, 0),
+                  grid_.step(1, -1), grid_.step(1, 1), grid_.step(-1, -1), grid_.step(-1, 1)};
     }
 
     int32_t& label(PixelOffset p) { return grid_.label(p); }
@@ -71,9 +70,8 @@ int32_t regionTolerance(float planeScale, float regionScale) {
     return watershed::floodTolerance(planeScale * std::log(regionScale));
 }
 
-void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels,
-                  watershed::LevelState& state, watershed::BucketQueue& queue, int32_t tolerance,
-                  ProgressRange& range) {
+void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
+                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range) {
     RegionGraph graph(planes, labels, state, std::clamp(tolerance, 0, 255));
     graph.run(queue, {range.parent(), range.valueAt(range.current()), range.end(), 0.0f});
 }

@@ -2,10 +2,12 @@
 // the clustering of each level.
 #include "classification/Arrays.h"
 #include "classification/GlobalClassification.h"
+#include "vardek/api/fault_injection.h"
 #include "vardek/api/progress.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -262,6 +264,99 @@ TEST(ColourClassifier, HistogramReportsFallIntoHalvesOfTheRange) {
     reports.seen.clear();
     shifted.buildHistograms(again);
     EXPECT_EQ(reports.seen.size(), 6u * 2u);
+}
+
+} // namespace
+
+namespace {
+
+// A photograph-like texture: smooth ramps with noise in every channel.
+Classifier::Image rampImage(int rows, int columns) {
+    std::mt19937 random(5);
+    std::vector<Pixel> pixels;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            const auto noise = [&] { return int(random() % 5); };
+            pixels.push_back(pixel(r + noise(), c + noise(), (r + c) / 2 + noise(), r + noise(),
+                                   c + noise(), 128 + noise()));
+        }
+    return imageOf(pixels, rows);
+}
+
+TEST(ColourClusters, MoreWorkersThanJobsClusterEveryLevelOnce) {
+    const Classifier::Image image = rampImage(60, 50);
+    Classifier alone;
+    alone.reset(image);
+    classification::WorkerPool one(1);
+    ProgressRange range(nullptr);
+    alone.buildColourClusters(range, one);
+
+    Classifier crowd;
+    crowd.reset(image);
+    classification::WorkerPool many(16);
+    ProgressRange again(nullptr);
+    crowd.buildColourClusters(again, many);
+
+    for (int k = 0; k < Classifier::levels; ++k) {
+        EXPECT_GT(crowd.clusterCounts[std::size_t(k)], 0) << k;
+        EXPECT_EQ(crowd.clusterCounts[std::size_t(k)], alone.clusterCounts[std::size_t(k)]) << k;
+        const auto& a = alone.colourHistograms[std::size_t(k)].entries();
+        const auto& b = crowd.colourHistograms[std::size_t(k)].entries();
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            ASSERT_EQ(a[i].colour, b[i].colour);
+            ASSERT_EQ(a[i].label, b[i].label);
+            ASSERT_NE(a[i].label, -1);
+        }
+    }
+    // Coarser levels merge colours, so they have fewer clusters.
+    EXPECT_LE(crowd.clusterCounts[6], crowd.clusterCounts[0]);
+}
+
+TEST(ColourClusters, KnownClustersAreNotBuiltAgain) {
+    Classifier classifier;
+    classifier.reset(imageOf(std::vector<Pixel>(6, pixel(1)), 2));
+    classification::WorkerPool pool(2);
+    ProgressRange range(nullptr);
+    classifier.buildColourClusters(range, pool);
+    ProgressRange again(nullptr);
+    classifier.buildColourClusters(again, pool);
+    EXPECT_EQ(classifier.colourHistograms[0][0].count, 6); // not counted twice
+    EXPECT_EQ(classifier.clusterCounts[0], 1);
+}
+
+TEST(ColourClusters, AFailedOrCancelledJobIsRaisedAfterTheJoin) {
+    struct Case {
+        vardek::fault::Kind kind;
+        bool cancel;
+    };
+    for (const Case c :
+         {Case{vardek::fault::Kind::Unexpected, false},
+          Case{vardek::fault::Kind::OutOfMemory, false}, Case{vardek::fault::Kind::Cancel, true}}) {
+        Classifier classifier;
+        classifier.reset(rampImage(20, 20));
+        classification::WorkerPool pool(3);
+        ProgressRange range(nullptr);
+        vardek::fault::arm("colour cluster job", c.kind, 2); // the third job: level 4
+        bool cancelled = false;
+        const char* failure = nullptr;
+        try {
+            classifier.buildColourClusters(range, pool);
+        } catch (const VkExCancel&) {
+            cancelled = true;
+        } catch (const char* message) {
+            failure = message;
+        }
+        vardek::fault::disarm();
+        EXPECT_EQ(cancelled, c.cancel);
+        if (!c.cancel) {
+            ASSERT_NE(failure, nullptr);
+            EXPECT_STREQ(failure, "Unhandled exception in worker thread.");
+        }
+        // The job that raised left its level uncounted.
+        EXPECT_TRUE(
+            std::count(classifier.clusterCounts.begin(), classifier.clusterCounts.end(), -1) >= 1);
+    }
 }
 
 } // namespace

@@ -125,6 +125,15 @@ public:
     // One clustering job: floods level k's histogram.
     template <int Levels> struct Watershedder;
 
+    // The colour-cluster stage of the analysis: nothing when every level's
+    // clusters are known; otherwise the histograms, reported into the range up
+    // to 0.2, then the seven levels clustered as jobs 6, 5, ..., 0 on the pool,
+    // which report nothing. Raises VkExCancel or "Unhandled exception in
+    // worker thread." after every worker is joined when a job was cancelled or
+    // failed; a level whose job did not finish keeps its count of -1.
+    void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
+    void buildColourClusters(ProgressRange& range, WorkerPool& pool);
+
     // Fan-out of the clustering jobs: mutex and flags.
     WorkerPool fanOut;
 
@@ -214,6 +223,16 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
         }
     };
 };
+
+inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,
+                                                                             WorkerPool& pool) {
+    if (std::none_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; }))
+        return;
+    ProgressRange histograms = range.subRange(0.2f);
+    buildHistograms(histograms);
+    // Each job works on its own level's map and state and writes its own count.
+    pool.runCountdown(levels - 1, Watershedder<levels>(*this));
+}
 
 } // namespace classification
 

@@ -144,7 +144,6 @@ void UndoQueue::openGroup() {
     VARDEK_FAULT_POINT("undo.openGroup");
     clearRedo();
     steps_.push_back(nullptr);
-    ++openedGroups_;
     if (undoGroups_ < limit_) {
         ++undoGroups_;
         return;

@@ -110,15 +110,11 @@ public:
     uint32_t undoGroups() const { return undoGroups_; }
     uint32_t redoGroups() const { return redoGroups_; }
     uint32_t limit() const { return limit_; }
-    // How many groups were ever opened; unlike undoGroups() it still grows when
-    // the queue is at its limit, so a caller can tell whether it opened one.
-    uint64_t openedGroups() const { return openedGroups_; }
 
 private:
     uint32_t undoGroups_ = 0;
     uint32_t redoGroups_ = 0;
     uint32_t limit_;
-    uint64_t openedGroups_ = 0;
     // A null pointer starts each group; its steps follow it.
     std::deque<std::unique_ptr<IiUndoStep>> steps_;
     // Entries ever removed from the front of `steps_` (the oldest groups

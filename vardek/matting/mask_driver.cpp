@@ -82,14 +82,13 @@ void undoPrivateQueue(UndoQueue& queue, Classification& classification) {
         queue.undo(classification.changedBox);
 }
 
-// Takes back every group the run opened in `queue` after a failure. Counting
-// opened groups rather than comparing group counts still works when the
-// session's queue is at its limit, where opening a group drops the oldest one
-// and the count stays the same.
-void rollBackRun(UndoQueue& queue, uint64_t openedAtStart, Classification& classification) {
-    const uint64_t opened = queue.openedGroups() - openedAtStart;
-    if (opened == 0) return;
-    for (uint64_t i = 0; i < opened && queue.undoGroups() > 0; ++i)
+// Takes back the groups of the run's fills after a failure. Counting the
+// groups the fills opened, rather than comparing group counts, still works
+// when the session's queue is at its limit, where opening a group drops the
+// oldest one and the count stays the same.
+void rollBackRun(UndoQueue& queue, int fillGroups, Classification& classification) {
+    if (fillGroups <= 0) return;
+    for (int i = 0; i < fillGroups && queue.undoGroups() > 0; ++i)
         queue.undo(classification.changedBox);
     queue.clearRedo();
     classification.dirtyBox = Box::empty();
@@ -118,14 +117,17 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     UndoQueue privateQueue(100);
     const bool privateRun = work != analysisDomain;
     UndoQueue& queue = privateRun ? privateQueue : session.undoQueue;
-    const uint64_t openedAtStart = queue.openedGroups();
+    // The groups of the run's fills: none until the preparation has returned,
+    // since a preparation that raises has taken its own back.
+    int fillGroups = 0;
     // Every status box that may carry temporary marks.
     Box marked = work;
 
     try {
-        const PreparedMaskStatus prepared = session.prepare(
+        const MaskStatusPreparation prepared = session.prepare(
             classification, status, statusDomain, work, extendedBox(work, statusDomain),
             autoBlendWidth, queue, progress.subRange(0.1f));
+        fillGroups = prepared.fillGroups;
 
         Image out = classification::windowOf(output, outputBox);
         const Image in = classification::windowOf(source, outputBox);
@@ -212,7 +214,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
                           scaledForcedEdges(forcedEdges, factors), progress.subRange(1.0f));
         return 0;
     } catch (...) {
-        rollBackRun(queue, openedAtStart, classification);
+        rollBackRun(queue, fillGroups, classification);
         clearTemporaryMarks(status, marked);
         throw;
     }

@@ -12,6 +12,7 @@
 #include "vardek/api/undo.h"
 #include "vardek/matting/first_matting_pass.h"
 #include "vardek/matting/mask_records.h"
+#include "vardek/matting/mask_status.h"
 #include "vardek/matting/matting_arrays.h"
 
 #include <functional>
@@ -19,20 +20,13 @@
 
 namespace orsine::matting {
 
-// What the status preparation found: the box colour estimates are gathered
-// from, and whether keep and delete marks exist (in the work box or, failing
-// that, anywhere in the image).
-struct PreparedMaskStatus {
-    classification::Box estimationBox;
-    bool hasKeep = false;
-    bool hasDelete = false;
-};
-
-// The status preparation a run starts with: (classification, status, status
-// domain, work box, extended box, band factor, the run's undo queue,
-// progress). Any fill it makes is recorded in the queue, a group per fill.
-using MaskStatusPreparation = std::function<PreparedMaskStatus(
-    classification::Segmentation<6, 0>&, classification::ByteArray&, const classification::Box&,
+// The status preparation a run starts with, prepareMaskStatus for a session:
+// (classification, status, status domain, work box, extended box, band
+// factor, the run's undo queue, progress). Each fill it makes is a group of
+// the queue, counted in the result; when it raises, it has taken its groups
+// back itself.
+using MaskStatusPreparer = std::function<MaskStatusPreparation(
+    classification::Segmentation<6, 0>&, classification::ByteArray, const classification::Box&,
     const classification::Box&, const classification::Box&, float, classification::UndoQueue&,
     ProgressRange)>;
 
@@ -41,7 +35,7 @@ using MaskStatusPreparation = std::function<PreparedMaskStatus(
 struct MaskRunSession {
     classification::Segmentation<6, 0>& classification;
     classification::UndoQueue& undoQueue;
-    MaskStatusPreparation prepare;
+    MaskStatusPreparer prepare = prepareMaskStatus;
 };
 
 // A run for 8-bit samples. `output` is the working array (indexed by the
@@ -56,8 +50,8 @@ struct MaskRunSession {
 // rectangle run leaves the status as it found it.
 //
 // Returns 1 when the work box is empty or a pass gave up (the output is then
-// reset to the source), else 0. An exception rolls back every group the run
-// opened, removes the temporary marks and passes on.
+// reset to the source), else 0. An exception rolls back the groups of the
+// run's fills, removes the temporary marks and passes on.
 int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
                        classification::ByteArray status,
                        const std::optional<classification::Box>& statusBox,

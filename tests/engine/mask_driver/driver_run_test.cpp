@@ -42,7 +42,7 @@ TYPED_TEST(DriverRun, OnlyKeepMarksGiveTheSource) {
 
 TYPED_TEST(DriverRun, OnlyDeleteMarksGiveAlphaZeroAndKeepColours) {
     for (const int factor : {1, 2}) {
-        Scene<TypeParam> scene(statusOf({"DDD.", "DD..", "DDDD"}), factor, gradient, 7);
+        Scene<TypeParam> scene(statusOf({"DDDD", "DDDD", "DDDD"}), factor, gradient, 7);
         EXPECT_EQ(scene.run(), 0);
         for (int r = 0; r < scene.output.extent(0); ++r)
             for (int c = 0; c < scene.output.extent(1); ++c)
@@ -56,9 +56,10 @@ TYPED_TEST(DriverRun, OnlyDeleteMarksGiveAlphaZeroAndKeepColours) {
 struct FailingProgress : orsine::utility::IiUI {
     std::function<void()> raise;
     const ByteArray* status = nullptr;
+    float after = 0.2f; // the distances end there
     bool sawMarks = false;
     void report(float fraction, const std::string&) override {
-        if (!raise || fraction <= 0.2f) return;
+        if (!raise || fraction <= after) return;
         sawMarks = hasTemporaryMarks(*status, classification::boxOf(*status));
         auto r = raise;
         raise = nullptr;
@@ -118,7 +119,6 @@ TYPED_TEST(DriverRun, AFailedWholeImageRunRollsBackItsFill) {
         if (!ending.raise) continue;
         // Keep marks and unassigned pixels only: the preparation fills delete.
         Scene<TypeParam> scene(statusOf({"KKK.....", "KKK.....", "KKK....."}), 1, gradient);
-        scene.prepare = fillThenScan;
         const ByteArray before = copyOf(scene.status);
         scene.sessionQueue.openGroup(); // an earlier user action
         FailingProgress progress;
@@ -131,9 +131,22 @@ TYPED_TEST(DriverRun, AFailedWholeImageRunRollsBackItsFill) {
     }
 }
 
+TYPED_TEST(DriverRun, ACancelInsideTheFillLeavesEarlierGroupsAlone) {
+    Scene<TypeParam> scene(statusOf({"KKK.....", "KKK.....", "KKK....."}), 1, gradient);
+    fillUnassigned(scene.status, Box(0, 7, 0, 7), kBlend, scene.sessionQueue); // earlier action
+    const ByteArray before = copyOf(scene.status);
+    FailingProgress progress;
+    progress.raise = [] { throw VkExCancel(); };
+    progress.status = &scene.status;
+    progress.after = 0.0f; // the fill's first report
+    EXPECT_THROW(scene.run(std::nullopt, {}, MaskForcedEdges(), ProgressRange(&progress)),
+                 VkExCancel);
+    EXPECT_TRUE(sameArrays(scene.status, before));
+    EXPECT_EQ(scene.sessionQueue.undoGroups(), 1u);
+}
+
 TYPED_TEST(DriverRun, RollBackWorksWhenTheSessionQueueIsAtItsLimit) {
     Scene<TypeParam> scene(statusOf({"KKK.....", "KKK.....", "KKK....."}), 1, gradient);
-    scene.prepare = fillThenScan;
     for (int i = 0; i < 200; ++i)
         scene.sessionQueue.openGroup();
     const ByteArray before = copyOf(scene.status);
@@ -174,16 +187,16 @@ TYPED_TEST(DriverRun, ARectangleRunLeavesTheStatusAsItWasAndTraces) {
     for (const RectangleCase& c : cases) {
         for (const int factor : {1, 2}) {
             Scene<TypeParam> scene(statusOf(c.grid), factor, gradient);
-            scene.prepare = fillThenScan;
             if (c.shortCutAfterFill) {
                 // A fill that leaves the rectangle without delete marks.
-                scene.prepare = [](classification::Segmentation<6, 0>&, ByteArray& status,
+                scene.prepare = [](classification::Segmentation<6, 0>&, ByteArray status,
                                    const Box& domain, const Box& work, const Box&, float,
                                    UndoQueue& queue, ProgressRange) {
                     fillUnassigned(status, work, kBlend, queue);
-                    PreparedMaskStatus p;
+                    MaskStatusPreparation p;
                     p.estimationBox = domain;
                     p.hasKeep = true;
+                    p.fillGroups = 1;
                     return p;
                 };
             }
@@ -203,7 +216,6 @@ TYPED_TEST(DriverRun, ARectangleRunLeavesTheStatusAsItWasAndTraces) {
 TYPED_TEST(DriverRun, AWholeImageRunAddsAtMostOneGroupAndNoTrace) {
     for (const bool fills : {false, true}) {
         Scene<TypeParam> scene(statusOf({"KKK.....", "KKK.....", "KKK..DDD"}), 1, gradient);
-        scene.prepare = fillThenScan;
         if (fills) { // keep only: the preparation fills
             for (int c = 5; c < 8; ++c)
                 scene.status(2, c) = kUnassigned;

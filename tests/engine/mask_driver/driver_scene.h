@@ -26,7 +26,7 @@ using orsine::matting::Image8;
 using orsine::matting::MaskForcedEdges;
 using orsine::matting::MaskPatch;
 using orsine::matting::MaskPatches;
-using orsine::matting::PreparedMaskStatus;
+using orsine::matting::MaskStatusPreparation;
 using orsine::matting::ReductionFactors;
 using orsine::utility::Colour;
 
@@ -82,23 +82,6 @@ inline bool anyBits(const ByteArray& status, Box box, unsigned char bits) {
     return false;
 }
 
-// Finds the classes without filling: in the work box, else in the whole image.
-inline PreparedMaskStatus scanOnly(classification::Segmentation<6, 0>&, ByteArray& status,
-                                   const Box& domain, const Box& work, const Box& extended, float,
-                                   UndoQueue&, ProgressRange) {
-    PreparedMaskStatus p;
-    p.estimationBox = domain;
-    p.hasKeep = anyBits(status, work, kKeep);
-    p.hasDelete = anyBits(status, work, kDelete);
-    if (p.hasKeep && p.hasDelete) {
-        p.estimationBox = extended;
-        return p;
-    }
-    p.hasKeep = p.hasKeep || anyBits(status, domain, kKeep);
-    p.hasDelete = p.hasDelete || anyBits(status, domain, kDelete);
-    return p;
-}
-
 // Writes `value` over the unassigned pixels of `box` as one group of `queue`.
 inline void fillUnassigned(ByteArray& status, const Box& box, unsigned char value,
                            UndoQueue& queue) {
@@ -115,17 +98,6 @@ inline void fillUnassigned(ByteArray& status, const Box& box, unsigned char valu
             status(r, c) = proposed(r, c);
 }
 
-// Fills a work box that holds one class and unassigned pixels with the other
-// class, as one group, then scans.
-inline PreparedMaskStatus fillThenScan(classification::Segmentation<6, 0>& cls, ByteArray& status,
-                                       const Box& domain, const Box& work, const Box& extended,
-                                       float band, UndoQueue& queue, ProgressRange progress) {
-    const bool keep = anyBits(status, work, kKeep), del = anyBits(status, work, kDelete);
-    if (keep != del && anyBits(status, work, kUnassigned))
-        fillUnassigned(status, work, keep ? kDelete : kKeep, queue);
-    return scanOnly(cls, status, domain, work, extended, band, queue, progress);
-}
-
 // A grid of status bytes from rows of 'K' keep, 'D' delete, '.' unassigned,
 // 'B' blend.
 inline ByteArray statusOf(const std::vector<std::string>& rows) {
@@ -139,7 +111,8 @@ inline ByteArray statusOf(const std::vector<std::string>& rows) {
     return status;
 }
 
-// Everything a run needs. The source is filled by `paint` (colour channels
+// Everything a run needs, with the session's status preparation unless a
+// test replaces it. The source is filled by `paint` (colour channels
 // at output resolution, in [0, 1]; alpha full); the analysis image is the
 // source averaged over each status pixel in 8 bits; the output starts as
 // `outputFill` everywhere.
@@ -153,7 +126,7 @@ template <class Kind> struct Scene {
     Image source, output;
     std::unique_ptr<classification::Segmentation<6, 0>> classification;
     UndoQueue sessionQueue{200};
-    orsine::matting::MaskStatusPreparation prepare = scanOnly;
+    orsine::matting::MaskStatusPreparer prepare = orsine::matting::prepareMaskStatus;
 
     Scene(ByteArray grid, int reduction,
           const std::function<void(int row, int column, float rgb[3])>& paint,

@@ -82,15 +82,14 @@ void undoPrivateQueue(UndoQueue& queue, Classification& classification) {
         queue.undo(classification.changedBox);
 }
 
-// Takes back the groups of the run's fills after a failure. Counting the
-// groups the fills opened, rather than comparing group counts, still works
-// when the session's queue is at its limit, where opening a group drops the
-// oldest one and the count stays the same.
-void rollBackRun(UndoQueue& queue, int fillGroups, Classification& classification) {
-    if (fillGroups <= 0) return;
-    for (int i = 0; i < fillGroups && queue.undoGroups() > 0; ++i)
-        queue.undo(classification.changedBox);
-    queue.clearRedo();
+// Takes back what the run recorded in `queue` after a failure. A mark rather
+// than a group count tells what that was, so this still works when the
+// session's queue is at its limit, where opening a group drops the oldest one
+// and the count stays the same. A run that recorded nothing leaves the queue,
+// its redo list included, alone.
+void rollBackRun(UndoQueue& queue, UndoQueue::Mark start, Classification& classification) {
+    if (queue.mark().position == start.position) return;
+    queue.rollBackTo(start, classification.changedBox);
     classification.dirtyBox = Box::empty();
 }
 
@@ -117,9 +116,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     UndoQueue privateQueue(100);
     const bool privateRun = work != analysisDomain;
     UndoQueue& queue = privateRun ? privateQueue : session.undoQueue;
-    // The groups of the run's fills: none until the preparation has returned,
-    // since a preparation that raises has taken its own back.
-    int fillGroups = 0;
+    const UndoQueue::Mark start = queue.mark();
     // Every status box that may carry temporary marks.
     Box marked = work;
 
@@ -127,7 +124,6 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
         const MaskStatusPreparation prepared = session.prepare(
             classification, status, statusDomain, work, extendedBox(work, statusDomain),
             autoBlendWidth, queue, progress.subRange(0.1f));
-        fillGroups = prepared.fillGroups;
 
         Image out = classification::windowOf(output, outputBox);
         const Image in = classification::windowOf(source, outputBox);
@@ -214,7 +210,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
                           scaledForcedEdges(forcedEdges, factors), progress.subRange(1.0f));
         return 0;
     } catch (...) {
-        rollBackRun(queue, fillGroups, classification);
+        rollBackRun(queue, start, classification);
         clearTemporaryMarks(status, marked);
         throw;
     }

@@ -23,8 +23,7 @@ namespace orsine::matting {
 // The status preparation a run starts with, prepareMaskStatus for a session:
 // (classification, status, status domain, work box, extended box, band
 // factor, the run's undo queue, progress). Each fill it makes is a group of
-// the queue, counted in the result; when it raises, it has taken its groups
-// back itself.
+// the queue.
 using MaskStatusPreparer = std::function<MaskStatusPreparation(
     classification::Segmentation<6, 0>&, classification::ByteArray, const classification::Box&,
     const classification::Box&, const classification::Box&, float, classification::UndoQueue&,
@@ -50,8 +49,8 @@ struct MaskRunSession {
 // rectangle run leaves the status as it found it.
 //
 // Returns 1 when the work box is empty or a pass gave up (the output is then
-// reset to the source), else 0. An exception rolls back the groups of the
-// run's fills, removes the temporary marks and passes on.
+// reset to the source), else 0. An exception rolls back what the run recorded
+// in its queue, removes the temporary marks and passes on.
 int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
                        classification::ByteArray status,
                        const std::optional<classification::Box>& statusBox,

@@ -145,6 +145,20 @@ TYPED_TEST(DriverRun, ACancelInsideTheFillLeavesEarlierGroupsAlone) {
     EXPECT_EQ(scene.sessionQueue.undoGroups(), 1u);
 }
 
+TYPED_TEST(DriverRun, AFailedRunThatRecordedNothingKeepsWhatCanBeRedone) {
+    Scene<TypeParam> scene(statusOf(kTwoSides), 1, gradient);
+    fillUnassigned(scene.status, Box(0, 4, 0, 4), kBlend, scene.sessionQueue);
+    classification::ChangedBox changed;
+    scene.sessionQueue.undo(changed);
+    FailingProgress progress;
+    progress.raise = [] { throw VkExCancel(); };
+    progress.status = &scene.status;
+    EXPECT_THROW(scene.run(std::nullopt, {}, MaskForcedEdges(), ProgressRange(&progress)),
+                 VkExCancel);
+    EXPECT_EQ(scene.sessionQueue.undoGroups(), 0u);
+    EXPECT_EQ(scene.sessionQueue.redoGroups(), 1u);
+}
+
 TYPED_TEST(DriverRun, RollBackWorksWhenTheSessionQueueIsAtItsLimit) {
     Scene<TypeParam> scene(statusOf({"KKK.....", "KKK.....", "KKK....."}), 1, gradient);
     for (int i = 0; i < 200; ++i)

@@ -9,6 +9,7 @@
 #include "classification/Arrays.h"
 #include "classification/Box.h"
 #include "vardek/api/vardek.h"
+#include "vardek/matting/first_matting_pass.h"
 #include "vardek/matting/mask_records.h"
 #include "vardek/matting/matting_arrays.h"
 
@@ -18,6 +19,19 @@
 #include <optional>
 
 namespace orsine::matting {
+
+// What a generate-mask run is asked for besides its images: the caller's
+// records as given, and the values the call worked out.
+struct MaskRequest {
+    std::optional<classification::Box> statusBox; // the clipped rectangle, when one was given
+    ReductionFactors factors{1.0f, 1.0f};         // output pixels per status pixel
+    const VkForcedEdgeRecord* forcedEdges = nullptr;
+    uint32_t forcedEdgeCount = 0;
+    float autoBlendWidth = 0.0f;
+    float blendRatio = 1.0f; // clamped
+    const VkPatchRecord* patches = nullptr;
+    uint32_t patchCount = 0;
+};
 
 // Below 0 gives 0, above 1 or not a number gives 1.
 float clampBlendRatio(float ratio);

@@ -18,33 +18,22 @@ constexpr unsigned char kDelete = 0x04;
 
 } // namespace
 
-MaskStatusPreparation prepareMaskStatus(classification::Segmentation<6, 0>& classification,
-                                        ByteArray status, const Box& statusDomain,
-                                        const Box& workBox, const Box& extendedBox,
-                                        float bandFactor, classification::UndoQueue& queue,
-                                        ProgressRange progress) {
+PreparedMaskStatus prepareMaskStatus(classification::Segmentation<6, 0>& classification,
+                                     ByteArray& status, const Box& statusDomain, const Box& workBox,
+                                     const Box& extendedBox, float bandFactor,
+                                     classification::UndoQueue& queue, ProgressRange progress) {
     using classification::scanByteArray2D;
-    MaskStatusPreparation result;
-    result.estimationBox = statusDomain;
+    PreparedMaskStatus result{statusDomain, false, false};
     ByteArray inBox = classification::windowOf(status, workBox);
     const bool part = workBox != statusDomain;
 
     // With keep marks only, flags 2 fill with delete; with delete marks only,
-    // 4 fill with keep. A fill that fails takes back every group this
-    // preparation opened, so the caller's queue is as it was.
+    // 4 fill with keep.
     const auto fill = [&](ByteArray view, bool keepMarks) {
         queue.openGroup();
-        ++result.fillGroups;
-        try {
-            ProgressRange child = progress.subRange(0.2f);
-            classification::autoFillRegions(classification, view, std::nullopt, keepMarks ? 2 : 4,
-                                            bandFactor, &queue, &child, 0.0f, 1.0f);
-        } catch (...) {
-            for (; result.fillGroups > 0; --result.fillGroups)
-                queue.rollBack(classification.changedBox);
-            classification.dirtyBox = Box::empty();
-            throw;
-        }
+        ProgressRange child = progress.subRange(0.2f);
+        classification::autoFillRegions(classification, view, std::nullopt, keepMarks ? 2 : 4,
+                                        bandFactor, &queue, &child, 0.0f, 1.0f);
     };
     const auto scanBox = [&] {
         result.hasKeep = scanByteArray2D(inBox, kKeep);

@@ -13,6 +13,7 @@
 
 #include "classification/Segmentation.h"
 #include "vardek/matting/mask_driver.h"
+#include "vardek/matting/mask_status.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -141,7 +142,8 @@ Image cutOut(const Composite& c, const Image& source,
                         orsine::matting::MaskPatches&, ProgressRange)) {
     classification::Segmentation<6, 0> classification(nullptr, true, c.image);
     classification::UndoQueue queue(200);
-    orsine::matting::MaskRunSession session{classification, queue};
+    orsine::matting::MaskRunSession session{classification, queue,
+                                            orsine::matting::prepareMaskStatus};
     ByteArray status(c.status.shape());
     status = c.status;
     Image output(source.shape());

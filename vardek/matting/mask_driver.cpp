@@ -121,7 +121,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     Box marked = work;
 
     try {
-        const MaskStatusPreparation prepared = session.prepare(
+        const PreparedMaskStatus prepared = session.prepare(
             classification, status, statusDomain, work, extendedBox(work, statusDomain),
             autoBlendWidth, queue, progress.subRange(0.1f));
 

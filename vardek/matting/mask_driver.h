@@ -12,7 +12,6 @@
 #include "vardek/api/undo.h"
 #include "vardek/matting/first_matting_pass.h"
 #include "vardek/matting/mask_records.h"
-#include "vardek/matting/mask_status.h"
 #include "vardek/matting/matting_arrays.h"
 
 #include <functional>
@@ -20,12 +19,21 @@
 
 namespace orsine::matting {
 
+// What the status preparation found: the box colour estimates are gathered
+// from, and whether keep and delete marks exist (in the work box or, failing
+// that, anywhere in the image).
+struct PreparedMaskStatus {
+    classification::Box estimationBox;
+    bool hasKeep = false;
+    bool hasDelete = false;
+};
+
 // The status preparation a run starts with, prepareMaskStatus for a session:
 // (classification, status, status domain, work box, extended box, band
 // factor, the run's undo queue, progress). Each fill it makes is a group of
-// the queue.
-using MaskStatusPreparer = std::function<MaskStatusPreparation(
-    classification::Segmentation<6, 0>&, classification::ByteArray, const classification::Box&,
+// the queue; whatever it recorded before raising, the run takes back.
+using MaskStatusPreparation = std::function<PreparedMaskStatus(
+    classification::Segmentation<6, 0>&, classification::ByteArray&, const classification::Box&,
     const classification::Box&, const classification::Box&, float, classification::UndoQueue&,
     ProgressRange)>;
 
@@ -34,7 +42,7 @@ using MaskStatusPreparer = std::function<MaskStatusPreparation(
 struct MaskRunSession {
     classification::Segmentation<6, 0>& classification;
     classification::UndoQueue& undoQueue;
-    MaskStatusPreparer prepare = prepareMaskStatus;
+    MaskStatusPreparation prepare;
 };
 
 // A run for 8-bit samples. `output` is the working array (indexed by the

@@ -203,14 +203,13 @@ TYPED_TEST(DriverRun, ARectangleRunLeavesTheStatusAsItWasAndTraces) {
             Scene<TypeParam> scene(statusOf(c.grid), factor, gradient);
             if (c.shortCutAfterFill) {
                 // A fill that leaves the rectangle without delete marks.
-                scene.prepare = [](classification::Segmentation<6, 0>&, ByteArray status,
+                scene.prepare = [](classification::Segmentation<6, 0>&, ByteArray& status,
                                    const Box& domain, const Box& work, const Box&, float,
                                    UndoQueue& queue, ProgressRange) {
                     fillUnassigned(status, work, kBlend, queue);
-                    MaskStatusPreparation p;
+                    PreparedMaskStatus p;
                     p.estimationBox = domain;
                     p.hasKeep = true;
-                    p.fillGroups = 1;
                     return p;
                 };
             }

@@ -7,6 +7,7 @@
 #include "vardek/api/undo.h"
 #include "vardek/matting/mask_driver.h"
 #include "vardek/matting/mask_driver_parts.h"
+#include "vardek/matting/mask_status.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +27,7 @@ using orsine::matting::Image8;
 using orsine::matting::MaskForcedEdges;
 using orsine::matting::MaskPatch;
 using orsine::matting::MaskPatches;
-using orsine::matting::MaskStatusPreparation;
+using orsine::matting::PreparedMaskStatus;
 using orsine::matting::ReductionFactors;
 using orsine::utility::Colour;
 
@@ -126,7 +127,7 @@ template <class Kind> struct Scene {
     Image source, output;
     std::unique_ptr<classification::Segmentation<6, 0>> classification;
     UndoQueue sessionQueue{200};
-    orsine::matting::MaskStatusPreparer prepare = orsine::matting::prepareMaskStatus;
+    orsine::matting::MaskStatusPreparation prepare = orsine::matting::prepareMaskStatus;
 
     Scene(ByteArray grid, int reduction,
           const std::function<void(int row, int column, float rgb[3])>& paint,

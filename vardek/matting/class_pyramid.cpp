@@ -85,14 +85,15 @@ void lookupClassColour(const ClassPyramid& pyramid, blitz::TinyVector<float, 2> 
                        PyramidCell& accumulator) {
     accumulator = 0.0f;
     const float x = position[0], y = position[1];
+    // The remainder of a by a power of two c, in double: a - trunc(a / c) x c
+    // is then exact and equals fmod, without its cost.
+    const auto remainder = [](double a, double c) { return a - std::trunc(a / c) * c; };
     float c = 2.0f;
     for (const PyramidLevel& level : pyramid) {
         const float inverse = 1.0f / c;
-        // fmod in double on the single-precision sums
-        const float fx =
-            static_cast<float>(std::fmod(static_cast<double>(x + c / 2.0f), c)) * inverse;
-        const float fy =
-            static_cast<float>(std::fmod(static_cast<double>(y + c / 2.0f), c)) * inverse;
+        // remainder in double of the single-precision sums
+        const float fx = static_cast<float>(remainder(x + c / 2.0f, c)) * inverse;
+        const float fy = static_cast<float>(remainder(y + c / 2.0f, c)) * inverse;
         Box cells(static_cast<int>(x / c - 0.5f), static_cast<int>(y / c - 0.5f),
                   static_cast<int>(x / c + 0.5f), static_cast<int>(y / c + 0.5f));
         if (cells.intersect(classification::boxOf(level))) {

@@ -77,9 +77,13 @@ template <class Kind> typename Kind::Sample toSample(float value) {
     return static_cast<typename Kind::Sample>(value);
 }
 
-float median5(float v[5]) {
-    std::nth_element(v, v + 2, v + 5);
-    return v[2];
+// The median of five values by selection: {f, g} are the middle two of the
+// first four, and the median of all five is the median of those two and the
+// fifth.
+float median5(const float v[5]) {
+    const float f = std::max(std::min(v[0], v[1]), std::min(v[2], v[3]));
+    const float g = std::min(std::max(v[0], v[1]), std::max(v[2], v[3]));
+    return std::max(std::min(f, g), std::min(std::max(f, g), v[4]));
 }
 
 void buildPyramid(const ByteArray& status, const Box& box, unsigned char classBit,

@@ -1,4 +1,5 @@
-// The region flood and the colour clustering on a 2000 x 2000 photograph.
+// The region flood and the colour clustering on a 2000 x 2000 photograph, and
+// auto complex after a keep stroke over a 512 x 512 box.
 //
 // The clustering runs on the texture image of the photograph at the default
 // variables: the seven histograms and the seven clustering jobs, on one worker
@@ -6,10 +7,15 @@
 // maps are reported with it. The region flood runs over edge planes made from
 // the texture image's local contrast (high where the 3 x 3 neighbourhood is
 // flat, low across edges), at the default region scale 2 and plane scale 1.
+// Auto complex runs on the same kind of planes over a 700 x 700 crop of the
+// photograph: delete marks over its left 150 columns, a keep stroke (a ring 24
+// pixels wide, exact scope) over a 512 x 512 box, band factor 1.
 #include "support/bench_support.h"
 
+#include "classification/AutoComplex.h"
 #include "classification/GlobalClassification.h"
 #include "classification/RegionFlood.h"
+#include "classification/StatusSelection.h"
 #include "classification/TextureImage.h"
 
 #include <benchmark/benchmark.h>
@@ -106,8 +112,48 @@ void BM_ColourClusters(benchmark::State& state) {
     state.counters["peak_RSS_MB"] = peakResidentMegabytes();
 }
 
+void BM_AutoComplex(benchmark::State& state) {
+    const TextureImage& whole = photoTexture();
+    const Box image(0, 0, 699, 699);
+    const TextureImage texture = windowOf(whole, image);
+    SourceImage pixels = arrayOver<orsine::utility::Colour<unsigned char>>(image);
+    Segmentation<6, 0> c(nullptr, true, pixels);
+    c.edgePlaneStorage.reference(planesOf(texture));
+    c.edgePlanes.reference(windowOf(c.edgePlaneStorage, image));
+    c.pixelScaleMap.reference(arrayOver<unsigned char>(image, 6));
+
+    ByteArray marks = arrayOver<unsigned char>(image, 1);
+    marks(blitz::Range::all(), blitz::Range(0, 149)) = 4;
+    const Box strokeBox(90, 100, 601, 611);
+    Selection stroke{strokeBox, arrayOver<unsigned char>(strokeBox, 0)};
+    for (int r = strokeBox.lower.row; r <= strokeBox.upper.row; ++r)
+        for (int col = strokeBox.lower.column; col <= strokeBox.upper.column; ++col) {
+            const int inset =
+                std::min({r - strokeBox.lower.row, strokeBox.upper.row - r,
+                          col - strokeBox.lower.column, strokeBox.upper.column - col});
+            stroke.mask(r, col) = inset < 24;
+        }
+    const SelectMasks masks = selectMasks(2, 15, SelectScope::Exact);
+
+    int64_t changed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ByteArray status = marks.copy();
+        UndoQueue queue(200);
+        selectStatus(c, stroke, status, SelectScope::Exact, 2, masks.write, 15, masks.test, 0,
+                     &queue, nullptr, 0.0f, 1.0f);
+        state.ResumeTiming();
+        autoComplex(c, status, &queue, nullptr, 0.0f, 1.0f, 1.0f);
+        state.PauseTiming();
+        changed = blitz::count(status != marks);
+        state.ResumeTiming();
+    }
+    state.counters["changed_pixels"] = static_cast<double>(changed);
+}
+
 } // namespace
 
+BENCHMARK(BM_AutoComplex)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RegionFlood)->Unit(benchmark::kMillisecond)->UseRealTime();
 // 0: one worker per logical processor.
 BENCHMARK(BM_ColourClusters)

@@ -1,5 +1,6 @@
 // The region flood: when it runs, what it labels, and how it counts regions.
 #include "classification/RegionFlood.h"
+#include "classification/Segmentation.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,32 @@ TEST(RegionFlood, RunsOnlyWhenForcedOrItsParametersChanged) {
             EXPECT_EQ(regions.count, -1) << c.what;
         }
     }
+}
+
+TEST(RegionFlood, ClassificationKeepsItsRegionsUntilItsParametersChange) {
+    const Box domain(2, 3, 11, 17);
+    SourceImage pixels = arrayOver<orsine::utility::Colour<unsigned char>>(domain);
+    Segmentation<6, 0> c(nullptr, true, pixels);
+    c.domain = domain;
+    c.edgePlaneStorage.reference(planesOver(domain));
+    ProgressRange range(nullptr);
+
+    // Copy 6 is unset: the first run floods.
+    EXPECT_TRUE(c.updateRegions(false, range));
+    EXPECT_EQ(c.regionCount, 2);
+    EXPECT_EQ(boxOf(c.regionLabels), domain);
+    EXPECT_EQ(c.regionLabels(5, 5), 1);
+    EXPECT_EQ(&c.regionLabels(5, 5), &c.regionLabelStorage(5, 5)); // a view of the storage
+
+    c.stageParams[6] = c.params;
+    EXPECT_FALSE(c.updateRegions(false, range));
+    EXPECT_EQ(c.regionCount, 2);
+
+    c.params.regionScale = 1.0f;
+    EXPECT_TRUE(c.updateRegions(false, range));
+    EXPECT_EQ(c.regionCount, -1);
+    EXPECT_EQ(c.regionLabels.size(), 0);
+    EXPECT_EQ(c.regionLabelStorage.size(), 0);
 }
 
 TEST(RegionFlood, AHugeOrUndefinedToleranceStaysWithinTheLevels) {

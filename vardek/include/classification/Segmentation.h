@@ -70,6 +70,12 @@ public:
     // that ask for another level.
     void buildGroups(ProgressRange& range);
 
+    // Stage 5 of the segmentation: the region flood of the edge planes into
+    // the region labels and `regionCount`, when forced or when the region
+    // scale or the in-focus edge width changed since copy 6 of `stageParams`.
+    // True when it replaced them.
+    bool updateRegions(bool force, ProgressRange& range);
+
     // Stage 4 of the analysis, when the region scale is above 1.0: pixels
     // whose flood label no 4-neighbour shares join the region most of their
     // neighbours belong to or become edge pixels, and the regions are

@@ -1,6 +1,8 @@
 // The region flood: stage 5 of the segmentation.
 #include "classification/RegionFlood.h"
 
+#include "classification/Segmentation.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -107,6 +109,17 @@ bool updateRegions(bool force, const SegmentationParams& lastCompleted,
     regions.storage.reference(storage);
     regions.labels.reference(labels);
     regions.count = state.next;
+    return true;
+}
+
+bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
+    RegionLabels regions{regionLabelStorage, regionLabels, regionCount};
+    if (!classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
+                                       planeScale, regions, range))
+        return false;
+    regionLabelStorage.reference(regions.storage);
+    regionLabels.reference(regions.labels);
+    regionCount = regions.count;
     return true;
 }
 

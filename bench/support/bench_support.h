@@ -3,6 +3,7 @@
 #define BENCH_SUPPORT_BENCH_SUPPORT_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace bench_support {
@@ -10,6 +11,17 @@ namespace bench_support {
 // A photograph-like 8-bit BGRA image: smooth gradients, a few hard-edged
 // shapes and fine noise, deterministic for a given seed.
 std::vector<uint8_t> syntheticPhoto(int width, int height, uint32_t seed = 1);
+
+// A real photograph as 8-bit BGRA, decoded from a JPEG file at 1 / `scale` of
+// its size (1, 2, 4 or 8). Empty, with `error` saying why, when the file is
+// missing or the build has no JPEG reader.
+struct Photo {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> bgra;
+    std::string error;
+};
+Photo readJpeg(const std::string& path, int scale = 1);
 
 } // namespace bench_support
 

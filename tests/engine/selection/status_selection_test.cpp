@@ -523,13 +523,21 @@ TEST(SelectLevels, TheSameLevelNeedsNoRebuildAndLevelsAreClamped) {
 TEST(SelectLevels, AnUnfinishedRebuildLeavesTheLevelStale) {
     Scene s(2, 2);
     s.setGroups({{0, 1}, {1, 1}}, 2, 0);
-    // Another level: the partition must be rebuilt, and here it cannot be.
-    EXPECT_ANY_THROW(s.select(boxSelection(s.image), SelectScope::Global, 2, 15, 3));
+    // A texture to partition, so that the rebuild reports and can be cancelled.
+    s.c.textureRadius = 0;
+    ProgressRange none(nullptr);
+    s.c.buildTextureImage(none);
+    Reports cancelling;
+    cancelling.cancelAt = 0.0f;
+    // Another level: the partition must be rebuilt, and here it is cancelled.
+    EXPECT_THROW(s.select(boxSelection(s.image), SelectScope::Global, 2, 15, 3, &cancelling),
+                 VkExCancel);
     EXPECT_NE(s.c.partitionLevel, 2);
     EXPECT_NE(s.c.partitionLevel, 0);
     EXPECT_EQ(blitz::count(s.status != 1), 0);
     // The old groups are not taken for level 0's either: it rebuilds again.
-    EXPECT_ANY_THROW(s.select(boxSelection(s.image), SelectScope::Global, 2, 15, 1));
+    EXPECT_THROW(s.select(boxSelection(s.image), SelectScope::Global, 2, 15, 1, &cancelling),
+                 VkExCancel);
     EXPECT_EQ(blitz::count(s.status != 1), 0);
     // Exact scope needs no groups.
     s.select(boxSelection(s.image), SelectScope::Exact, 2, 15, 3);

@@ -11,6 +11,7 @@
 #ifndef VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
 #define VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
 
+#include "classification/Arrays.h"
 #include "classification/ColourHashMap.h"
 #include "classification/WorkerPool.h"
 #include "vardek/api/fault_injection.h"
@@ -121,6 +122,14 @@ public:
                                colourHistograms[std::size_t(k)], reporter, a, m);
         }
     }
+
+    // The colour group of every input pixel: the cluster label of its colour
+    // shifted right by `level` bits (0 to 6) in that level's histogram, -1 for
+    // a colour not clustered there, written into `groups` at the pixel's
+    // position (only where `groups` holds it). Reports the row fraction at
+    // every row whose index is a multiple of 1024. Returns the level's
+    // cluster count.
+    int partition(int level, LabelArray& groups, ProgressRange& range);
 
     // One clustering job: floods level k's histogram.
     template <int Levels> struct Watershedder;

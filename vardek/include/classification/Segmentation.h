@@ -76,6 +76,15 @@ public:
     // True when it replaced them.
     bool updateRegions(bool force, ProgressRange& range);
 
+    // Stage 1: the texture image of the source, computed as three jobs on the
+    // fan-out, unless it is valid. Rebuilding it unsets the stage copies and
+    // resets the colour classifier. Reports nothing.
+    void buildTextureImage(ProgressRange& range);
+
+    // Drops the cached texture image, so that the next analysis rebuilds
+    // everything (a full redo).
+    void dropCachedAnalysis();
+
     // Stage 4 of the analysis, when the region scale is above 1.0: pixels
     // whose flood label no 4-neighbour shares join the region most of their
     // neighbours belong to or become edge pixels, and the regions are
@@ -147,6 +156,8 @@ public:
 
     // --- fan-out of the analysis stages (texture jobs): mutex and flags
     WorkerPool fanOut;
+    // The number of worker threads each pool of an analysis starts.
+    unsigned workerCount = logicalProcessorCount();
 
     // --- object edges: "v-mdPt", "v-smplf", "v-smth"
     int32_t pointVariant = 0;

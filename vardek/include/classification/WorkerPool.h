@@ -40,6 +40,8 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     unsigned threads() const { return threads_; }
+    // Sets the number of workers of the next run (0 counts as 1).
+    void setThreads(unsigned threads) { threads_ = threads == 0 ? 1 : threads; }
 
     // Runs a stage. `take()` is called under the pool's mutex, never once a
     // flag is up, and answers the next job as a std::optional (empty when none

@@ -1,7 +1,12 @@
-// The colour groups: region majorities.
+// The colour groups: the partition of the texture colours at one level, and
+// region majorities.
 #include "classification/ColourGroups.h"
 
+#include "classification/GlobalClassification.h"
+
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace classification {
@@ -96,6 +101,38 @@ void regionMajorityGroups(std::vector<int32_t>& groups, int32_t regionCount,
             }
         }
     }
+}
+
+int GlobalClassification<unsigned char, 6, int>::partition(int level, LabelArray& groups,
+                                                           ProgressRange& range) {
+    // Only the seven levels exist.
+    const int k = std::clamp(level, 0, levels - 1);
+    Histogram& histogram = colourHistograms[std::size_t(k)];
+    const Box box = input.size() && groups.size() ? Box::intersection(boxOf(input), boxOf(groups))
+                                                  : Box::empty();
+    const float rows = static_cast<float>(box.rows());
+    const std::ptrdiff_t in = input.stride(1), out = groups.stride(1);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        if ((r & 1023) == 0)
+            range.report(static_cast<float>(r - box.lower.row) / rows,
+                         histogramCheckpoint(__LINE__, "partition"));
+        const Pixel* pixel = &input(r, box.lower.column);
+        int32_t* group = &groups(r, box.lower.column);
+        // Neighbouring pixels often share their colour: keep its label at hand.
+        ColourHashMap::Colour last{};
+        int32_t lastLabel = 0;
+        bool known = false;
+        for (int c = box.lower.column; c <= box.upper.column; ++c, pixel += in, group += out) {
+            const ColourHashMap::Colour colour = shiftColour(colourOf(*pixel), k);
+            if (!known || std::memcmp(colour.data(), last.data(), colour.size()) != 0) {
+                last = colour;
+                lastLabel = histogram.findOrInsert(colour).label;
+                known = true;
+            }
+            *group = lastLabel;
+        }
+    }
+    return clusterCounts[std::size_t(k)];
 }
 
 } // namespace classification

@@ -8,6 +8,7 @@
 #ifndef VARDEK_CLASSIFICATION_SEGMENTATION_H
 #define VARDEK_CLASSIFICATION_SEGMENTATION_H
 
+#include "classification/AnalysisImages.h"
 #include "classification/Arrays.h"
 #include "classification/Box.h"
 #include "classification/GlobalClassification.h"
@@ -27,15 +28,6 @@
 class ProgressRange;
 
 namespace classification {
-
-// The session's pixels: blue, green, red, alpha.
-using SourceImage = blitz::Array<orsine::utility::Colour<unsigned char>, 2>;
-// Six smoothed channels per pixel: the openings and closings of blue, green, red.
-using TexturePixel = blitz::TinyVector<unsigned char, 6>;
-using TextureImage = blitz::Array<TexturePixel, 2>;
-// Edge evidence in channels 0 and 1, the local edge width in channel 2.
-using EdgePixel = blitz::TinyVector<unsigned char, 3>;
-using EdgePlanes = blitz::Array<EdgePixel, 2>;
 
 enum class SelectScope : int32_t { Exact = 0, Local = 1, Global = 2, Region = 3 };
 

@@ -127,9 +127,26 @@ void BM_FirstFourStages(benchmark::State& state) {
 } // namespace
 
 // Argument: interpolation mode (0 range, 1 range fast, 2 median, 3 median fast).
-BENCHMARK(BM_BlockHistograms)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_HistogramSegments)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BlockHistograms)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_HistogramSegments)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 // Argument: workers, 0 for one per logical processor.
-BENCHMARK(BM_EdgePlanes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_EdgeWidthMap)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FirstFourStages)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EdgePlanes)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_EdgeWidthMap)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_FirstFourStages)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();

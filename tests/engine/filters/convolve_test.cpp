@@ -30,7 +30,7 @@ bool same(const Histogram1D& a, const Histogram1D& b) {
     if (a.counts.numElements() != b.counts.numElements()) return false;
     if (a.isEmpty()) return true;
     if (a.counts.lbound(0) != b.counts.lbound(0)) return false;
-    return blitz::all(a.counts == b.counts);
+    return a.counts == b.counts;
 }
 
 // The window of k samples ending at x (or, mirrored, starting at x), folded
@@ -184,12 +184,12 @@ TEST(HistogramSum, RebinsIntoTheUnionOfBothRanges) {
     EXPECT_EQ(sum.counts(0), 8); // values 0..7 of a
     EXPECT_EQ(sum.counts(1), 8);
     EXPECT_EQ(sum.counts(12), 2 * 2); // b's bins 50 and 51 (values 100..103)
-    EXPECT_EQ(blitz::sum(sum.counts), 16 + 32 * 2);
+    EXPECT_EQ(sum.counts.sum(), 16 + 32 * 2);
     // A histogram without counts adds nothing, not even its range.
     const Histogram1D same = classification::histogramSum(a, Histogram1D(), 5, 0);
     EXPECT_EQ(same.lo, 0);
     EXPECT_EQ(same.hi, 15);
-    EXPECT_EQ(blitz::sum(same.counts), 16);
+    EXPECT_EQ(same.counts.sum(), 16);
 }
 
 TEST(HistogramSum, AssignmentCopiesTheCountsAndKeepsTheSegments) {
@@ -200,7 +200,7 @@ TEST(HistogramSum, AssignmentCopiesTheCountsAndKeepsTheSegments) {
     b.firstSegment = 4;
     b = a;
     a.counts = 0;
-    EXPECT_EQ(blitz::sum(b.counts), 24);
+    EXPECT_EQ(b.counts.sum(), 24);
     EXPECT_EQ(b.firstSegment, 4);
 }
 

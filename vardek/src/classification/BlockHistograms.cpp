@@ -10,31 +10,100 @@
 #include <atomic>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace classification {
 
-void addInterval(Histogram1D& h, int a, int b, int32_t total) {
-    const int s = h.shift;
-    const int64_t d = b - a >= 2 ? b - a : 1;
-    const int64_t w = total / d;
+namespace {
+
+// total / d for the totals 2^e the modes use (e = 9 to 18: 512, 1024 and
+// 2^(s + 9), 2^(s + 10) for shifts up to 8) and d = b - a of intervals within
+// 8-bit values: a division per interval is the bulk of the per-pixel work.
+class IntervalWeights {
+public:
+    IntervalWeights() {
+        for (int e = firstExponent; e <= lastExponent; ++e)
+            for (int span = 0; span < spans; ++span)
+                table_[e - firstExponent][span] = (int32_t(1) << e) / divisor(span);
+    }
+    // total / d with d = span when span >= 2, else 1.
+    int32_t operator()(int32_t total, int span) const {
+        const int32_t* row = rowOf(total);
+        return row && span >= 0 && span < spans ? row[span] : total / divisor(span);
+    }
+    // The quotients of `total` by span 0 to 255, or null when it is not in the table.
+    const int32_t* rowOf(int32_t total) const {
+        const bool power = total > 0 && (total & (total - 1)) == 0;
+        const int e = power ? 31 - __builtin_clz(static_cast<uint32_t>(total)) : -1;
+        return e >= firstExponent && e <= lastExponent ? table_[e - firstExponent] : nullptr;
+    }
+    static constexpr int spans = 256;
+
+private:
+    static int divisor(int span) { return span >= 2 ? span : 1; }
+    static constexpr int firstExponent = 9, lastExponent = 18;
+    int32_t table_[lastExponent - firstExponent + 1][spans];
+};
+
+const IntervalWeights& intervalWeights() {
+    static const IntervalWeights weights;
+    return weights;
+}
+
+// The quotients of one total, looked up for spans of 8-bit values.
+struct Quotients {
+    int32_t total;
+    const int32_t* row;
+    explicit Quotients(int32_t t) : total(t), row(intervalWeights().rowOf(t)) {}
+    int32_t operator()(int span) const {
+        return row && span < IntervalWeights::spans ? row[span] : intervalWeights()(total, span);
+    }
+};
+
+// Exact adding into `bins`, whose element 0 is bin `first`: with
+// w = total / d, d = b - a (at least 2, else 1), each value of [a, b]
+// carries w / 2^s, and a partly covered end bin gets its share. The w of
+// every bin strictly between the end bins goes into the running differences
+// `steps` (w at the first of them, -w after the last) when they are given.
+inline void addExact(int32_t* bins, int32_t* steps, int first, int s, int a, int b, int32_t w) {
     const int ba = a >> s, bb = b >> s;
-    int32_t* bins = &h.counts(ba); // bins[k] is the count of bin ba + k
+    int32_t* bin = bins + (ba - first);
     if (ba == bb) {
-        bins[0] += static_cast<int32_t>(((b - a + 1) * w) >> s);
+        bin[0] += static_cast<int32_t>((static_cast<int64_t>(b - a + 1) * w) >> s);
         return;
     }
-    // the end bins get the share of the values they cover, every bin between gets w
-    bins[0] += static_cast<int32_t>(((((ba + 1) << s) - a) * w) >> s);
-    for (int k = 1; k < bb - ba; ++k)
-        bins[k] += static_cast<int32_t>(w);
-    bins[bb - ba] += static_cast<int32_t>(((b - (bb << s) + 1) * w) >> s);
+    bin[0] += static_cast<int32_t>((static_cast<int64_t>(((ba + 1) << s) - a) * w) >> s);
+    bin[bb - ba] += static_cast<int32_t>((static_cast<int64_t>(b - (bb << s) + 1) * w) >> s);
+    if (steps) {
+        steps[ba + 1 - first] += w;
+        steps[bb - first] -= w;
+    } else {
+        for (int k = 1; k < bb - ba; ++k)
+            bin[k] += w;
+    }
+}
+
+// Quantised adding: w = total / d to every bin from a to b, d = b - a (at
+// least 2, else 1), directly or through the running differences.
+inline void addQuantised(int32_t* bins, int32_t* steps, int first, int a, int b, int32_t w) {
+    if (steps) {
+        steps[a - first] += w;
+        steps[b + 1 - first] -= w;
+    } else {
+        for (int k = a - first; k <= b - first; ++k)
+            bins[k] += w;
+    }
+}
+
+} // namespace
+
+void addInterval(Histogram1D& h, int a, int b, int32_t total) {
+    addExact(h.counts.data(), nullptr, h.firstIndex(), h.shift, a, b,
+             intervalWeights()(total, b - a));
 }
 
 void addBins(Histogram1D& h, int a, int b, int32_t total) {
-    const int32_t w = total / (b - a >= 2 ? b - a : 1);
-    int32_t* bins = &h.counts(a);
-    for (int k = 0; k <= b - a; ++k)
-        bins[k] += w;
+    addQuantised(h.counts.data(), nullptr, h.firstIndex(), a, b, intervalWeights()(total, b - a));
 }
 
 void smoothChannelHistograms(BlockGrid& grid, int channel, int bits, int overlap) {
@@ -79,18 +148,27 @@ namespace {
 void buildRangeImage(const ByteArray& v, const Box& domain, ByteArray& lo, ByteArray& hi) {
     lo.reference(arrayOver<unsigned char>(domain));
     hi.reference(arrayOver<unsigned char>(domain));
+    const int columns = domain.columns();
+    // pairs along the row: (x, y) and (x, y + 1)
     for (int x = domain.lower.row; x <= domain.upper.row; ++x) {
-        for (int y = domain.lower.column; y <= domain.upper.column; ++y) {
-            const unsigned char a = v(x, y);
-            const unsigned char b = y < domain.upper.column ? v(x, y + 1) : a;
-            lo(x, y) = std::min(a, b);
-            hi(x, y) = std::max(a, b);
+        const unsigned char* in = &v(x, domain.lower.column);
+        unsigned char* l = &lo(x, domain.lower.column);
+        unsigned char* h = &hi(x, domain.lower.column);
+        for (int y = 0; y + 1 < columns; ++y) {
+            l[y] = std::min(in[y], in[y + 1]);
+            h[y] = std::max(in[y], in[y + 1]);
         }
+        l[columns - 1] = h[columns - 1] = in[columns - 1];
     }
+    // then the lows' minimum and the highs' maximum of rows x and x + 1
     for (int x = domain.lower.row; x < domain.upper.row; ++x) {
-        for (int y = domain.lower.column; y <= domain.upper.column; ++y) {
-            lo(x, y) = std::min(lo(x, y), lo(x + 1, y));
-            hi(x, y) = std::max(hi(x, y), hi(x + 1, y));
+        unsigned char* l = &lo(x, domain.lower.column);
+        unsigned char* h = &hi(x, domain.lower.column);
+        const unsigned char* nextL = &lo(x + 1, domain.lower.column);
+        const unsigned char* nextH = &hi(x + 1, domain.lower.column);
+        for (int y = 0; y < columns; ++y) {
+            l[y] = std::min(l[y], nextL[y]);
+            h[y] = std::max(h[y], nextH[y]);
         }
     }
 }
@@ -108,17 +186,98 @@ Interpolation interpolationOf(int32_t value) {
     }
 }
 
-// The four values of the window at (x, y), sorted.
-void sortedWindow(const ByteArray& v, int x, int y, int shift, int q[4]) {
-    q[0] = v(x, y) >> shift;
-    q[1] = v(x, y + 1) >> shift;
-    q[2] = v(x + 1, y) >> shift;
-    q[3] = v(x + 1, y + 1) >> shift;
-    if (q[0] > q[1]) std::swap(q[0], q[1]);
-    if (q[2] > q[3]) std::swap(q[2], q[3]);
-    if (q[0] > q[2]) std::swap(q[0], q[2]);
-    if (q[1] > q[3]) std::swap(q[1], q[3]);
-    if (q[1] > q[2]) std::swap(q[1], q[2]);
+// Sorts four values.
+inline void sort4(int q[4]) {
+    const int a = std::min(q[0], q[1]), b = std::max(q[0], q[1]);
+    const int c = std::min(q[2], q[3]), d = std::max(q[2], q[3]);
+    const int m1 = std::max(a, c), m2 = std::min(b, d);
+    q[0] = std::min(a, c);
+    q[1] = std::min(m1, m2);
+    q[2] = std::max(m1, m2);
+    q[3] = std::max(b, d);
+}
+
+// The lowest and highest value over rows r0..r1 and columns c0..c1 (inclusive).
+void valueRange(const ByteArray& lows, const ByteArray& highs, int r0, int r1, int c0, int c1,
+                int& low, int& high) {
+    low = 255;
+    high = 0;
+    for (int x = r0; x <= r1; ++x) {
+        const unsigned char* l = &lows(x, c0);
+        const unsigned char* h = &highs(x, c0);
+        for (int y = 0; y <= c1 - c0; ++y) {
+            low = std::min<int>(low, l[y]);
+            high = std::max<int>(high, h[y]);
+        }
+    }
+}
+
+// The running differences of the histogram being built, per thread.
+std::vector<int32_t>& stepBuffer() {
+    thread_local std::vector<int32_t> steps;
+    return steps;
+}
+
+// Adds every pixel of the window rows r0..r1 - 1, columns c0..c1 - 1 by the mode.
+void addWindow(Histogram1D& h, Interpolation mode, const ByteArray& v, const ByteArray& lo,
+               const ByteArray& hi, int r0, int r1, int c0, int c1) {
+    // Runs of whole bins go into running differences, summed up once at the
+    // end, so that a wide interval costs no more than a narrow one.
+    int32_t* bins = h.counts.data();
+    const int first = h.firstIndex(), s = h.shift, columns = c1 - c0;
+    std::vector<int32_t>& steps = stepBuffer();
+    steps.assign(static_cast<size_t>(h.counts.numElements()) + 1, 0);
+    int32_t* step = steps.data();
+    const Quotients whole(int32_t(1) << (s + 10)), half(int32_t(1) << (s + 9)), full(1024),
+        halfFull(512);
+    for (int x = r0; x < r1; ++x) {
+        switch (mode) {
+        case Interpolation::Range: {
+            const unsigned char* l = &lo(x, c0);
+            const unsigned char* u = &hi(x, c0);
+            for (int y = 0; y < columns; ++y)
+                addExact(bins, step, first, s, l[y], u[y], whole(u[y] - l[y]));
+            break;
+        }
+        case Interpolation::RangeFast: {
+            const unsigned char* l = &lo(x, c0);
+            const unsigned char* u = &hi(x, c0);
+            for (int y = 0; y < columns; ++y) {
+                const int a = l[y] >> s, b = u[y] >> s;
+                addQuantised(bins, step, first, a, b, full(b - a));
+            }
+            break;
+        }
+        case Interpolation::Median:
+        case Interpolation::MedianFast: {
+            // the window's values sorted, q1 <= q2 <= q3 <= q4; the halves
+            // [q1, (q2 + q3) / 2] and [(q2 + q3 + 1) / 2, q4]
+            const bool fast = mode == Interpolation::MedianFast;
+            const int drop = fast ? s : 0;
+            const unsigned char* top = &v(x, c0);
+            const unsigned char* bottom = &v(x + 1, c0);
+            for (int y = 0; y < columns; ++y) {
+                int q[4] = {top[y] >> drop, top[y + 1] >> drop, bottom[y] >> drop,
+                            bottom[y + 1] >> drop};
+                sort4(q);
+                const int lowEnd = (q[1] + q[2]) >> 1, highStart = (q[1] + q[2] + 1) >> 1;
+                if (fast) {
+                    addQuantised(bins, step, first, q[0], lowEnd, halfFull(lowEnd - q[0]));
+                    addQuantised(bins, step, first, highStart, q[3], halfFull(q[3] - highStart));
+                } else {
+                    addExact(bins, step, first, s, q[0], lowEnd, half(lowEnd - q[0]));
+                    addExact(bins, step, first, s, highStart, q[3], half(q[3] - highStart));
+                }
+            }
+            break;
+        }
+        }
+    }
+    int32_t running = 0;
+    for (int k = 0; k < h.counts.numElements(); ++k) {
+        running += step[k];
+        bins[k] += running;
+    }
 }
 
 } // namespace
@@ -136,7 +295,9 @@ bool updateChannelHistograms(int channel, const TextureImage& texture, const Box
     // Colour bits below 0 (never set by the variables) would make the shifts overflow.
     const int bits = std::max(0, current.colourBits);
     const int spacing = blockSpacing(current.resolution);
-    const ByteArray v = texture[channel];
+    // The channel as a plain byte image over the domain.
+    ByteArray v = arrayOver<unsigned char>(domain);
+    v = windowOf<unsigned char>(texture[channel], domain);
     ByteArray lo, hi;
     if (rangeMode) buildRangeImage(v, domain, lo, hi);
 
@@ -151,56 +312,23 @@ bool updateChannelHistograms(int channel, const TextureImage& texture, const Box
             const bool empty = r0 >= r1 || c0 >= c1;
             Histogram1D& h = grid(bx, by)[channel];
 
-            int low = 255, high = 0;
-            if (rangeMode) {
-                if (empty) {
-                    low = lo(r0, c0);
-                    high = hi(r0, c0);
-                }
-                for (int x = r0; x < r1; ++x) {
-                    for (int y = c0; y < c1; ++y) {
-                        low = std::min<int>(low, lo(x, y));
-                        high = std::max<int>(high, hi(x, y));
-                    }
-                }
+            // Range modes: the range pairs of the window (of its lower corner
+            // alone when it is empty). Median modes: every value of the
+            // pixels' 2 x 2 windows, the window grown by one row and column.
+            int low, high;
+            if (!rangeMode) {
+                valueRange(v, v, r0, r1, c0, c1, low, high);
+            } else if (empty) {
+                valueRange(lo, hi, r0, r0, c0, c0, low, high);
             } else {
-                for (int x = r0; x <= r1; ++x) {
-                    for (int y = c0; y <= c1; ++y) {
-                        low = std::min<int>(low, v(x, y));
-                        high = std::max<int>(high, v(x, y));
-                    }
-                }
+                valueRange(lo, hi, r0, r1 - 1, c0, c1 - 1, low, high);
             }
             h.init(low, high, bits, 0);
             h.counts = 0;
-
             if (empty) {
                 h.counts = 1024 / static_cast<int32_t>(h.counts.numElements());
-                continue;
-            }
-            const int s = h.shift;
-            for (int x = r0; x < r1; ++x) {
-                for (int y = c0; y < c1; ++y) {
-                    int q[4];
-                    switch (mode) {
-                    case Interpolation::Range:
-                        addInterval(h, lo(x, y), hi(x, y), int32_t(1) << (s + 10));
-                        break;
-                    case Interpolation::RangeFast:
-                        addBins(h, lo(x, y) >> s, hi(x, y) >> s, 1024);
-                        break;
-                    case Interpolation::Median:
-                        sortedWindow(v, x, y, 0, q);
-                        addInterval(h, q[0], (q[1] + q[2]) >> 1, int32_t(1) << (s + 9));
-                        addInterval(h, (q[1] + q[2] + 1) >> 1, q[3], int32_t(1) << (s + 9));
-                        break;
-                    case Interpolation::MedianFast:
-                        sortedWindow(v, x, y, s, q);
-                        addBins(h, q[0], (q[1] + q[2]) >> 1, 512);
-                        addBins(h, (q[1] + q[2] + 1) >> 1, q[3], 512);
-                        break;
-                    }
-                }
+            } else {
+                addWindow(h, mode, v, lo, hi, r0, r1, c0, c1);
             }
         }
     }

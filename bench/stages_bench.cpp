@@ -9,6 +9,7 @@
 #include "classification/EdgeWidthMap.h"
 #include "classification/HistogramSegments.h"
 #include "classification/SegmentationStages.h"
+#include "classification/TextureImage.h"
 #include "classification/AnalysisImages.h"
 
 #include <benchmark/benchmark.h>
@@ -21,18 +22,15 @@ namespace {
 
 constexpr int side = 2000;
 
-// The photograph's channels as texture channels k and k + 3 (sample 2 - k).
+// The texture image of the photograph, as the texture stage builds it.
 const TextureImage& texture() {
     static const TextureImage t = [] {
-        const std::vector<uint8_t> photo = bench_support::syntheticPhoto(side, side);
-        TextureImage out = arrayOver<TexturePixel>(Box(0, 0, side - 1, side - 1));
-        for (int r = 0; r < side; ++r)
-            for (int c = 0; c < side; ++c)
-                for (int k = 0; k < 3; ++k) {
-                    const uint8_t v = photo[(static_cast<size_t>(r) * side + c) * 4 + 2 - k];
-                    out(r, c)[k] = out(r, c)[k + 3] = v;
-                }
-        return out;
+        static std::vector<uint8_t> photo = bench_support::syntheticPhoto(side, side);
+        const SourceImage source =
+            viewOver(reinterpret_cast<orsine::utility::Colour<unsigned char>*>(photo.data()), side,
+                     side, side);
+        WorkerPool pool;
+        return buildTextureImage(source, TextureParameters(), pool);
     }();
     return t;
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -89,6 +90,19 @@ TEST(BlockHistogramAdding, BinsShareTheWeightEvenly) {
     expected[10] = 512;
     expected[20] = expected[21] = 1024;
     EXPECT_EQ(countsOf(h), expected);
+}
+
+TEST(Histogram1D, SumsStayAtTheLargestCountInsteadOfOverflowing) {
+    // Blocks of hundreds of pixels across summed over seven blocks each way
+    // pass 2^31 in the exact modes.
+    Histogram1D a, b;
+    a.init(10, 20, 5, 0);
+    a.counts = std::numeric_limits<int32_t>::max() - 5;
+    b.init(10, 20, 5, 0);
+    b.counts = 1000;
+    const Histogram1D sum = histogramSum(a, b, 5, 0);
+    for (int i = sum.firstIndex(); i <= sum.lastIndex(); ++i)
+        EXPECT_EQ(sum.counts(i), std::numeric_limits<int32_t>::max());
 }
 
 // The histogram a block gets before smoothing, computed pixel by pixel from

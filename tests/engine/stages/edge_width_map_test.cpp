@@ -31,6 +31,11 @@ TEST(EdgeWidthLimits, DefaultNumbers) {
     const EdgeWidthLimits big = EdgeWidthLimits::of(p);
     EXPECT_EQ(big.neighbourhood, 2534);
     EXPECT_EQ(big.upper, std::min<int64_t>(2534LL * 261120, 2534LL * 32 * 4096));
+    p.overlap = -1; // no variable allows it: counts as 0 rather than an empty neighbourhood
+    p.resolution = 0;
+    const EdgeWidthLimits odd = EdgeWidthLimits::of(p);
+    EXPECT_EQ(odd.neighbourhood, 1);
+    EXPECT_GE(odd.divisor, 1);
 }
 
 struct Best {

@@ -237,20 +237,26 @@ TEST(EdgePlanes, BandsOf64RowsReportTheirShare) {
 }
 
 TEST(EdgePlanes, CancelInTheMiddleOfTheBandsJoinsEveryWorker) {
-    // 640 rows: ten bands for two workers; the caller hands out the first two,
-    // the workers the rest.
+    // 640 rows: ten bands. Reports: the range's opening 0, the checkpoint,
+    // then one per band handed out; the fourth band's answer is a cancel.
     const Prepared prepared(stage_fixtures::photoLike(640, 24));
-    RecordingProgress progress;
-    progress.onReport = [](int index, float) {
-        if (index == 5) throw VkExCancel(); // a worker taking the fourth band
-    };
-    ProgressRange range(&progress);
-    EXPECT_THROW(prepared.planes(2, &range), VkExCancel);
-    const std::vector<std::thread::id> threads = progress.threads();
-    ASSERT_EQ(threads.size(), 6u) << "no band is handed out after the cancel";
-    EXPECT_NE(threads[5], std::this_thread::get_id());
-    // Every worker is gone: nothing reports any more.
-    EXPECT_EQ(progress.fractions().size(), 6u);
+    for (unsigned workers : {1u, 4u}) {
+        SCOPED_TRACE(workers);
+        RecordingProgress progress;
+        progress.onReport = [](int index, float) {
+            if (index == 5) throw VkExCancel();
+        };
+        ProgressRange range(&progress);
+        EXPECT_THROW(prepared.planes(workers, &range), VkExCancel);
+        const std::vector<std::thread::id> threads = progress.threads();
+        ASSERT_EQ(threads.size(), 6u) << "no band is handed out after the cancel";
+        if (workers == 1) {
+            // The caller hands out only the first band; the rest are the worker's.
+            EXPECT_EQ(threads[2], std::this_thread::get_id());
+            EXPECT_NE(threads[5], std::this_thread::get_id());
+        }
+        EXPECT_EQ(progress.fractions().size(), 6u) << "every worker is gone";
+    }
 }
 
 TEST(EdgePlanes, FailureOfAWorkerIsRaisedAfterTheJoin) {

@@ -6,6 +6,7 @@
 #include "vardek/api/fault_injection.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -13,8 +14,20 @@
 
 namespace classification {
 
-WindowEvidence windowEvidence(const HistogramBlock& block, const SegmentLists& lists,
-                              const TexturePixel& lo, const TexturePixel& hi) {
+namespace {
+
+// 1 / h^2 of a height, in single precision; infinite for a height of 0.
+inline float inverseSquare(int32_t height) {
+    const float h = static_cast<float>(height);
+    return 1.0f / (h * h);
+}
+
+// The evidence of a window in one block. `inverse(c, i)` gives the inverse
+// squared peak, saddle and valley counts of segment i of channel c.
+template <typename Inverse>
+inline WindowEvidence evidenceIn(const HistogramBlock& block, const SegmentLists& lists,
+                                 const TexturePixel& lo, const TexturePixel& hi,
+                                 const Inverse& inverse) {
     WindowEvidence e;
     for (int c = 0; c < textureChannels; ++c) {
         const Histogram1D& h = block[c];
@@ -26,22 +39,41 @@ WindowEvidence windowEvidence(const HistogramBlock& block, const SegmentLists& l
         int i = h.firstSegment;
         while (i < last && segments[i].valley < a)
             ++i;
-        float p, q;
         if (segments[i].valley >= b) {
-            p = q = static_cast<float>(segments[i].peakCount);
+            // p = q = the segment's peak count
+            const float p = inverse(c, i).peak;
+            e.s0 += p;
+            e.s1 += p;
         } else {
-            // The window spans valleys: the one of best contrast decides.
+            // The window spans valleys: the one of best contrast decides,
+            // p its saddle count and q its valley count.
             int best = i;
             for (int j = i; j < last && segments[j].valley < b; ++j) {
                 if (valleyContrast(segments[j]) > valleyContrast(segments[best])) best = j;
             }
-            p = static_cast<float>(segments[best].saddleCount);
-            q = static_cast<float>(segments[best].valleyCount);
+            e.s0 += inverse(c, best).saddle;
+            e.s1 += inverse(c, best).valley;
         }
-        e.s0 += 1.0f / (p * p);
-        e.s1 += 1.0f / (q * q);
     }
     return e;
+}
+
+struct InverseHeights {
+    float peak = 0.0f;
+    float saddle = 0.0f;
+    float valley = 0.0f;
+};
+
+InverseHeights inverseHeightsOf(const HistogramSegment& s) {
+    return {inverseSquare(s.peakCount), inverseSquare(s.saddleCount), inverseSquare(s.valleyCount)};
+}
+
+} // namespace
+
+WindowEvidence windowEvidence(const HistogramBlock& block, const SegmentLists& lists,
+                              const TexturePixel& lo, const TexturePixel& hi) {
+    return evidenceIn(block, lists, lo, hi,
+                      [&lists](int c, int i) { return inverseHeightsOf(lists[c][i]); });
 }
 
 namespace {
@@ -64,6 +96,8 @@ struct GradientUpdater {
     const TextureImage& texture;
     const BlockGrid& grid;
     const SegmentLists& lists;
+    // The inverse squared heights of every segment, worked out once per run.
+    const std::array<std::vector<InverseHeights>, textureChannels>& inverses;
     const std::vector<BlockCoordinate>& rowBlocks;    // indexed by row - first position row
     const std::vector<BlockCoordinate>& columnBlocks; // indexed by column - first position column
     const Box& positions;
@@ -88,11 +122,17 @@ struct GradientUpdater {
                     lo[c] = std::min(std::min(p00[c], p01[c]), std::min(p10[c], p11[c]));
                     hi[c] = std::max(std::max(p00[c], p01[c]), std::max(p10[c], p11[c]));
                 }
-                const WindowEvidence e00 = windowEvidence(grid(bx.first, by.first), lists, lo, hi);
-                const WindowEvidence e01 = windowEvidence(grid(bx.first, by.second), lists, lo, hi);
-                const WindowEvidence e10 = windowEvidence(grid(bx.second, by.first), lists, lo, hi);
+                const auto inverse = [this](int c, int i) -> const InverseHeights& {
+                    return inverses[c][i];
+                };
+                const WindowEvidence e00 =
+                    evidenceIn(grid(bx.first, by.first), lists, lo, hi, inverse);
+                const WindowEvidence e01 =
+                    evidenceIn(grid(bx.first, by.second), lists, lo, hi, inverse);
+                const WindowEvidence e10 =
+                    evidenceIn(grid(bx.second, by.first), lists, lo, hi, inverse);
                 const WindowEvidence e11 =
-                    windowEvidence(grid(bx.second, by.second), lists, lo, hi);
+                    evidenceIn(grid(bx.second, by.second), lists, lo, hi, inverse);
                 // raw_k = -0.5 (fx (fy ln s00 + (1 - fy) ln s01)
                 //               + (1 - fx) (fy ln s10 + (1 - fy) ln s11))
                 const float fx = bx.weight, fy = by.weight;
@@ -182,7 +222,13 @@ bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& doma
                             boxOf(texture).contains(domain) && grid.numElements() > 0;
     blitz::Array<float, 2> raw0, raw1;
     std::vector<BlockCoordinate> rowBlocks, columnBlocks;
+    std::array<std::vector<InverseHeights>, textureChannels> inverses;
     if (computable) {
+        for (int c = 0; c < textureChannels; ++c) {
+            inverses[c].reserve(lists[c].size());
+            for (const HistogramSegment& segment : lists[c])
+                inverses[c].push_back(inverseHeightsOf(segment));
+        }
         raw0.reference(arrayOver<float>(positions));
         raw1.reference(arrayOver<float>(positions));
         const Box blocks = boxOf(grid);
@@ -194,7 +240,7 @@ bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& doma
         columnBlocks = blockCoordinates(positions.lower.column, positions.upper.column, spacing,
                                         blocks.lower.column, blocks.upper.column, half);
     }
-    const GradientUpdater updater{texture,      grid,      lists, rowBlocks,
+    const GradientUpdater updater{texture,      grid,      lists, inverses, rowBlocks,
                                   columnBlocks, positions, raw0,  raw1};
 
     // Bands of 64 rows, handed out under the pool's mutex, each reporting the

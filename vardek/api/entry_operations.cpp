@@ -40,11 +40,13 @@ VkResult VkSetStatus(VkSession* session, VkImage* statusImage, const VkMaskRect*
 }
 
 VkResult VkSubSessionPull(VkSession* subSession, VkImage* statusImage) {
-    return onSessionImage(subSession, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
+    return onSessionImage(subSession, statusImage, [](VkInSession& session, VkInImage& image) {
+        return session.pull(image);
+    });
 }
 
 VkResult VkSubSessionPush(VkSession* subSession, VkImage* statusImage) {
-    return onSessionImage(subSession, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
+    return onSessionImage(subSession, statusImage, [](VkInSession& session, VkInImage& image) {
+        return session.push(image);
+    });
 }

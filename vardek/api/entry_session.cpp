@@ -14,8 +14,7 @@ VkSession* VkBeginSession(VkEngine* handle, int32_t width, int32_t height, int32
     if (static_cast<uint32_t>(rowBytes) < 4u * static_cast<uint32_t>(width)) return nullptr;
     try {
         VARDEK_FAULT_POINT("session.construct");
-        // Sessions are not built yet: refuse rather than hand out a handle that does nothing.
-        return nullptr;
+        return new VkInSession(*engine, width, height, rowBytes, data);
     } catch (const VkExCancel&) {
         return nullptr;
     } catch (...) {
@@ -24,12 +23,26 @@ VkSession* VkBeginSession(VkEngine* handle, int32_t width, int32_t height, int32
     }
 }
 
-VkSession* VkBeginSubSession(VkSession* parentHandle, const VkMaskRect* rect,
-                             int32_t /*forAnalysis*/) {
+VkSession* VkBeginSubSession(VkSession* parentHandle, const VkMaskRect* rect, int32_t forAnalysis) {
     AllocationHandlerGuard handler;
     VkInSession* parent = nullptr;
     if (resolveSession(parentHandle, parent) != VkOk || !rect) return nullptr;
-    return nullptr;
+    // Only rectangles inside the parent's area: anything else would read and
+    // write outside the image.
+    const classification::Box box =
+        classification::Box::fromRect(rect->x, rect->y, rect->width, rect->height);
+    if (rect->width <= 0 || rect->height <= 0 || !parent->area().contains(box)) return nullptr;
+    // Mask rows shorter than the rectangle would be read beyond their ends.
+    if (rect->data && rect->rowBytes < rect->width) return nullptr;
+    try {
+        VARDEK_FAULT_POINT("subsession.construct");
+        return new VkInSession(*parent, *rect, forAnalysis != 0);
+    } catch (const VkExCancel&) {
+        return nullptr;
+    } catch (...) {
+        markFailed(*parent->engine);
+        return nullptr;
+    }
 }
 
 VkResult VkEndSession(VkSession* handle) {
@@ -43,6 +56,7 @@ VkResult VkEndSession(VkSession* handle) {
     });
 }
 
-VkResult VkSetAnalysisOptions(VkSession* handle, VkAnalysisOptions /*options*/) {
-    return onSession(handle, [](VkInSession&) { return VkNotSupported; });
+VkResult VkSetAnalysisOptions(VkSession* handle, VkAnalysisOptions options) {
+    return onSession(handle,
+                     [&](VkInSession& session) { return session.setAnalysisOptions(options); });
 }

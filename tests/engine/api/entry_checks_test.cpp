@@ -4,7 +4,6 @@
 
 #include "vardek/api/engine.h"
 #include "vardek/api/fault_injection.h"
-#include "vardek/api/handle_registry.h"
 #include "vardek/api/session.h"
 #include "vardek/api/vardek.h"
 
@@ -17,14 +16,19 @@
 
 namespace {
 
-// A session registered with its engine as the session constructors do; enough
-// for the handle checks, which never look further.
-VkInSession* bareSession(VkEngine* engine) {
-    auto* session = new VkInSession();
-    session->engine = engine;
-    engine->sessions.insert(session);
-    vardek::registerHandle(vardek::HandleKind::Session, static_cast<VkSession*>(session));
-    return session;
+// A real session over a small opaque image that outlives every test.
+VkInSession* beginSession(VkEngine* engine) {
+    static unsigned char pixels[4 * 4 * 4] = {};
+    VkSession* session = VkBeginSession(engine, 4, 4, 16, VkKindRgba8, pixels);
+    EXPECT_NE(session, nullptr);
+    return inSession(session);
+}
+
+VkInSession* beginSubSession(VkInSession* parent, int32_t x, int32_t y) {
+    VkMaskRect rect{x, y, 2, 2, 2, VkKindStatus, nullptr};
+    VkSession* child = VkBeginSubSession(parent, &rect, 0);
+    EXPECT_NE(child, nullptr);
+    return inSession(child);
 }
 
 using SessionCall = std::function<VkResult(VkSession*, VkImage*)>;
@@ -105,7 +109,7 @@ protected:
 };
 
 TEST_F(EntryChecks, SessionFunctionsRejectNullAndDeadSessions) {
-    VkInSession* dead = bareSession(engine);
+    VkInSession* dead = beginSession(engine);
     VkSession* deadHandle = dead;
     VkEndSession(deadHandle);
     int garbage[64] = {};
@@ -129,7 +133,7 @@ TEST_F(EntryChecks, ImageIsCheckedBeforeTheSession) {
 
 TEST_F(EntryChecks, SessionOfADeadEngineGivesBadEngine) {
     // The engine object dies while the session record still resolves.
-    VkInSession* session = bareSession(engine);
+    VkInSession* session = beginSession(engine);
     engine->sessions.erase(session);
     ASSERT_EQ(VkFinish(engine), VkOk);
     engine = nullptr;
@@ -143,7 +147,7 @@ TEST_F(EntryChecks, SessionOfADeadEngineGivesBadEngine) {
 }
 
 TEST_F(EntryChecks, FailedEngineAnswersFiveToEverything) {
-    VkInSession* session = bareSession(engine);
+    VkInSession* session = beginSession(engine);
     vardek::fault::arm("session.construct", vardek::fault::Kind::Unexpected);
     const unsigned char pixels[16] = {};
     EXPECT_EQ(VkBeginSession(engine, 2, 2, 8, VkKindRgba8, pixels), nullptr);
@@ -185,16 +189,14 @@ TEST_F(EntryChecks, FinishDestroysItsImages) {
 }
 
 TEST_F(EntryChecks, FinishEndsSubSessionsBeforeTheirParents) {
-    VkInSession* parent = bareSession(engine);
-    // Children at lower and higher addresses than their parent.
+    VkInSession* parent = beginSession(engine);
+    // Children at lower and higher addresses than their parent, with children of their own.
     for (int i = 0; i < 4; ++i) {
-        VkInSession* child = bareSession(engine);
-        child->parent = parent;
-        parent->subSessions.push_back(child);
-        VkInSession* grandChild = bareSession(engine);
-        grandChild->parent = child;
-        child->subSessions.push_back(grandChild);
+        VkInSession* child = beginSubSession(parent, i % 3, i / 3);
+        ASSERT_NE(child, nullptr);
+        ASSERT_NE(beginSubSession(child, i % 3, i / 3), nullptr);
     }
+    EXPECT_EQ(parent->subSessions.size(), 4u);
     EXPECT_EQ(VkFinish(engine), VkOk); // the address sanitizer build catches a use after free
     engine = nullptr;
 }

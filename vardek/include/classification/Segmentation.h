@@ -16,6 +16,7 @@
 #include "classification/SegmentationParams.h"
 #include "classification/WorkerPool.h"
 #include "vardek/api/colour.h"
+#include "vardek/api/undo.h"
 
 #include <blitz/array.h>
 #include <blitz/tinyvec2.h>
@@ -42,7 +43,9 @@ struct SelectParams {
 
 template <int Channels, int Variant> class Segmentation;
 
-template <> class Segmentation<6, 0> {
+// The classification is the context of its undo steps: undo and redo add the
+// boxes they change to its changed box.
+template <> class Segmentation<6, 0> : public UndoContext {
 public:
     using ColourClassifier = GlobalClassification<unsigned char, 6, int>;
 
@@ -140,9 +143,10 @@ public:
     // and that margin holds 1, so floods never leave the image.
     ByteArray selectionStorage;
     ByteArray selectionMap;
-    Box dirtyBox;                  // pixels the current operation put into the map
-    std::optional<Box> changedBox; // status changes since the session last published
+    Box dirtyBox; // pixels the current operation put into the map
+    // (changedBox, inherited: status changes since the session last published.)
     SelectParams selectParams;
+    UndoQueue undoQueue{200};
 
     bool ownAnalysis;
 

@@ -204,7 +204,7 @@ VkResult VkInSession::setStatus(VkInImage& status, const VkMaskRect& rect,
     VkInProgress reporter(function, "SetStatus", true);
     ProgressRange operationRange(&reporter);
     const auto rollBack = [&] {
-        classification->undoQueue.rollBack(*classification);
+        classification->undoQueue.rollBack(classification->changedBox);
         classification->dirtyBox = Box::empty();
     };
     try {
@@ -256,14 +256,14 @@ VkResult VkInSession::setAnalysisOptions(const VkAnalysisOptions& options) {
 
 void VkInSession::undo() {
     VkInProgress reporter(vardekProgressCallback, "Undo", false);
-    classification->undoQueue.undo(*classification);
+    classification->undoQueue.undo(classification->changedBox);
     classification->dirtyBox = Box::empty();
     publishChangedBox();
 }
 
 void VkInSession::redo() {
     VkInProgress reporter(vardekProgressCallback, "Redo", false);
-    classification->undoQueue.redo(*classification);
+    classification->undoQueue.redo(classification->changedBox);
     classification->dirtyBox = Box::empty();
     publishChangedBox();
 }

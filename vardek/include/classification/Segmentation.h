@@ -43,9 +43,7 @@ struct SelectParams {
 
 template <int Channels, int Variant> class Segmentation;
 
-// The classification is the context of its undo steps: undo and redo add the
-// boxes they change to its changed box.
-template <> class Segmentation<6, 0> : public UndoContext {
+template <> class Segmentation<6, 0> {
 public:
     using ColourClassifier = GlobalClassification<unsigned char, 6, int>;
 
@@ -143,8 +141,8 @@ public:
     // and that margin holds 1, so floods never leave the image.
     ByteArray selectionStorage;
     ByteArray selectionMap;
-    Box dirtyBox; // pixels the current operation put into the map
-    // (changedBox, inherited: status changes since the session last published.)
+    Box dirtyBox;          // pixels the current operation put into the map
+    ChangedBox changedBox; // status changes since the session last published
     SelectParams selectParams;
     UndoQueue undoQueue{200};
 

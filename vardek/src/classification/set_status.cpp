@@ -26,7 +26,7 @@ void Segmentation<6, 0>::setStatusRect(ByteArray& destination, const ByteArray& 
             if (s != 0 && d != 0) d = s;
         }
     }
-    addChanged(box);
+    addChanged(changedBox, box);
     dirtyBox = Box::empty();
 }
 

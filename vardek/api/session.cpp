@@ -1,6 +1,7 @@
 #include "vardek/api/session.h"
 
 #include "classification/Contours.h"
+#include "classification/SetStatus.h"
 #include "vardek/api/engine.h"
 #include "vardek/api/fault_injection.h"
 #include "vardek/api/handle_registry.h"
@@ -212,7 +213,7 @@ VkResult VkInSession::setStatus(VkInImage& status, const VkMaskRect& rect,
         if (rect.data && rect.width > 0 && rect.height > 0)
             source.reference(
                 viewOver(rect.data, rect.height, rect.width, rect.rowBytes, Point(rect.y, rect.x)));
-        classification->setStatusRect(view, source);
+        classification::setStatusRect(*classification, view, source);
         publishChangedBox();
         operationRange.report(1.0f);
         return VkOk;

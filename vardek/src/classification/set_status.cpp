@@ -1,18 +1,18 @@
 // Writing a rectangle of caller-supplied status bytes into a status view.
-#include "classification/Segmentation.h"
+#include "classification/SetStatus.h"
 
 #include <memory>
 
 namespace classification {
 
-void Segmentation<6, 0>::setStatusRect(ByteArray& destination, const ByteArray& source) {
+void setStatusRect(Segmentation<6, 0>& c, ByteArray& destination, const ByteArray& source) {
     if (destination.size() == 0 || source.size() == 0) return;
     const Box box = Box::intersection(boxOf(destination), boxOf(source));
     if (box.isEmpty()) return;
 
     // The step is built before any byte changes, so running out of memory here
     // leaves the status as it was.
-    undoQueue.add(std::make_unique<IiUndoModifyStatus>(box, source, destination));
+    c.undoQueue.add(std::make_unique<IiUndoModifyStatus>(box, source, destination));
 
     // destination = source where both are non-zero; a 0 on either side means
     // "no class" and is never changed or written
@@ -20,14 +20,14 @@ void Segmentation<6, 0>::setStatusRect(ByteArray& destination, const ByteArray& 
     for (int r = box.lower.row; r <= box.upper.row; ++r) {
         const unsigned char* in = &source(r, box.lower.column);
         unsigned char* out = &destination(r, box.lower.column);
-        for (int c = 0; c < box.columns(); ++c) {
-            const unsigned char s = in[c * sourceStep];
-            unsigned char& d = out[c * destinationStep];
+        for (int k = 0; k < box.columns(); ++k) {
+            const unsigned char s = in[k * sourceStep];
+            unsigned char& d = out[k * destinationStep];
             if (s != 0 && d != 0) d = s;
         }
     }
-    addChanged(changedBox, box);
-    dirtyBox = Box::empty();
+    addChanged(c.changedBox, box);
+    c.dirtyBox = Box::empty();
 }
 
 } // namespace classification

@@ -17,6 +17,8 @@
 #include "vardek/api/signed.h"
 #include "vardek/api/vardek.h"
 #include "vardek/api/variables.h"
+#include "vardek/matting/generate_mask_call.h"
+#include "vardek/matting/matting_arrays.h"
 
 #include <map>
 #include <memory>
@@ -90,6 +92,17 @@ struct VkInSession : VkSession, VkSigned {
     // parent.
     VkResult pull(VkInImage& image);
     VkResult push(VkInImage& image);
+
+    // "Generate mask": converts the request's records, runs the mask
+    // generation of the sample kind (8-bit; 16-bit of full scale 65535, or of
+    // 32768 with `fullScale32768`) over this session's view of `status` into
+    // `working`, and publishes the changed area, also when the run raises.
+    // 10 when the session may be analysed and has not been; else the run's result.
+    int generateMask(orsine::matting::Image8 working, const orsine::matting::Image8& source,
+                     VkInImage& status, const orsine::matting::MaskRequest& request);
+    int generateMask(orsine::matting::Image16 working, const orsine::matting::Image16& source,
+                     bool fullScale32768, VkInImage& status,
+                     const orsine::matting::MaskRequest& request);
 
     VkResult setAnalysisOptions(const VkAnalysisOptions& options);
     // "Undo" / "Redo": one group of the queue, then the changed box is published.

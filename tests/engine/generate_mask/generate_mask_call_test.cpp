@@ -5,6 +5,7 @@
 #include "support/progress_recorder.h"
 
 #include "vardek/api/engine.h"
+#include "vardek/api/fault_injection.h"
 #include "vardek/api/vardek.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,7 @@ protected:
         images(kStatusRows, kStatusColumns);
     }
     void TearDown() override {
+        vardek::fault::disarm();
         if (engine && !engine->failed) {
             EXPECT_EQ(VkFinish(engine), VkOk);
         }
@@ -279,6 +281,33 @@ TEST_F(GenerateMask, CancelGivesTwoAndChangesNothing) {
         EXPECT_EQ(groups, 0u) << cancelAt;
         EXPECT_FALSE(engine->failed);
     }
+}
+
+TEST_F(GenerateMask, FailuresInsideTheRunGiveTheirCodes) {
+    // A whole-image run that fills the unassigned pixels with delete and then
+    // fails in its first pass: out of memory gives 3 and takes the fill back;
+    // anything else gives 4 and marks the engine failed.
+    using vardek::fault::Kind;
+    paintStatus(VkStatusUnassigned);
+    for (int r = 0; r < kStatusRows; ++r)
+        statusAt(r, 0) = VkStatusKeep;
+    const std::vector<unsigned char> before = statusBytes();
+
+    vardek::fault::arm("generateMask.pass", Kind::OutOfMemory);
+    EXPECT_EQ(generate(nullptr), VkOutOfMemory);
+    EXPECT_EQ(statusBytes(), before);
+    EXPECT_EQ(checkCopied(0, 0, -1, -1), std::nullopt);
+    EXPECT_EQ(session->changedWidth, kStatusColumns); // the fill and its roll-back
+    uint32_t groups = 9;
+    EXPECT_EQ(VkNumAvailableUndo(session, &groups), VkOk);
+    EXPECT_EQ(groups, 0u);
+    EXPECT_FALSE(engine->failed);
+
+    vardek::fault::arm("generateMask.pass", Kind::Unexpected);
+    EXPECT_EQ(generate(nullptr), VkFailed);
+    EXPECT_EQ(checkCopied(0, 0, -1, -1), std::nullopt);
+    EXPECT_TRUE(engine->failed);
+    EXPECT_EQ(generate(nullptr), VkEngineFailed);
 }
 
 } // namespace

@@ -10,10 +10,13 @@
 
 #include "classification/AnalysisImages.h"
 #include "classification/Arrays.h"
+#include "classification/BlockGrid.h"
 #include "classification/Box.h"
 #include "classification/GlobalClassification.h"
+#include "classification/HistogramSegments.h"
 #include "classification/Polylines.h"
 #include "classification/SegmentationParams.h"
+#include "classification/SegmentationStages.h"
 #include "classification/WorkerPool.h"
 #include "vardek/api/colour.h"
 #include "vardek/api/undo.h"
@@ -69,6 +72,17 @@ public:
     // True when it replaced them.
     bool updateRegions(bool force, ProgressRange& range);
 
+    // The analysis of the session's image, in six stages: 1. the texture
+    // image, 2. the colour histograms and their clusters, 3. the segmentation
+    // stages, 4. region refinement, 5. the selection clip (only with a
+    // `mask`, the sub-session's patch), 6. the colour groups. Stages 1 and 2
+    // are skipped while their results are valid; the segmentation stages
+    // recompute only what their parameters ask for. Reports into `range`:
+    // stage 1 up to 0.1, stage 2 up to 0.3, stage 3 up to 0.9, stage 6 up to
+    // 1.0. Raises VkExCancel, "Unhandled exception in worker thread." or
+    // std::bad_alloc; the results of completed stages then stay.
+    void analyse(const ByteArray* mask, ProgressRange& range);
+
     // Stage 1: the texture image of the source, computed as three jobs on the
     // fan-out, unless it is valid. Rebuilding it unsets the stage copies and
     // resets the colour classifier. Reports nothing.
@@ -77,6 +91,11 @@ public:
     // Drops the cached texture image, so that the next analysis rebuilds
     // everything (a full redo).
     void dropCachedAnalysis();
+
+    // Stage 3: the segmentation stages over the texture image, each only when
+    // its parameters or an earlier stage ask for it; the region flood is their
+    // last stage.
+    StagesRecomputed updateStages(ProgressRange& range);
 
     // Stage 4 of the analysis, when the region scale is above 1.0: pixels
     // whose flood label no 4-neighbour shares join the region most of their
@@ -110,6 +129,8 @@ public:
     // texture channel, copy 6 for the edge width and the regions.
     std::array<SegmentationParams, 7> stageParams;
     std::array<unsigned char, 6> channelEnabled;
+    BlockGrid blocks;      // block histograms of the analysed box
+    SegmentLists segments; // histogram segments per texture channel
     float planeScale = 1.0f;
     EdgePlanes edgePlaneStorage; // over `domain` grown by 2 on every side
     EdgePlanes edgePlanes;       // its view over `domain`

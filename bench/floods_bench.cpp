@@ -1,28 +1,29 @@
 // The region flood and the colour clustering on a 2000 x 2000 photograph, and
 // auto complex after a keep stroke over a 512 x 512 box.
 //
-// The clustering runs on the texture image of the photograph at the default
-// variables: the seven histograms and the seven clustering jobs, on one worker
-// and on one worker per logical processor; the bytes held by the seven hash
-// maps are reported with it. The region flood runs over edge planes made from
-// the texture image's local contrast (high where the 3 x 3 neighbourhood is
-// flat, low across edges), at the default region scale 2 and plane scale 1.
-// Auto complex runs on the same kind of planes over a 700 x 700 crop of the
-// photograph: delete marks over its left 150 columns, a keep stroke (a ring 24
-// pixels wide, exact scope) over a 512 x 512 box, band factor 1.
+// A classification of the photograph runs the texture stage ("#texture" 7,
+// "#maxBits" 7, "t%" 1/6) and the segmentation stages 1 to 4 once (resolution
+// 8, overlap 1, in-focus edge width 2, region scale 2). The region flood is
+// then stage 5 forced; the clustering is the colour-cluster stage: the seven
+// histograms and the seven clustering jobs, on one worker and on one worker
+// per logical processor, with the bytes the seven hash maps hold. Auto
+// complex runs on that classification's edge planes: delete marks over the
+// left 150 columns of a 700 x 700 corner, a keep stroke (a ring 24 pixels
+// wide, exact scope) over a 512 x 512 box, band factor 1.
 #include "support/bench_support.h"
 
 #include "classification/AutoComplex.h"
 #include "classification/GlobalClassification.h"
 #include "classification/RegionFlood.h"
+#include "classification/SegmentationStages.h"
 #include "classification/StatusSelection.h"
-#include "classification/TextureImage.h"
 
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -36,59 +37,50 @@ double peakResidentMegabytes() {
 
 const int photoSize = 2000;
 
-const TextureImage& photoTexture() {
+// The analysed classification of the photograph, up to its edge width map.
+Segmentation<6, 0>& analysed() {
     static std::vector<uint8_t> pixels = bench_support::syntheticPhoto(photoSize, photoSize);
-    static const TextureImage texture = [] {
+    static std::unique_ptr<Segmentation<6, 0>> c = [] {
         const SourceImage photo =
             viewOver(reinterpret_cast<orsine::utility::Colour<unsigned char>*>(pixels.data()),
                      photoSize, photoSize, photoSize);
-        WorkerPool pool;
-        return buildTextureImage(photo, TextureParameters{7, 7, 0.16666667f}, pool);
+        auto made = std::make_unique<Segmentation<6, 0>>(nullptr, true, photo);
+        made->textureRadius = 7;
+        made->maxBits = 7;
+        made->percentile = 1.0f / 6.0f;
+        ProgressRange none(nullptr);
+        made->buildTextureImage(none);
+        made->params.fourthInteger = 4;
+        made->params.featureTolerance = 1.05f;
+        const StageInputs in{made->textureImage, made->domain, made->params};
+        BlockGrid blocks;
+        SegmentLists segments;
+        const StageState state{
+            made->stageParams,
+            made->channelEnabled,
+            blocks,
+            segments,
+            {made->edgePlaneStorage, made->edgePlanes, made->planeScale, made->pixelScaleMap}};
+        updateStages(in, state, none, [](bool, ProgressRange&) { return false; });
+        return made;
     }();
-    return texture;
-}
-
-// Channel 0 and 1: 255 minus the largest difference of a texture channel
-// across the 3 x 3 window (times 4), so edges are low and flat areas high.
-RegionFloodPlanes planesOf(const TextureImage& texture) {
-    const Box domain = boxOf(texture);
-    RegionFloodPlanes planes = arrayOver<blitz::TinyVector<unsigned char, 3>>(domain.grown(2));
-    planes = blitz::TinyVector<unsigned char, 3>(0, 0, 8);
-    for (int r = domain.lower.row; r <= domain.upper.row; ++r)
-        for (int c = domain.lower.column; c <= domain.upper.column; ++c) {
-            int contrast = 0;
-            for (int dr = -1; dr <= 1; ++dr)
-                for (int dc = -1; dc <= 1; ++dc) {
-                    const Point q(std::clamp(r + dr, domain.lower.row, domain.upper.row),
-                                  std::clamp(c + dc, domain.lower.column, domain.upper.column));
-                    for (int k = 0; k < 6; ++k)
-                        contrast = std::max(contrast, std::abs(int(texture(q.row, q.column)[k]) -
-                                                               int(texture(r, c)[k])));
-                }
-            const auto v = static_cast<unsigned char>(std::max(0, 255 - 4 * contrast));
-            planes(r, c) = blitz::TinyVector<unsigned char, 3>(v, v, 8);
-        }
-    return planes;
+    return *c;
 }
 
 void BM_RegionFlood(benchmark::State& state) {
-    const TextureImage& texture = photoTexture();
-    const RegionFloodPlanes planes = planesOf(texture);
-    SegmentationParams params;
-    int32_t regions = 0;
+    Segmentation<6, 0>& c = analysed();
     for (auto _ : state) {
-        RegionLabels labels;
         ProgressRange range(nullptr);
-        updateRegions(true, params, params, planes, boxOf(texture), 1.0f, labels, range);
-        regions = labels.count;
-        benchmark::DoNotOptimize(labels.labels.data());
+        c.updateRegions(true, range);
+        benchmark::DoNotOptimize(c.regionLabels.data());
     }
-    state.counters["regions"] = regions;
+    state.counters["regions"] = c.regionCount;
+    state.counters["plane_scale"] = c.planeScale;
     state.counters["peak_RSS_MB"] = peakResidentMegabytes();
 }
 
 void BM_ColourClusters(benchmark::State& state) {
-    const TextureImage& texture = photoTexture();
+    const TextureImage& texture = analysed().textureImage;
     const auto workers = static_cast<unsigned>(state.range(0));
     WorkerPool pool(workers == 0 ? logicalProcessorCount() : workers);
     std::size_t mapBytes = 0, entries = 0;
@@ -113,14 +105,14 @@ void BM_ColourClusters(benchmark::State& state) {
 }
 
 void BM_AutoComplex(benchmark::State& state) {
-    const TextureImage& whole = photoTexture();
+    Segmentation<6, 0>& whole = analysed();
     const Box image(0, 0, 699, 699);
-    const TextureImage texture = windowOf(whole, image);
     SourceImage pixels = arrayOver<orsine::utility::Colour<unsigned char>>(image);
     Segmentation<6, 0> c(nullptr, true, pixels);
-    c.edgePlaneStorage.reference(planesOf(texture));
-    c.edgePlanes.reference(windowOf(c.edgePlaneStorage, image));
-    c.pixelScaleMap.reference(arrayOver<unsigned char>(image, 6));
+    c.edgePlaneStorage.reference(whole.edgePlaneStorage);
+    c.edgePlanes.reference(windowOf(whole.edgePlanes, image));
+    c.pixelScaleMap.reference(windowOf(whole.pixelScaleMap, image));
+    c.planeScale = whole.planeScale;
 
     ByteArray marks = arrayOver<unsigned char>(image, 1);
     marks(blitz::Range::all(), blitz::Range(0, 149)) = 4;

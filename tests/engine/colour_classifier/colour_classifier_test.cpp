@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,6 +98,22 @@ TEST(ColourHashMap, BucketsFollowAllSixChannels) {
     map.clear();
     EXPECT_EQ(map.size(), 0u);
     EXPECT_EQ(map.bucketCount(), 8u);
+}
+
+TEST(ColourHashMap, ColoursWhoseChannelsMoveTogetherSpreadOverTheBuckets) {
+    // Texture colours: the opening and the closing of a channel are close, so
+    // channels 3 to 5 repeat 0 to 2. 4096 such colours among 8192 buckets.
+    std::set<uint32_t> used;
+    for (int a = 0; a < 16; ++a)
+        for (int b = 0; b < 16; ++b)
+            for (int c = 0; c < 16; ++c) {
+                const Colour colour{uint8_t(100 + a), uint8_t(60 + b), uint8_t(30 + c),
+                                    uint8_t(100 + a), uint8_t(61 + b), uint8_t(30 + c)};
+                const uint32_t bucket = ColourHashMap::bucketIndex(ColourHashMap::hash(colour), 13);
+                ASSERT_LT(bucket, 8192u);
+                used.insert(bucket);
+            }
+    EXPECT_GT(used.size(), 2500u); // a random spread uses about 3100
 }
 
 TEST(ColourClassifier, SingleColourIsOneEntryAndOneClusterAtEveryLevel) {

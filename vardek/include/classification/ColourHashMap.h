@@ -11,7 +11,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -22,7 +21,8 @@ public:
     using Colour = std::array<uint8_t, 6>;
     using Index = uint32_t;
     static constexpr Index none = 0xffffffffu;
-    static constexpr std::size_t initialBuckets = 8;
+    static constexpr int initialBucketBits = 3;
+    static constexpr std::size_t initialBuckets = std::size_t(1) << initialBucketBits;
 
     struct Entry {
         Colour colour;
@@ -30,37 +30,55 @@ public:
         int32_t count = 0;  // pixels of this colour
     };
 
-    ColourHashMap() : heads_(initialBuckets, none) {}
+    ColourHashMap() : slots_(initialBuckets) {}
 
-    // The bucket of a colour k0..k5 among a power-of-two number of buckets:
-    // (((k5 << 16) ^ k4) << 4) ^ w, w the little-endian word k0 k1 k2 k3, so
-    // that colours differing in any channel spread over the buckets.
+    // The hash of a colour k0..k5: (((k5 << 16) ^ k4) << 4) ^ w, w the
+    // little-endian word k0 k1 k2 k3, which every channel enters.
     static uint32_t hash(const Colour& k) {
         const uint32_t w =
             uint32_t(k[0]) | uint32_t(k[1]) << 8 | uint32_t(k[2]) << 16 | uint32_t(k[3]) << 24;
         return (((uint32_t(k[5]) << 16) ^ uint32_t(k[4])) << 4) ^ w;
     }
 
+    // The bucket of a hash among 2^bits buckets: its top bits after a
+    // multiplication by 2^32 / golden ratio. Masking the hash to its low bits
+    // instead would leave k3 (bits 24 to 31) out below 2^24 buckets and most of
+    // k2 and k5 too, and the channels of a texture colour move together, so a
+    // few buckets would take most colours.
+    static uint32_t bucketIndex(uint32_t hash, int bits) {
+        return bits == 0 ? 0 : (hash * 0x9E3779B1u) >> (32 - bits);
+    }
+
     // The entry of `colour`, or none.
     Index find(const Colour& colour) const {
-        for (Index i = heads_[bucketOf(colour)]; i != none; i = next_[i])
-            if (std::memcmp(entries_[i].colour.data(), colour.data(), colour.size()) == 0) return i;
-        return none;
+        const uint64_t key = packed(colour);
+        for (std::size_t s = bucketOf(colour);; s = (s + 1) & mask_) {
+            if (slots_[s].key == key) return slots_[s].index;
+            if (slots_[s].key == 0) return none;
+        }
     }
+
+    // Starts fetching the bucket of `colour` into the cache.
+    void prefetch(const Colour& colour) const { __builtin_prefetch(&slots_[bucketOf(colour)]); }
 
     // The entry of `colour`, made with label -1 and count 0 when absent.
     Entry& findOrInsert(const Colour& colour) {
-        const Index found = find(colour);
-        if (found != none) return entries_[found];
+        const uint64_t key = packed(colour);
+        std::size_t s = bucketOf(colour);
+        for (;; s = (s + 1) & mask_) {
+            if (slots_[s].key == key) return entries_[slots_[s].index];
+            if (slots_[s].key == 0) break;
+        }
         if (entries_.size() >= none) throw std::bad_alloc();
-        if (entries_.size() >= heads_.size()) grow();
-        const auto index = static_cast<Index>(entries_.size());
+        if (4 * (entries_.size() + 1) > 3 * slots_.size()) {
+            grow();
+            for (s = bucketOf(colour); slots_[s].key != 0; s = (s + 1) & mask_) {
+            }
+        }
         Entry entry;
         entry.colour = colour;
         entries_.push_back(entry);
-        const uint32_t bucket = bucketOf(colour);
-        next_.push_back(heads_[bucket]);
-        heads_[bucket] = index;
+        slots_[s] = {key, static_cast<Index>(entries_.size() - 1)};
         return entries_.back();
     }
 
@@ -70,40 +88,60 @@ public:
     const Entry& operator[](Index i) const { return entries_[i]; }
     std::vector<Entry>& entries() { return entries_; }
     const std::vector<Entry>& entries() const { return entries_; }
-    std::size_t bucketCount() const { return heads_.size(); }
+    std::size_t bucketCount() const { return slots_.size(); }
 
     // Back to no entries and 8 buckets, memory released.
     void clear() {
         std::vector<Entry>().swap(entries_);
-        std::vector<Index>().swap(next_);
-        std::vector<Index>(initialBuckets, none).swap(heads_);
+        std::vector<Slot>(initialBuckets).swap(slots_);
+        bucketBits_ = initialBucketBits;
+        mask_ = initialBuckets - 1;
     }
 
     // The bytes the map holds.
     std::size_t memoryBytes() const {
-        return entries_.capacity() * sizeof(Entry) + next_.capacity() * sizeof(Index) +
-               heads_.capacity() * sizeof(Index);
+        return entries_.capacity() * sizeof(Entry) + slots_.capacity() * sizeof(Slot);
     }
 
 private:
-    uint32_t bucketOf(const Colour& colour) const {
-        return hash(colour) & static_cast<uint32_t>(heads_.size() - 1);
+    // A bucket holds at most one colour, with its entry; a full bucket sends
+    // a colour on to the next one. Key 0 marks an empty bucket.
+    struct Slot {
+        uint64_t key = 0;
+        Index index = none;
+    };
+
+    // The six bytes with a bit above them, so that no colour packs to 0.
+    static uint64_t packed(const Colour& k) {
+        uint64_t key = uint64_t(1) << 48;
+        for (std::size_t c = 0; c < k.size(); ++c)
+            key |= uint64_t(k[c]) << (8 * c);
+        return key;
     }
 
-    // Doubles the buckets once there are as many entries as buckets.
+    std::size_t bucketOf(const Colour& colour) const {
+        return bucketIndex(hash(colour), bucketBits_);
+    }
+
+    // Doubles the buckets once three in four are taken.
     void grow() {
-        std::vector<Index> heads(heads_.size() * 2, none);
-        heads_.swap(heads);
-        for (Index i = static_cast<Index>(entries_.size()); i-- > 0;) {
-            const uint32_t bucket = bucketOf(entries_[i].colour);
-            next_[i] = heads_[bucket];
-            heads_[bucket] = i;
+        std::vector<Slot> old(slots_.size() * 2);
+        slots_.swap(old);
+        ++bucketBits_;
+        mask_ = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.key == 0) continue;
+            std::size_t s = bucketOf(entries_[slot.index].colour);
+            while (slots_[s].key != 0)
+                s = (s + 1) & mask_;
+            slots_[s] = slot;
         }
     }
 
     std::vector<Entry> entries_;
-    std::vector<Index> next_;  // the next entry of the same bucket
-    std::vector<Index> heads_; // the first entry of each bucket
+    std::vector<Slot> slots_;
+    int bucketBits_ = initialBucketBits;
+    std::size_t mask_ = initialBuckets - 1;
 };
 
 // The map's colour of a six-channel pixel.

@@ -219,16 +219,28 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
             const int32_t nextPlateau = half < d ? 0 : plateau + 1;
             const ColourHashMap::Colour colour = map[q].colour;
             const int32_t own = map[q].label;
+            // The lookups wait on memory: start fetching every bucket and every
+            // entry found before using any of them.
+            std::array<ColourHashMap::Colour, 12> neighbours;
+            std::size_t n = 0;
             for (std::size_t channel = 0; channel < colour.size(); ++channel)
                 for (int delta : {-1, 1}) {
                     const int value = colour[channel] + delta;
                     if (value < 0 || value > 255) continue;
-                    ColourHashMap::Colour neighbour = colour;
-                    neighbour[channel] = static_cast<uint8_t>(value);
-                    const ColourHashMap::Index s = map.find(neighbour);
-                    if (s == ColourHashMap::none || map[s].label == own) continue;
-                    queue.push({q, s, level, nextPlateau, pathLength + 1});
+                    neighbours[n] = colour;
+                    neighbours[n][channel] = static_cast<uint8_t>(value);
+                    map.prefetch(neighbours[n++]);
                 }
+            std::array<ColourHashMap::Index, 12> found;
+            for (std::size_t i = 0; i < n; ++i) {
+                found[i] = map.find(neighbours[i]);
+                if (found[i] != ColourHashMap::none) __builtin_prefetch(&map[found[i]]);
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                const ColourHashMap::Index s = found[i];
+                if (s == ColourHashMap::none || map[s].label == own) continue;
+                queue.push({q, s, level, nextPlateau, pathLength + 1});
+            }
         }
     };
 };

@@ -1,42 +1,55 @@
-// Entry functions of the status-changing session operations.
+// Entry functions of the status-changing session operations and the analysis.
 #include "vardek/api/entry.h"
+#include "vardek/api/session_operations.h"
 
 using namespace vardek::entry;
+namespace operations = vardek::operations;
 
 VkResult VkAnalyseImage(VkSession* handle, VkProgressFunction /*progress*/) {
-    return onSession(handle, [](VkInSession&) { return VkNotSupported; });
-}
-
-VkResult VkSelect(VkSession* session, VkImage* statusImage, const VkMaskRect* /*stroke*/,
-                  uint8_t /*newStatus*/, uint8_t /*fromStatus*/, int32_t /*scope*/,
-                  float /*tolerance*/, VkProgressFunction /*progress*/) {
-    return onSessionImage(session, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
-}
-
-VkResult VkAutoComplex(VkSession* session, VkImage* statusImage, float /*bandFactor*/,
-                       VkProgressFunction /*progress*/) {
-    return onSessionImage(session, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
-}
-
-VkResult VkDespeckleSelection(VkSession* session, VkImage* statusImage, uint8_t /*size*/) {
-    return onSessionImage(session, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
-}
-
-VkResult VkAutoFill(VkSession* session, VkImage* statusImage, const VkRect* /*rect*/,
-                    uint8_t seedClass, float /*radiusFactor*/) {
-    return onSessionImage(session, statusImage, [&](VkInSession&, VkInImage&) {
-        if (seedClass != 0 && seedClass != VkStatusKeep && seedClass != VkStatusDelete)
-            return VkNotSupported;
+    return onSession(handle, [](VkInSession& session) -> VkResult {
+        if (!session.analysisAllowed) return VkNoSegmentation;
+        // The classification's analysis is not built yet.
         return VkNotSupported;
     });
 }
 
-VkResult VkSetStatus(VkSession* session, VkImage* statusImage, const VkMaskRect* /*statusBytes*/) {
-    return onSessionImage(session, statusImage,
-                          [](VkInSession&, VkInImage&) { return VkNotSupported; });
+VkResult VkSelect(VkSession* session, VkImage* statusImage, const VkMaskRect* stroke,
+                  uint8_t newStatus, uint8_t fromStatus, int32_t scope, float tolerance,
+                  VkProgressFunction progress) {
+    return onSessionImage(session, statusImage, [&](VkInSession& s, VkInImage& image) -> VkResult {
+        if (!stroke) return VkNotSupported;
+        return operations::select(s, image, *stroke, newStatus, fromStatus, scope, tolerance,
+                                  progress);
+    });
+}
+
+VkResult VkAutoComplex(VkSession* session, VkImage* statusImage, float /*bandFactor*/,
+                       VkProgressFunction /*progress*/) {
+    return onSessionImage(session, statusImage, [](VkInSession& s, VkInImage&) -> VkResult {
+        if (!operations::hasSegmentation(s)) return VkNoSegmentation;
+        // The classification's auto complex is not built yet.
+        return VkNotSupported;
+    });
+}
+
+VkResult VkDespeckleSelection(VkSession* session, VkImage* statusImage, uint8_t size) {
+    return onSessionImage(session, statusImage, [&](VkInSession& s, VkInImage& image) -> VkResult {
+        return operations::despeckle(s, image, size);
+    });
+}
+
+VkResult VkAutoFill(VkSession* session, VkImage* statusImage, const VkRect* rect, uint8_t seedClass,
+                    float radiusFactor) {
+    return onSessionImage(session, statusImage, [&](VkInSession& s, VkInImage& image) -> VkResult {
+        return operations::autoFill(s, image, rect, seedClass, radiusFactor);
+    });
+}
+
+VkResult VkSetStatus(VkSession* session, VkImage* statusImage, const VkMaskRect* statusBytes) {
+    return onSessionImage(session, statusImage, [&](VkInSession& s, VkInImage& image) -> VkResult {
+        if (!statusBytes) return VkNotSupported;
+        return operations::setStatus(s, image, *statusBytes, vardekProgressCallback);
+    });
 }
 
 VkResult VkSubSessionPull(VkSession* subSession, VkImage* statusImage) {

@@ -1,11 +1,11 @@
 #include "vardek/api/session.h"
 
 #include "classification/Contours.h"
-#include "classification/SetStatus.h"
 #include "vardek/api/engine.h"
 #include "vardek/api/fault_injection.h"
 #include "vardek/api/handle_registry.h"
 #include "vardek/api/image.h"
+#include "vardek/api/session_operations.h"
 
 #include <algorithm>
 #include <cstring>
@@ -199,43 +199,16 @@ ByteArray VkInSession::statusView(VkInImage& status) {
     return view;
 }
 
-VkResult VkInSession::setStatus(VkInImage& status, const VkMaskRect& rect,
-                                VkProgressFunction function) {
-    ByteArray view = statusView(status);
-    VkInProgress reporter(function, "SetStatus", true);
-    ProgressRange operationRange(&reporter);
-    const auto rollBack = [&] {
-        classification->undoQueue.rollBack(classification->changedBox);
-        classification->dirtyBox = Box::empty();
-    };
-    try {
-        ByteArray source;
-        if (rect.data && rect.width > 0 && rect.height > 0)
-            source.reference(
-                viewOver(rect.data, rect.height, rect.width, rect.rowBytes, Point(rect.y, rect.x)));
-        classification::setStatusRect(*classification, view, source);
-        publishChangedBox();
-        operationRange.report(1.0f);
-        return VkOk;
-    } catch (const VkExCancel&) {
-        rollBack();
-        return VkCancelled;
-    } catch (const std::bad_alloc&) {
-        rollBack();
-        return VkOutOfMemory;
-    }
-}
-
 VkResult VkInSession::pull(VkInImage& status) {
     if (!parent) return VkBadSession;
     const ByteArray from = parent->statusView(status);
-    return setStatus(status, rectOf(from), nullptr);
+    return vardek::operations::setStatus(*this, status, rectOf(from), nullptr);
 }
 
 VkResult VkInSession::push(VkInImage& status) {
     if (!parent) return VkBadSession;
     const ByteArray from = statusView(status);
-    return parent->setStatus(status, rectOf(from), nullptr);
+    return vardek::operations::setStatus(*parent, status, rectOf(from), nullptr);
 }
 
 VkResult VkInSession::setAnalysisOptions(const VkAnalysisOptions& options) {

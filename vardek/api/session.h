@@ -80,13 +80,6 @@ struct VkInSession : VkSession, VkSigned {
     // standard error each time.
     classification::ByteArray statusView(VkInImage& image);
 
-    // The "SetStatus" operation: writes the status bytes of `rect` into this
-    // session's view of `image` as one undo step; with no progress function,
-    // as for pull and push, nothing is reported and nothing can cancel.
-    // 0, 2 (cancelled) or 3 (out of memory), both rolled back; anything else
-    // escapes.
-    VkResult setStatus(VkInImage& image, const VkMaskRect& rect, VkProgressFunction function);
-
     // Copies the parent's status over this sub-session's area into it (pull),
     // or this sub-session's status into the parent (push). 6 when there is no
     // parent.

@@ -1,0 +1,238 @@
+// The session operations: their common frame and what each passes to its body.
+#include "vardek/api/session_operations.h"
+
+#include "classification/AutoFill.h"
+#include "classification/Despeckle.h"
+#include "classification/SetStatus.h"
+#include "classification/StatusSelection.h"
+#include "vardek/api/engine.h"
+#include "vardek/api/image.h"
+#include "vardek/api/session.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace vardek::operations {
+
+using classification::Box;
+using classification::ByteArray;
+using classification::Point;
+
+bool hasSegmentation(const VkInSession& session) {
+    if (session.analysisAllowed) return session.analysed != 0;
+    return session.parent && session.parent->analysed != 0;
+}
+
+int selectLevel(float tolerance) {
+    const int top = classification::kSelectLevels - 1;
+    if (!(tolerance < static_cast<float>(top))) return top;
+    if (!(tolerance > 0.0f)) return 0;
+    return static_cast<int>(tolerance);
+}
+
+namespace {
+
+// Whether the bytes of a placed image can be read as `width` bytes per row.
+bool readableRect(const VkMaskRect& rect) {
+    if (!rect.data || rect.width <= 0 || rect.height <= 0) return true;
+    return rect.rowBytes >= rect.width;
+}
+
+// The bytes of a placed image in image coordinates; empty when it has none.
+ByteArray bytesOf(const VkMaskRect& rect) {
+    if (!rect.data || rect.width <= 0 || rect.height <= 0) return ByteArray();
+    return classification::viewOver(rect.data, rect.height, rect.width, rect.rowBytes,
+                                    Point(rect.y, rect.x));
+}
+
+} // namespace
+
+VkResult runStatusOperation(VkInSession& session, VkInImage& image, const StatusFrame& frame,
+                            const StatusBody& body) {
+    if (frame.needsSegmentation && !hasSegmentation(session)) return VkNoSegmentation;
+
+    Classification& c = *session.classification;
+    ByteArray status = session.statusView(image);
+    if (frame.needsWholeView && (status.size() == 0 || classification::boxOf(status) !=
+                                                           classification::boxOf(c.selectionMap)))
+        return VkNotSupported;
+
+    VkInProgress reporter(frame.progress, frame.label, true);
+    ProgressRange range(&reporter);
+    const classification::UndoQueue::Mark mark = c.undoQueue.mark();
+    const auto rollBack = [&] {
+        c.undoQueue.rollBackTo(mark, c.changedBox);
+        c.dirtyBox = Box::empty();
+        if (frame.publishAfterRollBack) session.publishChangedBox();
+    };
+    try {
+        StatusWork work{session, c, status, range};
+        const VkResult result = body(work);
+        session.publishChangedBox();
+        return result;
+    } catch (const VkExCancel&) {
+        rollBack();
+        return VkCancelled;
+    } catch (const std::bad_alloc&) {
+        rollBack();
+        return VkOutOfMemory;
+    }
+}
+
+VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke, uint8_t newStatus,
+                uint8_t fromSet, int32_t scope, float tolerance, VkProgressFunction progress) {
+    if (!readableRect(stroke) || std::isnan(tolerance) || scope < 0 ||
+        scope > static_cast<int32_t>(classification::SelectScope::Region))
+        return VkNotSupported;
+    const auto selectScope = static_cast<classification::SelectScope>(scope);
+    const classification::SelectMasks masks =
+        classification::selectMasks(newStatus, fromSet, selectScope);
+    const int level = selectLevel(tolerance);
+
+    StatusFrame frame{"Select", progress};
+    frame.needsSegmentation = selectScope != classification::SelectScope::Exact;
+    return runStatusOperation(session, image, frame, [&](StatusWork& work) {
+        const classification::Selection selection{
+            Box::fromRect(stroke.x, stroke.y, stroke.width, stroke.height), bytesOf(stroke)};
+        classification::selectStatus(work.classification, selection, work.status, selectScope,
+                                     newStatus, masks.write, fromSet, masks.test, level,
+                                     &work.classification.undoQueue, &work.range,
+                                     work.range.current(), work.range.valueAt(0.95f));
+        // The closing report of the reporter brings it to 1.0.
+        return VkOk;
+    });
+}
+
+VkResult setStatus(VkInSession& session, VkInImage& image, const VkMaskRect& bytes,
+                   VkProgressFunction progress) {
+    if (!readableRect(bytes)) return VkNotSupported;
+    StatusFrame frame{"SetStatus", progress};
+    frame.needsWholeView = false;
+    frame.publishAfterRollBack = false;
+    return runStatusOperation(session, image, frame, [&](StatusWork& work) {
+        classification::setStatusRect(work.classification, work.status, bytesOf(bytes));
+        // The frame publishes once the operation can no longer be cancelled.
+        work.range.report(1.0f);
+        return VkOk;
+    });
+}
+
+VkResult autoFill(VkInSession& session, VkInImage& image, const VkRect* rect, uint8_t seedClass,
+                  float radiusFactor) {
+    // Without a segmentation there is no edge width to draw a blend band with.
+    if (!hasSegmentation(session)) radiusFactor = 0.0f;
+    if (seedClass != 0 && seedClass != VkStatusKeep && seedClass != VkStatusDelete)
+        return VkNotSupported;
+    if (rect && session.isSubSession()) {
+        // Checked before the frame: a sub-session works on its whole patch only.
+        return VkNotSupported;
+    }
+
+    StatusFrame frame{"Auto fill", vardekProgressCallback};
+    return runStatusOperation(session, image, frame, [&](StatusWork& work) {
+        std::optional<Box> box;
+        ByteArray area = work.status;
+        if (rect) {
+            box = Box::intersection(classification::boxOf(work.status),
+                                    Box::fromRect(rect->x, rect->y, rect->width, rect->height));
+            area.reference(classification::windowOf(work.status, *box));
+        }
+        int seed = seedClass;
+        if (seed == 0) {
+            // The class of the first keep or delete pixel, in storage order.
+            if (area.size() != 0)
+                for (auto it = area.begin(); it != area.end() && seed == 0; ++it)
+                    seed = *it & (VkStatusKeep | VkStatusDelete);
+            if (seed == 0) return VkNotSupported;
+        }
+        work.range.report(0.1f);
+        classification::autoFillRegions(work.classification, work.status, box, seed, radiusFactor,
+                                        &work.classification.undoQueue, &work.range, 0.1f, 1.0f);
+        return VkOk;
+    });
+}
+
+VkResult despeckle(VkInSession& session, VkInImage& image, uint8_t size) {
+    StatusFrame frame{"Despeckle selection", vardekProgressCallback};
+    frame.needsSegmentation = true;
+    return runStatusOperation(session, image, frame, [&](StatusWork& work) {
+        classification::despeckleSelection(work.classification, work.status, size,
+                                           &work.classification.undoQueue, &work.range, 0.0f, 1.0f);
+        return VkOk;
+    });
+}
+
+VkResult autoComplex(VkInSession& session, VkInImage& image, float bandFactor,
+                     VkProgressFunction progress, const AutoComplexBody& body) {
+    StatusFrame frame{"Auto complex", progress};
+    frame.needsSegmentation = true;
+    return runStatusOperation(session, image, frame, [&](StatusWork& work) {
+        body(work.classification, work.status, bandFactor, work.range);
+        return VkOk;
+    });
+}
+
+VkResult analyse(VkInSession& session, VkProgressFunction progress, const AnalysisBody& body) {
+    if (!session.analysisAllowed) return VkNoSegmentation;
+    vardek::Variables& v = *session.variableTable;
+    Classification& c = *session.classification;
+
+    session.publishPolylines(std::vector<classification::FloatPolyline>());
+    const bool wasAnalysed = session.analysed != 0;
+    session.analysed = 0;
+
+    VkInProgress reporter(progress, "Analyse Image", true);
+    ProgressRange range(&reporter);
+    VkResult result = VkOk;
+    try {
+        ProgressRange preparation = range.subRange(0.9f);
+        const bool full =
+            !wasAnalysed || v.maxBits.changed() || v.tPercent.changed() || v.texture.changed();
+        const bool partial = v.imageTol.changed() || v.featureTol.changed() || v.focus.changed() ||
+                             v.colourBits.changed() || v.interpolation.changed() ||
+                             v.resolution.changed() || v.overlap.changed();
+        if (full || partial) {
+            session.handVariablesToClassification();
+            const ByteArray* mask = session.selection && session.selection->mask.size()
+                                        ? &session.selection->mask
+                                        : nullptr;
+            ProgressRange stages = preparation.subRange(0.8f);
+            body(c, full, mask, stages);
+        }
+        preparation.report(1.0f);
+        session.analysed = 1;
+
+        session.handObjectEdgeVariablesToClassification();
+        std::vector<classification::FloatPolyline> lines;
+        ProgressRange edges = range.subRange(1.0f);
+        c.buildObjectEdges(lines, edges);
+        session.publishPolylines(lines);
+    } catch (const VkExCancel&) {
+        result = VkCancelled;
+    } catch (const std::bad_alloc&) {
+        result = VkOutOfMemory;
+    }
+    if (result != VkOk) {
+        try {
+            v.rollBack();
+            session.publishAnalysisOptions();
+        } catch (const std::bad_alloc&) {
+            session.engine->failed = true;
+            return VkUndoOutOfMemory;
+        } catch (...) {
+            session.engine->failed = true;
+            return VkFailed;
+        }
+    }
+
+    v.rememberAll();
+    v.refreshTexts();
+    for (VkInSession* child : session.subSessions)
+        if (!child->analysisAllowed) child->classification->shareParentAnalysis();
+    session.publishChangedBox();
+    return result;
+}
+
+} // namespace vardek::operations

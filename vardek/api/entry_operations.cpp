@@ -23,12 +23,10 @@ VkResult VkSelect(VkSession* session, VkImage* statusImage, const VkMaskRect* st
     });
 }
 
-VkResult VkAutoComplex(VkSession* session, VkImage* statusImage, float /*bandFactor*/,
-                       VkProgressFunction /*progress*/) {
-    return onSessionImage(session, statusImage, [](VkInSession& s, VkInImage&) -> VkResult {
-        if (!operations::hasSegmentation(s)) return VkNoSegmentation;
-        // The classification's auto complex is not built yet.
-        return VkNotSupported;
+VkResult VkAutoComplex(VkSession* session, VkImage* statusImage, float bandFactor,
+                       VkProgressFunction progress) {
+    return onSessionImage(session, statusImage, [&](VkInSession& s, VkInImage& image) {
+        return operations::autoComplex(s, image, bandFactor, progress);
     });
 }
 

@@ -1,6 +1,7 @@
 // The session operations: their common frame and what each passes to its body.
 #include "vardek/api/session_operations.h"
 
+#include "classification/AutoComplex.h"
 #include "classification/AutoFill.h"
 #include "classification/Despeckle.h"
 #include "classification/SetStatus.h"
@@ -165,11 +166,13 @@ VkResult despeckle(VkInSession& session, VkInImage& image, uint8_t size) {
 }
 
 VkResult autoComplex(VkInSession& session, VkInImage& image, float bandFactor,
-                     VkProgressFunction progress, const AutoComplexBody& body) {
+                     VkProgressFunction progress) {
     StatusFrame frame{"Auto complex", progress};
     frame.needsSegmentation = true;
     return runStatusOperation(session, image, frame, [&](StatusWork& work) {
-        body(work.classification, work.status, bandFactor, work.range);
+        classification::autoComplex(work.classification, work.status,
+                                    &work.classification.undoQueue, &work.range, 0.0f, 1.0f,
+                                    bandFactor);
         return VkOk;
     });
 }

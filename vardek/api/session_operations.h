@@ -87,12 +87,10 @@ VkResult autoFill(VkInSession& session, VkInImage& image, const VkRect* rect, ui
 // "Despeckle selection": fills the small holes of the last selection.
 VkResult despeckle(VkInSession& session, VkInImage& image, uint8_t size);
 
-// "Auto complex": `body` is the classification's auto complex over the
-// session's view with the band factor and the whole range.
-using AutoComplexBody = std::function<void(Classification&, classification::ByteArray& status,
-                                           float bandFactor, ProgressRange&)>;
+// "Auto complex": the classification's auto complex over the session's view,
+// after the select it follows; `bandFactor` 0 draws no blend band.
 VkResult autoComplex(VkInSession& session, VkInImage& image, float bandFactor,
-                     VkProgressFunction progress, const AutoComplexBody& body);
+                     VkProgressFunction progress);
 
 // "Analyse Image": decides from the changed variables how much to redo, hands
 // the variables to the classification, and runs `body` (the classification's

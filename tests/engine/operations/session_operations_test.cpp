@@ -412,15 +412,40 @@ TEST_F(Operations, SetStatusChecksAndCancel) {
 
 // ---------------------------------------------------------------- the other operations
 
-TEST_F(Operations, OperationsWithoutTheirBodiesAnswerOneAfterTheirChecks) {
-    EXPECT_EQ(VkAutoComplex(session, status, 1.0f, vardekProgressCallback), VkNoSegmentation);
+TEST_F(Operations, AnalysisWithoutItsBodyAnswersOneAfterItsCheck) {
     const VkMaskRect patch{8, 2, 6, 4, 6, 0, nullptr};
     VkSession* borrowing = VkBeginSubSession(session, &patch, 0);
     EXPECT_EQ(VkAnalyseImage(borrowing, vardekProgressCallback), VkNoSegmentation);
     EXPECT_EQ(VkAnalyseImage(session, vardekProgressCallback), VkNotSupported);
+    EXPECT_EQ(session->analysed, 0u);
+}
+
+TEST_F(Operations, AutoComplexAfterAKeepStroke) {
+    EXPECT_EQ(VkAutoComplex(session, status, 1.0f, vardekProgressCallback), VkNoSegmentation);
     pretendAnalysed(session, 0, 2, stripes);
-    EXPECT_EQ(VkAutoComplex(session, status, 1.0f, vardekProgressCallback), VkNotSupported);
+    // With nothing selected before, auto complex has nothing to work from.
+    EXPECT_EQ(VkAutoComplex(session, status, 0.0f, vardekProgressCallback), VkOk);
     EXPECT_EQ(count(VkStatusUnassigned), kWidth * kHeight);
+    EXPECT_EQ(changedOf(session), (Changed{0, 0, 0, 0}));
+}
+
+TEST_F(Operations, DespeckleFillsTheHoleOfTheLastStrokeAndUndoes) {
+    pretendAnalysed(session, 0, 2, stripes);
+    unsigned char ring[5][5];
+    for (auto& row : ring)
+        for (unsigned char& b : row)
+            b = 1;
+    ring[2][2] = 0;
+    ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+    ASSERT_EQ(keep({10, 10, 5, 5, 5, 0, &ring[0][0]}), VkOk);
+    EXPECT_EQ(at(12, 12), VkStatusUnassigned);
+    ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+    EXPECT_EQ(VkDespeckleSelection(session, status, 3), VkOk);
+    EXPECT_EQ(at(12, 12), VkStatusKeep);
+    EXPECT_EQ(count(VkStatusKeep), 25);
+    EXPECT_EQ(VkUndo(session), VkOk);
+    EXPECT_EQ(at(12, 12), VkStatusUnassigned);
+    EXPECT_EQ(count(VkStatusKeep), 24);
 }
 
 TEST_F(Operations, AutoFillChecks) {
@@ -445,32 +470,46 @@ TEST_F(Operations, AutoFillFillsFromTheFirstMarkAndUndoes) {
     EXPECT_EQ(count(VkStatusUnassigned), kWidth * kHeight - 1);
 }
 
-// Frames with stand-in bodies: what the frame itself guarantees.
-TEST_F(Operations, AutoComplexFrameRollsBackWhatItsBodyWrote) {
-    pretendAnalysed(session, 0, 2, stripes);
+// The frame with stand-in bodies: what the frame itself guarantees.
+TEST_F(Operations, FrameRollsBackWhatItsBodyWroteAndPublishes) {
     VkInSession& s = *inSession(session);
-    const auto body = [](vardek::operations::Classification& c, classification::ByteArray& view,
-                         float band, ProgressRange& range) {
-        EXPECT_FLOAT_EQ(band, 0.5f);
-        // Two writes, the second cancelled after it is recorded.
-        const classification::Selection all{classification::boxOf(view), {}};
-        classification::selectStatus(c, all, view, classification::SelectScope::Exact, 8, 15, 15,
-                                     63, 0, &c.undoQueue, nullptr, 0, 1);
-        range.report(0.5f);
+    vardek::operations::StatusFrame frame{"Auto complex", nullptr};
+    frame.needsSegmentation = true;
+    int ran = 0;
+    const auto cancelAfterWriting = [&](vardek::operations::StatusWork& work) -> VkResult {
+        ++ran;
+        auto& c = work.classification;
+        const classification::Selection all{classification::boxOf(work.status), {}};
+        classification::selectStatus(c, all, work.status, classification::SelectScope::Exact, 8, 15,
+                                     15, 63, 0, &c.undoQueue, nullptr, 0, 1);
+        work.range.report(0.5f);
         throw VkExCancel();
     };
+    EXPECT_EQ(
+        vardek::operations::runStatusOperation(s, *inImage(status), frame, cancelAfterWriting),
+        VkNoSegmentation);
+    EXPECT_EQ(ran, 0);
+
+    pretendAnalysed(session, 0, 2, stripes);
     ASSERT_EQ(VkNewUndoGroup(session), VkOk);
-    EXPECT_EQ(vardek::operations::autoComplex(s, *inImage(status), 0.5f, nullptr, body),
-              VkCancelled);
+    EXPECT_EQ(
+        vardek::operations::runStatusOperation(s, *inImage(status), frame, cancelAfterWriting),
+        VkCancelled);
     EXPECT_EQ(count(VkStatusUnassigned), kWidth * kHeight);
     EXPECT_EQ(changedOf(session), (Changed{0, 0, kWidth, kHeight}));
     EXPECT_TRUE(s.classification->dirtyBox.isEmpty());
 
-    const auto outOfMemory = [](vardek::operations::Classification&, classification::ByteArray&,
-                                float, ProgressRange&) { throw std::bad_alloc(); };
-    EXPECT_EQ(vardek::operations::autoComplex(s, *inImage(status), 0.5f, nullptr, outOfMemory),
+    const auto outOfMemory = [](vardek::operations::StatusWork&) -> VkResult {
+        throw std::bad_alloc();
+    };
+    EXPECT_EQ(vardek::operations::runStatusOperation(s, *inImage(status), frame, outOfMemory),
               VkOutOfMemory);
     EXPECT_FALSE(engine->failed);
+    const auto unexpected = [](vardek::operations::StatusWork&) -> VkResult {
+        throw "Unhandled exception in worker thread.";
+    };
+    EXPECT_ANY_THROW(
+        vardek::operations::runStatusOperation(s, *inImage(status), frame, unexpected));
 }
 
 TEST_F(Operations, AnalyseFramePublishesEdgesAndSharesWithSubSessions) {

@@ -5,12 +5,9 @@
 using namespace vardek::entry;
 namespace operations = vardek::operations;
 
-VkResult VkAnalyseImage(VkSession* handle, VkProgressFunction /*progress*/) {
-    return onSession(handle, [](VkInSession& session) -> VkResult {
-        if (!session.analysisAllowed) return VkNoSegmentation;
-        // The classification's analysis is not built yet.
-        return VkNotSupported;
-    });
+VkResult VkAnalyseImage(VkSession* handle, VkProgressFunction progress) {
+    return onSession(handle,
+                     [&](VkInSession& session) { return operations::analyse(session, progress); });
 }
 
 VkResult VkSelect(VkSession* session, VkImage* statusImage, const VkMaskRect* stroke,

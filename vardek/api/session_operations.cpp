@@ -238,4 +238,13 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress, const Analys
     return result;
 }
 
+VkResult analyse(VkInSession& session, VkProgressFunction progress) {
+    return analyse(
+        session, progress,
+        [](Classification& c, bool fullRedo, const ByteArray* mask, ProgressRange& range) {
+            if (fullRedo) c.dropCachedAnalysis();
+            c.analyse(mask, range);
+        });
+}
+
 } // namespace vardek::operations

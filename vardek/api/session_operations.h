@@ -103,6 +103,8 @@ VkResult autoComplex(VkInSession& session, VkInImage& image, float bandFactor,
 using AnalysisBody = std::function<void(Classification&, bool fullRedo,
                                         const classification::ByteArray* mask, ProgressRange&)>;
 VkResult analyse(VkInSession& session, VkProgressFunction progress, const AnalysisBody& body);
+// The same with the classification's own analysis as the body.
+VkResult analyse(VkInSession& session, VkProgressFunction progress);
 
 } // namespace vardek::operations
 

@@ -412,12 +412,28 @@ TEST_F(Operations, SetStatusChecksAndCancel) {
 
 // ---------------------------------------------------------------- the other operations
 
-TEST_F(Operations, AnalysisWithoutItsBodyAnswersOneAfterItsCheck) {
+TEST_F(Operations, AnalysedTwoColourImageSelectsOneSideLocally) {
+    // Left half dark, right half light, with a hard edge between.
+    for (int r = 0; r < kHeight; ++r)
+        for (int c = 0; c < kWidth; ++c) {
+            unsigned char* p = &pixels[(static_cast<std::size_t>(r) * kWidth + c) * 4];
+            p[0] = p[1] = p[2] = c < kWidth / 2 ? 30 : 220;
+        }
     const VkMaskRect patch{8, 2, 6, 4, 6, 0, nullptr};
     VkSession* borrowing = VkBeginSubSession(session, &patch, 0);
     EXPECT_EQ(VkAnalyseImage(borrowing, vardekProgressCallback), VkNoSegmentation);
-    EXPECT_EQ(VkAnalyseImage(session, vardekProgressCallback), VkNotSupported);
-    EXPECT_EQ(session->analysed, 0u);
+    EXPECT_EQ(VkAnalyseImage(session, vardekProgressCallback), VkOk);
+    EXPECT_EQ(session->analysed, 1u);
+    EXPECT_EQ(progress.percents().back(), 100);
+
+    ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+    EXPECT_EQ(keep({3, 3, 2, 2, 0, 0, nullptr}, VkScopeLocal, 1.0f), VkOk);
+    EXPECT_EQ(at(kHeight - 1, 0), VkStatusKeep);
+    EXPECT_EQ(at(0, kWidth - 1), VkStatusUnassigned);
+    EXPECT_GT(count(VkStatusKeep), kHeight * kWidth / 4);
+    EXPECT_LE(count(VkStatusKeep), kHeight * kWidth / 2 + kHeight);
+    EXPECT_EQ(VkUndo(session), VkOk);
+    EXPECT_EQ(count(VkStatusUnassigned), kWidth * kHeight);
 }
 
 TEST_F(Operations, AutoComplexAfterAKeepStroke) {

@@ -61,7 +61,6 @@ VkResult runStatusOperation(VkInSession& session, VkInImage& image, const Status
         return VkNotSupported;
 
     VkInProgress reporter(frame.progress, frame.label, true);
-    ProgressRange range(&reporter);
     const classification::UndoQueue::Mark mark = c.undoQueue.mark();
     const auto rollBack = [&] {
         c.undoQueue.rollBackTo(mark, c.changedBox);
@@ -69,6 +68,8 @@ VkResult runStatusOperation(VkInSession& session, VkInImage& image, const Status
         if (frame.publishAfterRollBack) session.publishChangedBox();
     };
     try {
+        // The range's first report may already be answered with a cancel.
+        ProgressRange range(&reporter);
         StatusWork work{session, c, status, range};
         const VkResult result = body(work);
         session.publishChangedBox();
@@ -187,9 +188,10 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress, const Analys
     session.analysed = 0;
 
     VkInProgress reporter(progress, "Analyse Image", true);
-    ProgressRange range(&reporter);
     VkResult result = VkOk;
     try {
+        // The range's first report may already be answered with a cancel.
+        ProgressRange range(&reporter);
         ProgressRange preparation = range.subRange(0.9f);
         const bool full =
             !wasAnalysed || v.maxBits.changed() || v.tPercent.changed() || v.texture.changed();

@@ -60,6 +60,26 @@ TEST(Partition, EveryPixelTakesTheClusterOfItsShiftedColour) {
     ProgressRange none(nullptr);
     a.c.colourClassifier.partition(0, groups, none);
     EXPECT_EQ(std::set<int32_t>(groups.begin(), groups.end()).size(), 3u);
+
+    // A colour the histograms never counted is inserted unclustered.
+    const std::size_t entries = a.c.colourClassifier.colourHistograms[0].size();
+    for (int r : {box.lower.row, box.upper.row})
+        a.c.textureImage(r, box.upper.column) = TexturePixel(1, 2, 3, 4, 5, 6);
+    {
+        LabelArray groups = arrayOver<int32_t>(box, -9);
+        ProgressRange none(nullptr);
+        a.c.colourClassifier.partition(0, groups, none);
+        EXPECT_EQ(groups(box.lower.row, box.upper.column), -1);
+        EXPECT_EQ(groups(box.upper.row, box.upper.column), -1);
+        EXPECT_EQ(groups(box.upper.row, box.upper.column - 1),
+                  a.clusterOf(Point(box.upper.row, box.upper.column - 1), 0));
+        const auto& map = a.c.colourClassifier.colourHistograms[0];
+        ASSERT_EQ(map.size(), entries + 1);
+        const auto added = map.find(ColourHashMap::Colour{1, 2, 3, 4, 5, 6});
+        ASSERT_NE(added, ColourHashMap::none);
+        EXPECT_EQ(map[added].label, -1);
+        EXPECT_EQ(map[added].count, 0);
+    }
 }
 
 TEST(BuildGroups, WithoutRegionsEveryPixelKeepsItsCluster) {

@@ -137,8 +137,11 @@ VkResult autoFill(VkInSession& session, VkInImage& image, const VkRect* rect, ui
         std::optional<Box> box;
         ByteArray area = work.status;
         if (rect) {
+            // The status view covers exactly the session's area; a rectangle
+            // that misses it leaves nothing to fill.
             box = Box::intersection(classification::boxOf(work.status),
                                     Box::fromRect(rect->x, rect->y, rect->width, rect->height));
+            if (box->isEmpty()) return VkNotSupported;
             area.reference(classification::windowOf(work.status, *box));
         }
         int seed = seedClass;

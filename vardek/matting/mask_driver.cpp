@@ -4,6 +4,7 @@
 #include "vardek/matting/chamfer_distance.h"
 #include "vardek/matting/forced_edges.h"
 #include "vardek/matting/mask_driver_parts.h"
+#include "vardek/matting/palette_solver.h"
 
 #include <cstdint>
 #include <iostream>
@@ -21,6 +22,12 @@ using Classification = classification::Segmentation<6, 0>;
 // The passes of each sample kind.
 struct Run8 {
     using Image = Image8;
+    template <class... Args> static int solve(Args&&... args) {
+        return solveMatting8(std::forward<Args>(args)...);
+    }
+    template <class... Args> static int solveOnArray(Args&&... args) {
+        return solveMattingOnArray(std::forward<Args>(args)...);
+    }
     template <class... Args> static int firstPass(Args&&... args) {
         return firstMattingPass8(std::forward<Args>(args)...);
     }
@@ -33,6 +40,12 @@ struct Run8 {
 };
 struct Run16 {
     using Image = Image16;
+    template <class... Args> static int solve(Args&&... args) {
+        return solveMatting16(std::forward<Args>(args)...);
+    }
+    template <class... Args> static int solveOnArray(Args&&... args) {
+        return solveMatting16OnArray(std::forward<Args>(args)...);
+    }
     template <class... Args> static int firstPass(Args&&... args) {
         return firstMattingPass16(std::forward<Args>(args)...);
     }
@@ -45,6 +58,12 @@ struct Run16 {
 };
 struct Run15 {
     using Image = Image16;
+    template <class... Args> static int solve(Args&&... args) {
+        return solveMatting15(std::forward<Args>(args)...);
+    }
+    template <class... Args> static int solveOnArray(Args&&... args) {
+        return solveMatting15OnArray(std::forward<Args>(args)...);
+    }
     template <class... Args> static int firstPass(Args&&... args) {
         return firstMattingPass15(std::forward<Args>(args)...);
     }
@@ -56,13 +75,16 @@ struct Run15 {
     }
 };
 
-// A choices patch goes to the palette solver of the kind. Without it the patch
-// cannot be solved, and the run fails as it does when the solver gives up.
+// A choices patch goes to the palette solver of the kind, directly when the
+// source has the analysis image's extent and through the solver's entry for
+// other extents otherwise; both hand the same arguments to the solver.
 template <class Kind>
-int solveChoices(typename Kind::Image /*output*/, const typename Kind::Image& /*source*/,
-                 const ByteArray& /*status*/, const Box& /*box*/, ReductionFactors /*factors*/,
-                 const MaskPatch& /*patch*/, ProgressRange /*progress*/) {
-    return 1;
+int solveChoices(typename Kind::Image output, const typename Kind::Image& source,
+                 const ByteArray& status, const Box& box, ReductionFactors factors,
+                 const MaskPatch& patch, bool sourceAtStatusSize, ProgressRange progress) {
+    if (sourceAtStatusSize)
+        return Kind::solve(source, status, output, box, factors, patch, progress);
+    return Kind::solveOnArray(source, status, output, box, factors, patch, progress);
 }
 
 // The status box of a patch's pass: its box, clipped to the caller's rectangle
@@ -188,8 +210,9 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
                         VARDEK_FAULT_POINT("generateMask.pass");
                         const float end =
                             0.5f * static_cast<float>(i + 1) / static_cast<float>(patchCount);
-                        passResult |= solveChoices<Kind>(out, in, status, area, factors, patch,
-                                                         progress.subRange(end));
+                        passResult |=
+                            solveChoices<Kind>(out, in, status, area, factors, patch,
+                                               sourceAtStatusSize, progress.subRange(end));
                     } else {
                         passResult |=
                             firstPass(area, kMembraneBlend, patch, progress.subRange(0.75f));

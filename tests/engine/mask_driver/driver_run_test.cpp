@@ -308,8 +308,9 @@ TYPED_TEST(DriverRun, ForcedEdgesCutTheMatteAfterThePasses) {
 
 TYPED_TEST(DriverRun, AChoicesPatchThatCannotBeSolvedFailsTheRunWhateverTheForcedEdges) {
     Scene<TypeParam> scene(statusOf(kTwoSides), 2, gradient, 7);
+    // The patch holds keep marks but no delete mark, so it has no background palette.
     MaskPatch choices;
-    choices.box = Box(0, 2, 7, 9);
+    choices.box = Box(0, 2, 7, 6);
     choices.choices = true;
     EXPECT_EQ(scene.run(std::nullopt, {choices}, edgeBetweenTheSides()), 1);
     EXPECT_TRUE(sameArrays(scene.output, scene.source));
@@ -353,6 +354,35 @@ TYPED_TEST(DriverRun, ASoftEdgeGetsAMonotoneAlphaAndItsForegroundColour) {
                     for (int ch = 0; ch < 3; ++ch)
                         EXPECT_NEAR(out[ch] / s, SoftEdge::fg[ch], 0.05f)
                             << factor << " at " << r << "," << c << " channel " << ch;
+                }
+            }
+        }
+    }
+}
+
+TYPED_TEST(DriverRun, AChoicesPatchIsMattedByThePaletteSolver) {
+    // The same soft edge, handed to the palette solver: two flat colours mixed
+    // across the band are recovered as that pair, with alpha falling across it.
+    for (const int factor : {1, 2}) {
+        const SoftEdge edge{factor};
+        Scene<TypeParam> scene(statusOf(kTwoSides), factor,
+                               [&](int r, int c, float rgb[3]) { edge.paint(r, c, rgb); });
+        MaskPatch choices;
+        choices.box = Box(0, 0, 7, 11);
+        choices.choices = true;
+        choices.choice1 = 0.5f;
+        choices.choice2 = 0.5f;
+        ASSERT_EQ(scene.run(std::nullopt, {choices}), 0) << factor;
+        EXPECT_FALSE(hasTemporaryMarks(scene.status, scene.statusBox()));
+        const float s = TypeParam::fullScale;
+        for (int r = 0; r < scene.output.extent(0); ++r) {
+            for (int c = 0; c < scene.output.extent(1); ++c) {
+                const auto& out = scene.output(r, c);
+                const float a = static_cast<float>(out[3]) / s;
+                EXPECT_NEAR(a, edge.alpha(c), 0.15f) << factor << " at " << r << "," << c;
+                if (c > 0) {
+                    EXPECT_LE(out[3], scene.output(r, c - 1)[3] + 0.02f * s)
+                        << factor << " at " << r << "," << c;
                 }
             }
         }

@@ -2,6 +2,8 @@
 // mark is undone, whether it opened its own group or joined the open one.
 #include "vardek/api/undo.h"
 
+#include "logged_step.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,22 +16,8 @@ using classification::UndoQueue;
 
 namespace {
 
-struct Log {
-    std::vector<std::string> calls;
-    int alive = 0;
-};
-
-class LoggedStep : public IiUndoStep {
-public:
-    LoggedStep(Log& log, std::string name) : log_(log), name_(std::move(name)) { ++log_.alive; }
-    ~LoggedStep() override { --log_.alive; }
-    void undo(ChangedBox&) override { log_.calls.push_back("undo " + name_); }
-    void redo(ChangedBox&) override { log_.calls.push_back("redo " + name_); }
-
-private:
-    Log& log_;
-    std::string name_;
-};
+using undo_test::Log;
+using undo_test::LoggedStep;
 
 TEST(UndoMark, RollsBackOnlyWhatWasAddedSinceTheMark) {
     struct Case {

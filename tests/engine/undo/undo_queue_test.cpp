@@ -3,6 +3,8 @@
 #include "vardek/api/fault_injection.h"
 #include "vardek/api/undo.h"
 
+#include "logged_step.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -19,23 +21,8 @@ using classification::UndoQueue;
 
 namespace {
 
-// A step that logs its calls and counts the steps alive.
-struct Log {
-    std::vector<std::string> calls;
-    int alive = 0;
-};
-
-class LoggedStep : public IiUndoStep {
-public:
-    LoggedStep(Log& log, std::string name) : log_(log), name_(std::move(name)) { ++log_.alive; }
-    ~LoggedStep() override { --log_.alive; }
-    void undo(ChangedBox&) override { log_.calls.push_back("undo " + name_); }
-    void redo(ChangedBox&) override { log_.calls.push_back("redo " + name_); }
-
-private:
-    Log& log_;
-    std::string name_;
-};
+using undo_test::Log;
+using undo_test::LoggedStep;
 
 std::unique_ptr<IiUndoStep> logged(Log& log, const std::string& name) {
     return std::make_unique<LoggedStep>(log, name);

@@ -235,6 +235,45 @@ TEST(BuildTextureImage, SameImageOnOneAndOnEightWorkersChannelByChannel) {
         EXPECT_TRUE(blitz::all(a[k] == c[k])) << k;
 }
 
+TEST(BuildTextureImage, BandsOfRowsGiveTheSingleJobResultByteForByte) {
+    // Bands shorter than the radius, more bands than rows and a one-row image
+    // included: every band must read real neighbouring rows and repeat edge
+    // rows only at the image's own top and bottom.
+    struct Case {
+        int rows;
+        int columns;
+        int radius;
+        std::vector<int> bands;
+    };
+    const Case cases[] = {
+        {1, 23, 3, {1, 2, 3}},      {2, 9, 5, {2}},         {9, 14, 6, {2, 3, 5, 9}},
+        {23, 17, 1, {2, 4, 7, 23}}, {31, 12, 3, {2, 3, 8}}, {40, 11, 9, {3, 6, 13, 40}},
+        {57, 20, 7, {2, 5, 8, 16}},
+    };
+    std::mt19937 rng(33);
+    WorkerPool pool(4);
+    for (const Case& c : cases) {
+        SourceImage photo = randomPhoto(rng, c.rows, c.columns);
+        photo.reindexSelf(blitz::TinyVector<int, 2>(7, -4));
+        const TextureParameters t{c.radius, 7, 0.16666667f};
+        TextureImage whole(photo.shape());
+        whole.reindexSelf(photo.base());
+        for (int k = 0; k < 3; ++k)
+            classification::textureJob(whole[k], whole[k + 3], photo[2 - k], t,
+                                       ProgressRange(nullptr));
+        for (int bands : c.bands) {
+            TextureImage split(photo.shape());
+            split.reindexSelf(photo.base());
+            split = classification::TexturePixel(99);
+            pool.runCountdown(3 * bands - 1, classification::Rancour{split, photo, t, bands});
+            const auto size =
+                static_cast<size_t>(whole.numElements()) * sizeof(classification::TexturePixel);
+            EXPECT_EQ(std::memcmp(whole.data(), split.data(), size), 0)
+                << c.rows << " rows, radius " << c.radius << ", " << bands << " bands";
+        }
+    }
+}
+
 TEST(BuildTextureImage, CancelAndFailureOfAJobAreRaisedAfterTheJoin) {
     struct Case {
         const char* name;

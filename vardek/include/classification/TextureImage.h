@@ -45,24 +45,29 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
                    const LabelArray& disc, float p0, float p1, ProgressRange progress, int lowest,
                    int highest);
 
-// One channel's opening into `low` and closing into `high`, both over the
-// source channel's box.
+// One channel's opening into `low` and closing into `high`. The job computes
+// the rows of the source channel's box that `low` holds (`high` holds the
+// same box), reading the source rows around them that the discs reach, so
+// bands of rows computed separately give the whole channel's result.
 void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
                 const TextureParameters& parameters, ProgressRange progress);
 
-// A texture job handed to a worker: job j reads source sample 2 - j and writes
-// texture channels j and j + 3.
+// A texture job handed to a worker: the source's rows are cut into `bands`
+// near-equal bands, and job j computes band j % bands of channel k = j / bands,
+// reading source sample 2 - k and writing texture channels k and k + 3.
 struct Rancour {
     TextureImage output;
     SourceImage input;
     TextureParameters parameters;
+    int bands = 1;
 
     void operator()(int job) const;
 };
 
-// The texture image of `source`, over its box, computed as three jobs on
-// `pool`. Raises VkExCancel or "Unhandled exception in worker thread." after
-// every worker is joined when a job was cancelled or failed.
+// The texture image of `source`, over its box, computed on `pool` as three
+// channels times a number of bands chosen from the rows and the workers. Raises VkExCancel or
+// "Unhandled exception in worker thread." after every worker is joined when a job was cancelled or
+// failed.
 TextureImage buildTextureImage(const SourceImage& source, const TextureParameters& parameters,
                                WorkerPool& pool);
 

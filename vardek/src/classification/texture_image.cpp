@@ -102,11 +102,13 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
                 const TextureParameters& parameters, ProgressRange progress) {
     VARDEK_FAULT_POINT("texture job");
     const Box box = boxOf(source);
-    if (box.isEmpty()) return;
+    // The rows this job owns: those of `low` that lie in the source.
+    const Box band = Box::intersection(boxOf(low), box);
+    if (box.isEmpty() || band.isEmpty()) return;
     const int r = parameters.radius;
     if (r <= 0) {
-        high = source;
-        low = high;
+        high(band.domain()) = source(band.domain());
+        low(band.domain()) = high(band.domain());
         return;
     }
     // More than 8 bits (or fewer than none) would shift by a negative amount.
@@ -116,39 +118,74 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
     const float p = parameters.percentile;
     const LabelArray disc = makeDisc(r + 1);
 
-    // The first pass reads x + d for d in [0, r]: pad the input by r on the
-    // high side, repeating the edge samples.
-    ByteArray padded = arrayOver<unsigned char>(Box(box.lower, box.upper.plusScalar(r)));
-    padded(box.domain()) = source >> shift;
-    orsine::matting::replicateBorder(padded, box);
+    // The second pass reads the pairs at x - d for d in [0, r], so the band's
+    // pairs start r rows above it; those above the image repeat its first row.
+    const int firstPairRow = std::max(band.lower.row - r, box.lower.row);
+    const Box pairsOwn(firstPairRow, box.lower.column, band.upper.row, box.upper.column);
 
-    // The second pass reads x - d: pad the pairs by r on the low side.
-    blitz::Array<PercentilePair, 2> pairs =
-        arrayOver<PercentilePair>(Box(box.lower.minusScalar(r), box.upper));
+    // The first pass reads x + d: the source rows of those pairs and the r
+    // rows below them, each row continued by r columns on the right; only
+    // below the image's last row and right of its last column are the edge
+    // samples repeated, elsewhere the real neighbouring rows are read.
+    ByteArray padded = arrayOver<unsigned char>(
+        Box(pairsOwn.lower, Point(band.upper.row + r, box.upper.column + r)));
+    const Box readRows(firstPairRow, box.lower.column, std::min(band.upper.row + r, box.upper.row),
+                       box.upper.column);
+    padded(readRows.domain()) = source(readRows.domain()) >> shift;
+    orsine::matting::replicateBorder(padded, readRows);
+
+    blitz::Array<PercentilePair, 2> pairs = arrayOver<PercentilePair>(
+        Box(band.lower.row - r, box.lower.column - r, band.upper.row, box.upper.column));
     dualRankFilter(padded, pairs, disc, p, 1.0f - p, progress.subRange(1.0f / 6.0f), 0, maxValue);
-    orsine::matting::replicateBorder(pairs, box);
+    orsine::matting::replicateBorder(pairs, pairsOwn);
 
     // The opening: the high percentile of the low percentiles; the closing:
     // the low percentile of the high percentiles.
-    orsine::matting::rankFilter(pairs[0], low, disc, 1.0f - p, 0, maxValue,
+    orsine::matting::rankFilter(pairs[0], windowOf(low, band), disc, 1.0f - p, 0, maxValue,
                                 progress.subRange(0.5f));
-    orsine::matting::rankFilter(pairs[1], high, disc, p, 0, maxValue,
+    orsine::matting::rankFilter(pairs[1], windowOf(high, band), disc, p, 0, maxValue,
                                 progress.subRange(2.0f / 3.0f));
 }
+
+namespace {
+
+// Band `band` of `bands` near-equal bands of the box's rows, all its columns;
+// empty when there are more bands than rows.
+Box textureBand(const Box& box, int bands, int band) {
+    if (box.isEmpty() || bands < 1 || band < 0 || band >= bands) return Box::empty();
+    const long long rows = box.rows();
+    const auto edge = [&](int b) { return box.lower.row + static_cast<int>(rows * b / bands); };
+    return Box(edge(band), box.lower.column, edge(band + 1) - 1, box.upper.column);
+}
+
+int textureBandCount(int rows, unsigned workers) {
+    // Bands short enough to spread three channels over every worker, long
+    // enough that re-reading the disc radius around each stays cheap.
+    constexpr int shortestBand = 200;
+    const int byRows = std::max(1, rows / shortestBand);
+    return std::clamp(static_cast<int>(std::min<unsigned>(workers, 1024)), 1, byRows);
+}
+
+} // namespace
 
 void Rancour::operator()(int job) const {
     TextureImage out(output);
     SourceImage in(input);
-    textureJob(out[job], out[job + 3], in[2 - job], parameters, ProgressRange(nullptr));
+    const int channel = job / bands;
+    const Box band = textureBand(boxOf(in), bands, job % bands);
+    textureJob(windowOf(ByteArray(out[channel]), band), windowOf(ByteArray(out[channel + 3]), band),
+               in[2 - channel], parameters, ProgressRange(nullptr));
 }
 
 TextureImage buildTextureImage(const SourceImage& source, const TextureParameters& parameters,
                                WorkerPool& pool) {
     TextureImage texture = arrayOver<TexturePixel>(boxOf(source));
     if (texture.numElements() == 0) return texture;
-    // Three jobs handed out as 2, 1, 0; each writes only its own two channels,
-    // so the workers share the output without a lock.
-    pool.runCountdown(2, Rancour{texture, source, parameters});
+    // Three channels cut into bands of rows, handed out from the last job
+    // down; each job writes only its own rows of its own two channels, so the
+    // workers share the output without a lock.
+    const int bands = textureBandCount(boxOf(source).rows(), pool.threads());
+    pool.runCountdown(3 * bands - 1, Rancour{texture, source, parameters, bands});
     return texture;
 }
 

@@ -154,6 +154,63 @@ TEST(ConvolveLineFast, MinimumMatchesBruteForce) {
     });
 }
 
+// Rows of adjacent lines run together in blocks; widths around the block's
+// size, tall enough for several windows, for both byte and label elements.
+template <typename T, typename Combine>
+void checkAdjacentLines(Combine combine, const std::function<T(std::mt19937&)>& sample) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> base(-200, 200), height(1, 40), window(1, 12);
+    for (const int columns : {1, 7, 63, 65, 130}) {
+        for (int trial = 0; trial < 4; ++trial) {
+            Array2<T> in(height(rng), columns);
+            in.reindexSelf(blitz::TinyVector<int, 2>(base(rng), base(rng)));
+            for (int i = in.lbound(0); i <= in.ubound(0); ++i)
+                for (int j = in.lbound(1); j <= in.ubound(1); ++j)
+                    in(i, j) = sample(rng);
+            const int k = window(rng);
+            const std::string what = std::to_string(columns) + " columns, " +
+                                     std::to_string(in.rows()) + " rows, k=" + std::to_string(k);
+            for (const bool mirrored : {false, true}) {
+                Box expectedBox;
+                const Array2<T> expected = bruteForce(in, k, combine, mirrored, expectedBox);
+                Array2<T> out = copyOf(in);
+                Array2<T> inPlace = copyOf(in);
+                const Box box = mirrored ? morphology::convolveLineFastMirrored(in, out, k, nullptr,
+                                                                                0.0f, 1.0f, combine)
+                                         : morphology::convolveLineFast(in, out, k, nullptr, 0.0f,
+                                                                        1.0f, combine);
+                ASSERT_EQ(box, expectedBox) << what;
+                expectEqualOver(out, expected, box, what + (mirrored ? " mirrored" : ""));
+                if (mirrored)
+                    morphology::convolveLineFastMirrored(inPlace, inPlace, k, nullptr, 0.0f, 1.0f,
+                                                         combine);
+                else
+                    morphology::convolveLineFast(inPlace, inPlace, k, nullptr, 0.0f, 1.0f, combine);
+                expectEqualOver(inPlace, expected, box,
+                                what + (mirrored ? " mirrored in place" : " in place"));
+                // Outside the written box nothing changes.
+                for (int i = in.lbound(0); i <= in.ubound(0); ++i)
+                    for (int j = in.lbound(1); j <= in.ubound(1); ++j)
+                        if (!box.contains(classification::Point(i, j))) {
+                            ASSERT_TRUE(same(out(i, j), in(i, j)))
+                                << what << " at " << i << "," << j;
+                        }
+            }
+        }
+    }
+}
+
+TEST(ConvolveLineFast, AdjacentLinesMatchBruteForce) {
+    const auto byte = [](std::mt19937& rng) {
+        return static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 255)(rng));
+    };
+    checkAdjacentLines<uint8_t>(morphology::Maximum(), byte);
+    checkAdjacentLines<uint8_t>(morphology::Minimum(), byte);
+    checkAdjacentLines<int32_t>(morphology::LogicalOr(), [](std::mt19937& rng) {
+        return std::uniform_int_distribution<int>(0, 9)(rng) < 2 ? 1 : 0;
+    });
+}
+
 Histogram1D randomHistogram(std::mt19937& rng) {
     std::uniform_int_distribution<int> first(0, 200), span(0, 55), count(0, 100);
     Histogram1D h;

@@ -17,9 +17,12 @@
 
 #include <blitz/array.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace morphology {
@@ -36,6 +39,18 @@ struct Maximum {
 struct Minimum {
     template <typename T> T operator()(const T& a, const T& b) const { return b < a ? b : a; }
 };
+
+// Operations whose running values are cheap enough to keep for a whole row of
+// adjacent lines at once.
+template <typename Combine> constexpr bool combinesLinesTogether() {
+    return std::is_same<Combine, LogicalOr>::value || std::is_same<Combine, Maximum>::value ||
+           std::is_same<Combine, Minimum>::value;
+}
+
+// How many adjacent lines run together: 128 bytes of samples per row.
+template <typename T> constexpr std::size_t adjacentLines() {
+    return std::max<std::size_t>(8, 128 / sizeof(T));
+}
 
 // The label of the progress checkpoint at `line` of this file.
 inline std::string convolveCheckpointLabel(int line) {
@@ -66,8 +81,75 @@ classification::Box convolveLineFast(const blitz::Array<T, 2>& input, blitz::Arr
     const std::size_t n = static_cast<std::size_t>(inputBox.rows());
     const std::ptrdiff_t inStride = input.stride(0), outStride = output.stride(0);
     const std::size_t blockLength = static_cast<std::size_t>(k);
-    std::vector<T> forward(n), backward(n);
     const int lines = written.columns();
+
+    // Walking one line at a time along the first axis reads one sample per
+    // row of memory; when neighbouring lines sit next to each other, run the
+    // same recurrences over a whole row of adjacent lines at once instead.
+    if constexpr (std::is_trivially_copyable<T>::value && combinesLinesTogether<Combine>()) {
+        if (std::abs(input.stride(1)) < std::abs(inStride)) {
+            constexpr std::size_t width = adjacentLines<T>();
+            const std::ptrdiff_t inStep = input.stride(1), outStep = output.stride(1);
+            std::vector<T> forward(n * width), backward(n * width);
+            for (int j0 = written.lower.column; j0 <= written.upper.column;
+                 j0 += static_cast<int>(width)) {
+                const std::size_t w = std::min<std::size_t>(
+                    width, static_cast<std::size_t>(written.upper.column - j0 + 1));
+                const T* lines0 = &input(lo, j0);
+                // F(i) = L(i) at a block start, else F(i - 1) ⊕ L(i)
+                for (std::size_t i = 0, inBlock = 0; i < n; ++i) {
+                    const T* row = lines0 + static_cast<std::ptrdiff_t>(i) * inStride;
+                    T* f = &forward[i * width];
+                    if (inBlock == 0) {
+                        for (std::size_t c = 0; c < w; ++c)
+                            f[c] = row[static_cast<std::ptrdiff_t>(c) * inStep];
+                    } else {
+                        const T* before = f - width;
+                        for (std::size_t c = 0; c < w; ++c)
+                            f[c] = combine(before[c], row[static_cast<std::ptrdiff_t>(c) * inStep]);
+                    }
+                    if (++inBlock == blockLength) inBlock = 0;
+                }
+                // G(i) = L(i) at a block end (or the line's end), else L(i) ⊕ G(i + 1)
+                for (std::size_t i = n; i-- > 0;) {
+                    const T* row = lines0 + static_cast<std::ptrdiff_t>(i) * inStride;
+                    T* g = &backward[i * width];
+                    if (i + 1 == n || (i + 1) % blockLength == 0) {
+                        for (std::size_t c = 0; c < w; ++c)
+                            g[c] = row[static_cast<std::ptrdiff_t>(c) * inStep];
+                    } else {
+                        const T* after = g + width;
+                        for (std::size_t c = 0; c < w; ++c)
+                            g[c] = combine(row[static_cast<std::ptrdiff_t>(c) * inStep], after[c]);
+                    }
+                }
+                // out(x) = G(s) when s starts a block, else G(s) ⊕ F(x), with s = x - k + 1
+                for (int x = written.lower.row; x <= written.upper.row; ++x) {
+                    const std::size_t i = static_cast<std::size_t>(x - lo);
+                    const std::size_t s = i + 1 - blockLength;
+                    T* out = &output(x, j0);
+                    const T* g = &backward[s * width];
+                    if (s % blockLength == 0) {
+                        for (std::size_t c = 0; c < w; ++c)
+                            out[static_cast<std::ptrdiff_t>(c) * outStep] = g[c];
+                    } else {
+                        const T* f = &forward[i * width];
+                        for (std::size_t c = 0; c < w; ++c)
+                            out[static_cast<std::ptrdiff_t>(c) * outStep] = combine(g[c], f[c]);
+                    }
+                }
+                for (int j = j0; j < j0 + static_cast<int>(w); ++j)
+                    if (progress && j % 128 == 0) {
+                        const float f = static_cast<float>(j - written.lower.column + 1) / lines;
+                        progress->report((1.0f - f) * start + f * end,
+                                         convolveCheckpointLabel(__LINE__));
+                    }
+            }
+            return written;
+        }
+    }
+
+    std::vector<T> forward(n), backward(n);
 
     for (int j = written.lower.column; j <= written.upper.column; ++j) {
         const T* line = &input(lo, j);

@@ -160,17 +160,24 @@ classification::Box convolveLineFast(const blitz::Array<T, 2>& input, blitz::Arr
             if (++inBlock == blockLength) inBlock = 0;
         }
         // G(i) = L(i) at a block end (or the line's end), else L(i) ⊕ G(i + 1)
-        for (std::size_t i = n; i-- > 0;) {
+        // (block positions are counted rather than divided out: a division per
+        // sample would cost more than the combining)
+        for (std::size_t i = n, endPhase = n % blockLength; i-- > 0;) {
+            // endPhase = (i + 1) mod k
             const T& sample = line[static_cast<std::ptrdiff_t>(i) * inStride];
-            const bool blockEnd = i + 1 == n || (i + 1) % blockLength == 0;
+            const bool blockEnd = i + 1 == n || endPhase == 0;
             backward[i] = blockEnd ? sample : combine(sample, backward[i + 1]);
+            endPhase = endPhase == 0 ? blockLength - 1 : endPhase - 1;
         }
         // out(x) = G(s) when s starts a block, else G(s) ⊕ F(x), with s = x - k + 1
         T* out = &output(written.lower.row, j);
-        for (int x = written.lower.row; x <= written.upper.row; ++x, out += outStride) {
-            const std::size_t i = static_cast<std::size_t>(x - lo);
-            const std::size_t s = i + 1 - blockLength;
-            *out = s % blockLength == 0 ? backward[s] : combine(backward[s], forward[i]);
+        const std::size_t first = static_cast<std::size_t>(written.lower.row - lo);
+        const std::size_t last = static_cast<std::size_t>(written.upper.row - lo);
+        for (std::size_t i = first, startPhase = (first + 1 - blockLength) % blockLength; i <= last;
+             ++i, out += outStride) {
+            const std::size_t s = i + 1 - blockLength; // startPhase = s mod k
+            *out = startPhase == 0 ? backward[s] : combine(backward[s], forward[i]);
+            if (++startPhase == blockLength) startPhase = 0;
         }
         if (progress && j % 128 == 0) {
             const float f = static_cast<float>(j - written.lower.column + 1) / lines;

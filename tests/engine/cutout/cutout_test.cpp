@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -51,6 +52,11 @@ struct Pixels {
         unsigned char* data =
             kind == VkKindRgba8 ? bytes8.data() : reinterpret_cast<unsigned char*>(bytes16.data());
         return VkImage{width, height, width * bytesPerPixel(), kind, data};
+    }
+    // Every sample set to `value`: an output that no pass would leave as it is.
+    void fill(uint16_t value) {
+        std::fill(bytes8.begin(), bytes8.end(), static_cast<uint8_t>(value));
+        std::fill(bytes16.begin(), bytes16.end(), value);
     }
     int at(int r, int c, int ch) const {
         const std::size_t i = (static_cast<std::size_t>(r) * width + c) * 4 + ch;
@@ -203,10 +209,7 @@ TEST(Cutout, ARectangleLeavesTheStatusAndTheRestOfTheOutputAlone) {
         for (const KindCase& k : kKinds) {
             Pixels source(photo(), k);
             Pixels output = source;
-            for (auto& b : output.bytes8)
-                b = 3;
-            for (auto& b : output.bytes16)
-                b = 3;
+            output.fill(3);
             const Pixels before = output;
             const std::vector<uint8_t> status = cut.statusBytes();
             const uint32_t groups = cut.undoGroups();
@@ -250,10 +253,7 @@ TEST(Cutout, ACancelLeavesOutputStatusAndUndoAsTheyWere) {
                 recorder.answer = [&](int, int percent) { return percent >= cancelAt ? 2 : 0; };
                 Pixels source(photo(), k);
                 Pixels output = source;
-                for (auto& b : output.bytes8)
-                    b = 3;
-                for (auto& b : output.bytes16)
-                    b = 3;
+                output.fill(3);
                 const Pixels before = output;
                 const std::vector<uint8_t> status = cut.statusBytes();
                 const uint32_t groups = cut.undoGroups();

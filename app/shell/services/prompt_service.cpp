@@ -1,0 +1,20 @@
+#include "shell/services/prompt_service.h"
+
+#include "shell/services/dialog_prompt_service.h"
+
+namespace {
+
+PromptService* installedService = nullptr;
+
+} // namespace
+
+PromptService::~PromptService() = default;
+
+PromptService* promptService() {
+    static DialogPromptService dialogs;
+    return installedService ? installedService : &dialogs;
+}
+
+void setPromptService(PromptService* service) {
+    installedService = service;
+}

@@ -68,6 +68,9 @@ LogLine& endLogLine(LogLine& line) {
 }
 
 QString logTimestamp() {
+    // Local-time conversion reaches the C library's time-zone state; lines
+    // from several threads take their turns.
+    std::lock_guard<std::recursive_mutex> lock(logMutex());
     return clockNow().toString(QStringLiteral("hh:mm:ss.zzz "));
 }
 

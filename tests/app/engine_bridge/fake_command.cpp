@@ -17,7 +17,13 @@ void Journal::add(const QString& event) {
 
 QStringList Journal::events() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return events_;
+    // A copy of its own: a shared one would let the worker's next append
+    // reallocate the list while this thread still holds it.
+    QStringList copy;
+    copy.reserve(events_.size());
+    for (const QString& event : events_)
+        copy << event;
+    return copy;
 }
 
 QStringList Journal::eventsOf(const QString& name) const {

@@ -85,6 +85,22 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
 
 } // namespace test_support
 
+#if defined(__SANITIZE_ADDRESS__)
+// Address-sanitizer builds of the application tests.
+extern "C" {
+// Full allocation stacks, also through Qt (built without frame pointers), so
+// that a leak suppression can tell where a block came from.
+const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0";
+}
+// Qt 5's offscreen platform plugin never frees its screen when the
+// application ends. Nothing of ours may ever be listed here.
+const char* __lsan_default_suppressions() {
+    return "leak:libqoffscreen.so\n";
+}
+}
+#endif
+
 int main(int argc, char** argv) {
     // Test discovery runs the program at build time, with no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -68,3 +68,15 @@ QString DialogPromptService::saveFileName(QWidget* parent, const QString& captio
 QColor DialogPromptService::colour(QWidget* parent, const QColor& initial, const QString& title) {
     return QColorDialog::getColor(initial, parent, title);
 }
+
+QVector<QColor> DialogPromptService::customColours() const {
+    QVector<QColor> colours;
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        colours << QColorDialog::customColor(i);
+    return colours;
+}
+
+void DialogPromptService::setCustomColour(int index, const QColor& colour) {
+    if (index >= 0 && index < QColorDialog::customCount())
+        QColorDialog::setCustomColor(index, colour);
+}

@@ -15,6 +15,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
                          const QString& filter, QString* selectedFilter) override;
     QColor colour(QWidget* parent, const QColor& initial, const QString& title) override;
+    QVector<QColor> customColours() const override;
+    void setCustomColour(int index, const QColor& colour) override;
 };
 
 #endif

@@ -10,6 +10,12 @@ PromptService* installedService = nullptr;
 
 PromptService::~PromptService() = default;
 
+QVector<QColor> PromptService::customColours() const {
+    return {};
+}
+
+void PromptService::setCustomColour(int, const QColor&) {}
+
 PromptService* promptService() {
     static DialogPromptService dialogs;
     return installedService ? installedService : &dialogs;

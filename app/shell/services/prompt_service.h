@@ -13,6 +13,7 @@
 #include <QFlags>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QWidget;
 
@@ -74,6 +75,12 @@ public:
 
     // A colour, starting from `initial`; an invalid colour when cancelled.
     virtual QColor colour(QWidget* parent, const QColor& initial, const QString& title) = 0;
+
+    // The colour dialog's custom colours (the user's own palette), in order.
+    // A service without such a palette has none.
+    virtual QVector<QColor> customColours() const;
+    // Sets one entry of that palette; an index outside it is ignored.
+    virtual void setCustomColour(int index, const QColor& colour);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(PromptService::Buttons)

@@ -3,6 +3,7 @@
 #define TESTS_APP_SUPPORT_QT_PRINTERS_H
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QUrl>
 
@@ -14,6 +15,10 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
     *out << '"' << bytes.toStdString() << '"';
+}
+
+inline void PrintTo(const QColor& colour, std::ostream* out) {
+    *out << colour.name(QColor::HexArgb).toStdString();
 }
 
 inline void PrintTo(const QUrl& url, std::ostream* out) {

@@ -44,7 +44,12 @@ void ScriptedPromptService::answerColour(const QColor& colour) {
 void ScriptedPromptService::reset() {
     answers_.clear();
     asked_.clear();
+    customColours_.fill(QColor(Qt::white));
     strict_ = true;
+}
+
+void ScriptedPromptService::setCustomColour(int index, const QColor& colour) {
+    if (index >= 0 && index < customColours_.size()) customColours_[index] = colour;
 }
 
 const ScriptedPromptService::Answer* ScriptedPromptService::next(const Prompt& prompt) {

@@ -51,6 +51,10 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& path,
                          const QString& filter, QString* selectedFilter) override;
     QColor colour(QWidget* parent, const QColor& initial, const QString& title) override;
+    // A palette of sixteen custom colours like the real dialog's, white until
+    // set; reset() makes it white again.
+    QVector<QColor> customColours() const override { return customColours_; }
+    void setCustomColour(int index, const QColor& colour) override;
 
 private:
     struct Answer {
@@ -64,6 +68,7 @@ private:
     QVector<Answer> answers_;
     Answer current_;
     QVector<Prompt> asked_;
+    QVector<QColor> customColours_ = QVector<QColor>(16, QColor(Qt::white));
     bool strict_ = true;
 };
 

@@ -74,7 +74,9 @@ GmColor::GmColor(const QColor& defaultColor, const QString& keyName, const QStri
     : QObject(parent), current_(defaultColor), default_(defaultColor), committed_(defaultColor),
       keyName_(keyName), description_(description), persist_(persist),
       writesSettings_(persist == 1) {
-    if (persist_ == 1) current_ = storedColor(QSettings(), keyName_, defaultColor);
+    // A colour the user chose in an earlier run is also what a cancelled
+    // dialog goes back to; were it the default, Cancel would throw it away.
+    if (persist_ == 1) current_ = committed_ = storedColor(QSettings(), keyName_, defaultColor);
 }
 
 GmColor::GmColor(const QVariant& map, QObject* parent) : QObject(parent) {

@@ -31,8 +31,8 @@ class QWidget;
 class GmColor : public QObject {
     Q_OBJECT
 public:
-    // default and committed := `defaultColor`; a persistent colour (persist 1)
-    // reads current from the settings, any other starts at the default.
+    // default := `defaultColor`. A persistent colour (persist 1) reads current
+    // from the settings, any other starts at the default; committed := current.
     GmColor(const QColor& defaultColor, const QString& keyName, const QString& description,
             int persist, QObject* parent = nullptr);
     // From the project map ("qColor_", "default_", "keyname_", "desc_",

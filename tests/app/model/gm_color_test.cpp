@@ -38,7 +38,7 @@ TEST_F(GmColorTest, PersistentColourPrefersTheComponentKeys) {
     const GmColor colour(Qt::green, "Keep Mask", "Keep Mask", 1);
     EXPECT_EQ(colour.color(), QColor(10, 20, 30));
     EXPECT_EQ(colour.defaultColor(), QColor(Qt::green));
-    EXPECT_EQ(colour.committedColor(), QColor(Qt::green));
+    EXPECT_EQ(colour.committedColor(), QColor(10, 20, 30));
 }
 
 TEST_F(GmColorTest, PersistentColourWithOnlyItsOwnKeyTakesThatValue) {
@@ -183,6 +183,23 @@ TEST_F(GmColorTest, RevertGoesToTheDefaultBeforeACommitAndToTheCommitAfter) {
     EXPECT_EQ(changed.at(2).at(0).value<QColor>(), QColor(Qt::green));
     EXPECT_EQ(changed.at(6).at(0).value<QColor>(), QColor(Qt::cyan));
     EXPECT_EQ(changed.at(7).at(0).value<QColor>(), QColor(Qt::green));
+}
+
+// The colour stored by an earlier run is what a cancelled dialog returns to;
+// returning to the default would lose the user's colour at exit.
+TEST_F(GmColorTest, RevertOfAStoredColourReturnsToTheStoredColour) {
+    QSettings().setValue("Colors/Keep Mask", QColor(Qt::magenta));
+    {
+        GmColor colour(Qt::green, "Keep Mask", "Keep Mask", 1);
+        prompts().answerColour(QColor(Qt::cyan));
+        colour.changeColorSlot();
+        colour.revertChangeSlot();
+        EXPECT_EQ(colour.color(), QColor(Qt::magenta));
+        colour.restoreDefaultSlot();
+        colour.revertChangeSlot();
+        EXPECT_EQ(colour.color(), QColor(Qt::magenta));
+    }
+    EXPECT_EQ(stored("Colors/Keep Mask").value<QColor>(), QColor(Qt::magenta));
 }
 
 TEST_F(GmColorTest, ChangeAsksForTheColourAndTellsTheStatusBar) {

@@ -11,10 +11,10 @@
 // photograph itself.
 #include "support/bench_support.h"
 
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
-#include "vardek/api/session.h"
-#include "vardek/api/vardek.h"
+#include "api/session.h"
+#include "api/vardek.h"
+#include "classification/segmentation.h"
+#include "core/progress.h"
 
 #include <benchmark/benchmark.h>
 

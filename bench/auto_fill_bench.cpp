@@ -3,8 +3,8 @@
 // unassigned; with a blend band of edge width 8 (disks of radius 4.49), with a
 // band of edge width 40 (radius 20.49) and without a band. Reports the time
 // per megapixel.
-#include "classification/AutoFill.h"
-#include "classification/Segmentation.h"
+#include "classification/auto_fill.h"
+#include "classification/segmentation.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Staging a despeckle of a keep selection over a 4000 x 3000 status image
 // with one unselected pixel in fifty, for square sizes 3 and 31: the dilation
 // costs the same per pixel whatever the size. Reports the time per megapixel.
-#include "classification/Despeckle.h"
-#include "classification/Segmentation.h"
+#include "classification/despeckle.h"
+#include "classification/segmentation.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 // many distinct distance values.
 #include "support/bench_support.h"
 
-#include "vardek/matting/chamfer_distance.h"
-#include "vardek/matting/first_matting_pass.h"
+#include "matting/chamfer_distance.h"
+#include "matting/first_matting_pass.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,11 +12,11 @@
 // wide, exact scope) over a 512 x 512 box, band factor 1.
 #include "support/bench_support.h"
 
-#include "classification/AutoComplex.h"
-#include "classification/GlobalClassification.h"
-#include "classification/RegionFlood.h"
-#include "classification/SegmentationStages.h"
-#include "classification/StatusSelection.h"
+#include "classification/auto_complex.h"
+#include "classification/global_classification.h"
+#include "classification/region_flood.h"
+#include "classification/segmentation_stages.h"
+#include "classification/status_selection.h"
 
 #include <benchmark/benchmark.h>
 

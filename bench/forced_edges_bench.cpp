@@ -2,7 +2,7 @@
 // one long wavy edge across the image, and many short edges, at 8 and 16 bits.
 #include "support/bench_support.h"
 
-#include "vardek/matting/forced_edges.h"
+#include "matting/forced_edges.h"
 
 #include <benchmark/benchmark.h>
 

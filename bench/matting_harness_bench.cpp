@@ -16,10 +16,10 @@
 // edges of feather width 2.
 #include "support/bench_support.h"
 
-#include "classification/Arrays.h"
-#include "classification/Contours.h"
-#include "classification/Polylines.h"
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
+#include "classification/contours.h"
+#include "classification/polylines.h"
+#include "core/arrays.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>

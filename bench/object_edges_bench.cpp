@@ -1,8 +1,8 @@
 // Object edges of a 2000 x 1500 label image with about 7500 wavy regions:
 // tracing alone, and the whole polyline pipeline with the default variables.
-#include "classification/Contours.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
+#include "classification/contours.h"
+#include "classification/segmentation.h"
+#include "core/progress.h"
 
 #include <benchmark/benchmark.h>
 

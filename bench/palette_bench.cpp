@@ -4,7 +4,7 @@
 // and the medians also for 16-bit samples.
 #include "support/bench_support.h"
 
-#include "vardek/matting/palette_solver.h"
+#include "matting/palette_solver.h"
 
 #include <benchmark/benchmark.h>
 

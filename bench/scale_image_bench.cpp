@@ -1,7 +1,7 @@
 // VkScaleImage of a 6000 x 4000 photograph at factors 2, 4 and 8, on one core.
 #include "support/bench_support.h"
 
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
 
 #include <benchmark/benchmark.h>
 

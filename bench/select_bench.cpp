@@ -3,7 +3,7 @@
 // pixels, a local stroke that floods and grows through the groups it touches,
 // and a global stroke. Each iteration selects keep and then erases again, both
 // recorded as undo steps, so every run starts from the same status.
-#include "classification/StatusSelection.h"
+#include "classification/status_selection.h"
 
 #include <benchmark/benchmark.h>
 

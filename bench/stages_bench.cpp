@@ -4,13 +4,13 @@
 // width map, and the four together.
 #include "support/bench_support.h"
 
-#include "classification/BlockHistograms.h"
-#include "classification/EdgePlanes.h"
-#include "classification/EdgeWidthMap.h"
-#include "classification/HistogramSegments.h"
-#include "classification/SegmentationStages.h"
-#include "classification/TextureImage.h"
-#include "classification/AnalysisImages.h"
+#include "classification/analysis_images.h"
+#include "classification/block_histograms.h"
+#include "classification/edge_planes.h"
+#include "classification/edge_width_map.h"
+#include "classification/histogram_segments.h"
+#include "classification/segmentation_stages.h"
+#include "classification/texture_image.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 // (--benchmark_filter) to read the stage's own peak.
 #include "support/bench_support.h"
 
-#include "classification/TextureImage.h"
+#include "classification/texture_image.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // alternating one (every other pixel, the worst case of the run-length code).
 // Reports the time per megapixel, the bytes one step holds and what a full
 // session queue of 200 such groups would hold.
-#include "vardek/api/undo.h"
+#include "core/undo_queue.h"
 
 #include <benchmark/benchmark.h>
 

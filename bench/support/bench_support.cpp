@@ -1,6 +1,6 @@
 #include "support/bench_support.h"
 
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "support/progress_recorder.h"
 
-#include "vardek/api/progress.h"
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
+#include "core/progress.h"
 
 #include <atomic>
 

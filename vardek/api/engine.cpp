@@ -1,9 +1,9 @@
-#include "vardek/api/engine.h"
+#include "api/engine.h"
 
-#include "vardek/api/entry.h"
-#include "vardek/api/handle_registry.h"
-#include "vardek/api/image.h"
-#include "vardek/api/session.h"
+#include "api/entry.h"
+#include "api/handle_registry.h"
+#include "api/image.h"
+#include "api/session.h"
 
 #include <algorithm>
 #include <vector>

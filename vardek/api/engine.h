@@ -2,8 +2,8 @@
 #ifndef VARDEK_API_ENGINE_H
 #define VARDEK_API_ENGINE_H
 
-#include "vardek/api/signed.h"
-#include "vardek/api/vardek.h"
+#include "api/signed.h"
+#include "api/vardek.h"
 
 #include <set>
 

@@ -4,10 +4,10 @@
 #ifndef VARDEK_API_ENTRY_H
 #define VARDEK_API_ENTRY_H
 
-#include "vardek/api/engine.h"
-#include "vardek/api/image.h"
-#include "vardek/api/session.h"
-#include "vardek/api/vardek.h"
+#include "api/engine.h"
+#include "api/image.h"
+#include "api/session.h"
+#include "api/vardek.h"
 
 #include <new>
 

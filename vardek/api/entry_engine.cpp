@@ -1,6 +1,6 @@
 // Entry functions of the engine instance and its status images.
-#include "vardek/api/entry.h"
-#include "vardek/api/fault_injection.h"
+#include "api/entry.h"
+#include "core/fault_injection.h"
 
 using namespace vardek::entry;
 

@@ -1,6 +1,6 @@
 // Entry functions of the status-changing session operations and the analysis.
-#include "vardek/api/entry.h"
-#include "vardek/api/session_operations.h"
+#include "api/entry.h"
+#include "api/session_operations.h"
 
 using namespace vardek::entry;
 namespace operations = vardek::operations;

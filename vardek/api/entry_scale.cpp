@@ -1,8 +1,8 @@
 // The image-scaling entry function. It touches no engine state and may run on
 // another thread while an engine call runs, so it leaves the process-wide
 // allocation-failure handler alone.
-#include "vardek/api/scale_image.h"
-#include "vardek/api/vardek.h"
+#include "api/scale_image.h"
+#include "api/vardek.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Entry functions that create, configure and end sessions.
-#include "vardek/api/entry.h"
-#include "vardek/api/fault_injection.h"
-#include "vardek/api/progress.h"
+#include "api/entry.h"
+#include "core/fault_injection.h"
+#include "core/progress.h"
 
 using namespace vardek::entry;
 

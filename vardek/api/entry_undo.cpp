@@ -1,5 +1,5 @@
 // Entry functions of the undo queue.
-#include "vardek/api/entry.h"
+#include "api/entry.h"
 
 #include <new>
 

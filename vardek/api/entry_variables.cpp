@@ -1,5 +1,5 @@
 // Entry functions of the session's named variables.
-#include "vardek/api/entry.h"
+#include "api/entry.h"
 
 using namespace vardek::entry;
 

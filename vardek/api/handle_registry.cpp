@@ -1,4 +1,4 @@
-#include "vardek/api/handle_registry.h"
+#include "api/handle_registry.h"
 
 #include <mutex>
 #include <set>

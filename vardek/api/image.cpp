@@ -1,8 +1,8 @@
-#include "vardek/api/image.h"
+#include "api/image.h"
 
-#include "vardek/api/engine.h"
-#include "vardek/api/fault_injection.h"
-#include "vardek/api/handle_registry.h"
+#include "api/engine.h"
+#include "api/handle_registry.h"
+#include "core/fault_injection.h"
 
 #include <cstdint>
 #include <cstring>

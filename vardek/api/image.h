@@ -3,8 +3,8 @@
 #ifndef VARDEK_API_IMAGE_H
 #define VARDEK_API_IMAGE_H
 
-#include "vardek/api/signed.h"
-#include "vardek/api/vardek.h"
+#include "api/signed.h"
+#include "api/vardek.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "vardek/api/scale_image.h"
+#include "api/scale_image.h"
 
 #include <algorithm>
 #include <cmath>

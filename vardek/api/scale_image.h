@@ -3,7 +3,7 @@
 #ifndef VARDEK_API_SCALE_IMAGE_H
 #define VARDEK_API_SCALE_IMAGE_H
 
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
 
 namespace vardek {
 

@@ -1,11 +1,11 @@
-#include "vardek/api/session.h"
+#include "api/session.h"
 
-#include "classification/Contours.h"
-#include "vardek/api/engine.h"
-#include "vardek/api/fault_injection.h"
-#include "vardek/api/handle_registry.h"
-#include "vardek/api/image.h"
-#include "vardek/api/session_operations.h"
+#include "api/engine.h"
+#include "api/handle_registry.h"
+#include "api/image.h"
+#include "api/session_operations.h"
+#include "classification/contours.h"
+#include "core/fault_injection.h"
 
 #include <algorithm>
 #include <cstring>

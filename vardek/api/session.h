@@ -9,16 +9,16 @@
 #ifndef VARDEK_API_SESSION_H
 #define VARDEK_API_SESSION_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "classification/Polylines.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
-#include "vardek/api/signed.h"
-#include "vardek/api/vardek.h"
-#include "vardek/api/variables.h"
-#include "vardek/matting/generate_mask_call.h"
-#include "vardek/matting/matting_arrays.h"
+#include "api/generate_mask_call.h"
+#include "api/signed.h"
+#include "api/vardek.h"
+#include "api/variables.h"
+#include "classification/polylines.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
+#include "matting/matting_arrays.h"
 
 #include <map>
 #include <memory>

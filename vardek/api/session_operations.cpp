@@ -1,14 +1,14 @@
 // The session operations: their common frame and what each passes to its body.
-#include "vardek/api/session_operations.h"
+#include "api/session_operations.h"
 
-#include "classification/AutoComplex.h"
-#include "classification/AutoFill.h"
-#include "classification/Despeckle.h"
-#include "classification/SetStatus.h"
-#include "classification/StatusSelection.h"
-#include "vardek/api/engine.h"
-#include "vardek/api/image.h"
-#include "vardek/api/session.h"
+#include "api/engine.h"
+#include "api/image.h"
+#include "api/session.h"
+#include "classification/auto_complex.h"
+#include "classification/auto_fill.h"
+#include "classification/despeckle.h"
+#include "classification/set_status.h"
+#include "classification/status_selection.h"
 
 #include <algorithm>
 #include <cmath>

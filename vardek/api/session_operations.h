@@ -7,11 +7,11 @@
 #ifndef VARDEK_API_SESSION_OPERATIONS_H
 #define VARDEK_API_SESSION_OPERATIONS_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
 
 #include <functional>
 #include <optional>

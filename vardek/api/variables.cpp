@@ -1,4 +1,4 @@
-#include "vardek/api/variables.h"
+#include "api/variables.h"
 
 #include <algorithm>
 #include <cmath>

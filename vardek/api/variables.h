@@ -14,7 +14,7 @@
 #ifndef VARDEK_API_VARIABLES_H
 #define VARDEK_API_VARIABLES_H
 
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Exact geodesic distances by a bucketed Dijkstra: the distance values
 // themselves are the bucket keys, so the queue holds two entries (one per step
 // kind) per distinct distance, not one per pixel.
-#include "vardek/matting/chamfer_distance.h"
+#include "matting/chamfer_distance.h"
 
 #include <cstddef>
 #include <cstdint>

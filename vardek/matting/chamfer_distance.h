@@ -2,8 +2,8 @@
 #ifndef VARDEK_MATTING_CHAMFER_DISTANCE_H
 #define VARDEK_MATTING_CHAMFER_DISTANCE_H
 
-#include "classification/Arrays.h"
-#include "vardek/matting/matting_arrays.h"
+#include "core/arrays.h"
+#include "matting/matting_arrays.h"
 
 namespace orsine::matting {
 

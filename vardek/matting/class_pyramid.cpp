@@ -1,4 +1,4 @@
-#include "vardek/matting/class_pyramid.h"
+#include "matting/class_pyramid.h"
 
 #include <cmath>
 #include <utility>

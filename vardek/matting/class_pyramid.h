@@ -4,9 +4,9 @@
 #ifndef VARDEK_MATTING_CLASS_PYRAMID_H
 #define VARDEK_MATTING_CLASS_PYRAMID_H
 
-#include "classification/Arrays.h"
-#include "vardek/api/progress.h"
-#include "vardek/matting/matting_arrays.h"
+#include "core/arrays.h"
+#include "core/progress.h"
+#include "matting/matting_arrays.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // Colour clusters: statistics, principal axis, split, compaction, penalty.
-#include "vardek/matting/colour_cluster.h"
+#include "matting/colour_cluster.h"
 
 #include <algorithm>
 #include <cfloat>

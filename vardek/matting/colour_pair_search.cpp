@@ -1,5 +1,5 @@
 // The colour pair search over two palette pyramids.
-#include "vardek/matting/colour_pair_search.h"
+#include "matting/colour_pair_search.h"
 
 #include <algorithm>
 #include <cfloat>

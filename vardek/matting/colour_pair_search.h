@@ -5,8 +5,8 @@
 #ifndef VARDEK_MATTING_COLOUR_PAIR_SEARCH_H
 #define VARDEK_MATTING_COLOUR_PAIR_SEARCH_H
 
-#include "vardek/matting/colour_cluster.h"
-#include "vardek/matting/palette_pyramid.h"
+#include "matting/colour_cluster.h"
+#include "matting/palette_pyramid.h"
 
 #include <array>
 #include <cstddef>

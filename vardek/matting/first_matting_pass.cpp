@@ -1,7 +1,7 @@
-#include "vardek/matting/first_matting_pass.h"
+#include "matting/first_matting_pass.h"
 
-#include "vardek/matting/class_pyramid.h"
-#include "vardek/matting/nearest_colour.h"
+#include "matting/class_pyramid.h"
+#include "matting/nearest_colour.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,11 +7,11 @@
 #ifndef VARDEK_MATTING_FIRST_MATTING_PASS_H
 #define VARDEK_MATTING_FIRST_MATTING_PASS_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/api/progress.h"
-#include "vardek/matting/mask_records.h"
-#include "vardek/matting/matting_arrays.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
+#include "matting/mask_records.h"
+#include "matting/matting_arrays.h"
 
 namespace orsine::matting {
 

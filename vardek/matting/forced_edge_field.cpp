@@ -1,4 +1,4 @@
-#include "vardek/matting/forced_edge_field.h"
+#include "matting/forced_edge_field.h"
 
 #include <algorithm>
 #include <cmath>

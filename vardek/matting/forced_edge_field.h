@@ -8,9 +8,9 @@
 #ifndef VARDEK_MATTING_FORCED_EDGE_FIELD_H
 #define VARDEK_MATTING_FORCED_EDGE_FIELD_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/matting/mask_records.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "matting/mask_records.h"
 
 #include <blitz/array.h>
 

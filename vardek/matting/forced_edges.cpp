@@ -1,4 +1,4 @@
-#include "vardek/matting/forced_edges.h"
+#include "matting/forced_edges.h"
 
 #include <algorithm>
 #include <cmath>

@@ -13,12 +13,12 @@
 #ifndef VARDEK_MATTING_FORCED_EDGES_H
 #define VARDEK_MATTING_FORCED_EDGES_H
 
-#include "classification/Arrays.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/colour.h"
-#include "vardek/api/progress.h"
-#include "vardek/matting/forced_edge_field.h"
-#include "vardek/matting/mask_records.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/colour.h"
+#include "core/progress.h"
+#include "matting/forced_edge_field.h"
+#include "matting/mask_records.h"
 
 #include <blitz/array.h>
 

@@ -1,10 +1,10 @@
-#include "vardek/matting/mask_driver.h"
+#include "matting/mask_driver.h"
 
-#include "vardek/api/fault_injection.h"
-#include "vardek/matting/chamfer_distance.h"
-#include "vardek/matting/forced_edges.h"
-#include "vardek/matting/mask_driver_parts.h"
-#include "vardek/matting/palette_solver.h"
+#include "core/fault_injection.h"
+#include "matting/chamfer_distance.h"
+#include "matting/forced_edges.h"
+#include "matting/mask_driver_parts.h"
+#include "matting/palette_solver.h"
 
 #include <cstdint>
 #include <iostream>

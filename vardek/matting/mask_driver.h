@@ -5,14 +5,14 @@
 #ifndef VARDEK_MATTING_MASK_DRIVER_H
 #define VARDEK_MATTING_MASK_DRIVER_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
-#include "vardek/api/undo.h"
-#include "vardek/matting/first_matting_pass.h"
-#include "vardek/matting/mask_records.h"
-#include "vardek/matting/matting_arrays.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
+#include "core/undo_queue.h"
+#include "matting/first_matting_pass.h"
+#include "matting/mask_records.h"
+#include "matting/matting_arrays.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "vardek/matting/mask_driver_parts.h"
+#include "matting/mask_driver_parts.h"
 
 #include <limits>
 

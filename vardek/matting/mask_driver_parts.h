@@ -7,11 +7,11 @@
 #ifndef VARDEK_MATTING_MASK_DRIVER_PARTS_H
 #define VARDEK_MATTING_MASK_DRIVER_PARTS_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/matting/first_matting_pass.h"
-#include "vardek/matting/mask_records.h"
-#include "vardek/matting/matting_arrays.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "matting/first_matting_pass.h"
+#include "matting/mask_records.h"
+#include "matting/matting_arrays.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #ifndef VARDEK_MATTING_MASK_RECORDS_H
 #define VARDEK_MATTING_MASK_RECORDS_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
+#include "core/arrays.h"
+#include "core/box.h"
 
 #include <blitz/array.h>
 

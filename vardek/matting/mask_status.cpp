@@ -1,7 +1,7 @@
 // Status preparation of a mask-generation run.
-#include "vardek/matting/mask_status.h"
+#include "matting/mask_status.h"
 
-#include "classification/AutoFill.h"
+#include "classification/auto_fill.h"
 
 #include <optional>
 

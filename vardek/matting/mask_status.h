@@ -4,12 +4,12 @@
 #ifndef VARDEK_MATTING_MASK_STATUS_H
 #define VARDEK_MATTING_MASK_STATUS_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
-#include "vardek/api/undo.h"
-#include "vardek/matting/mask_driver.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
+#include "core/undo_queue.h"
+#include "matting/mask_driver.h"
 
 namespace orsine::matting {
 

@@ -3,8 +3,8 @@
 #ifndef VARDEK_MATTING_MATTING_ARRAYS_H
 #define VARDEK_MATTING_MATTING_ARRAYS_H
 
-#include "classification/Box.h"
-#include "vardek/api/colour.h"
+#include "core/box.h"
+#include "core/colour.h"
 
 #include <blitz/array.h>
 

@@ -1,4 +1,4 @@
-#include "vardek/matting/nearest_colour.h"
+#include "matting/nearest_colour.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,9 +4,9 @@
 #ifndef VARDEK_MATTING_NEAREST_COLOUR_H
 #define VARDEK_MATTING_NEAREST_COLOUR_H
 
-#include "classification/Arrays.h"
-#include "vardek/matting/mask_records.h"
-#include "vardek/matting/matting_arrays.h"
+#include "core/arrays.h"
+#include "matting/mask_records.h"
+#include "matting/matting_arrays.h"
 
 #include <algorithm>
 #include <cstddef>

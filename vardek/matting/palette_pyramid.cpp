@@ -1,6 +1,6 @@
 // Palette pyramids: level 0 from the selected pixels, the levels above by
 // merging and refining 2 x 2 blocks, and the palette of a pixel.
-#include "vardek/matting/palette_pyramid.h"
+#include "matting/palette_pyramid.h"
 
 #include <stdexcept>
 #include <utility>

@@ -6,11 +6,11 @@
 #ifndef VARDEK_MATTING_PALETTE_PYRAMID_H
 #define VARDEK_MATTING_PALETTE_PYRAMID_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/api/colour.h"
-#include "vardek/api/progress.h"
-#include "vardek/matting/colour_cluster.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/colour.h"
+#include "core/progress.h"
+#include "matting/colour_cluster.h"
 
 #include <blitz/array.h>
 

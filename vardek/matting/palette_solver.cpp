@@ -1,8 +1,8 @@
 // The palette matting solver: palettes, per-pixel pair search, median
 // smoothing of the estimates, and the final colour and alpha.
-#include "vardek/matting/palette_solver.h"
+#include "matting/palette_solver.h"
 
-#include "vardek/matting/colour_pair_search.h"
+#include "matting/colour_pair_search.h"
 
 #include <algorithm>
 #include <cmath>

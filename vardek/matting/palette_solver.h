@@ -6,13 +6,13 @@
 #ifndef VARDEK_MATTING_PALETTE_SOLVER_H
 #define VARDEK_MATTING_PALETTE_SOLVER_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/api/colour.h"
-#include "vardek/api/progress.h"
-#include "vardek/matting/mask_records.h"
-#include "vardek/matting/palette_pyramid.h"
-#include "vardek/matting/rank_filter.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/colour.h"
+#include "core/progress.h"
+#include "core/rank_filter.h"
+#include "matting/mask_records.h"
+#include "matting/palette_pyramid.h"
 
 #include <blitz/array.h>
 

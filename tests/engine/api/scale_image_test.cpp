@@ -1,5 +1,5 @@
 // VkScaleImage: block medians, leftover strips, factors and refusals.
-#include "vardek/api/vardek.h"
+#include "api/vardek.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Crack tracing of label images and masks, checked against hand-made cases and
 // against a brute-force list of every boundary crack.
-#include "classification/Arrays.h"
-#include "classification/Contours.h"
+#include "classification/contours.h"
+#include "core/arrays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Point variants, Douglas-Peucker simplification and corner bevelling.
-#include "classification/Polylines.h"
+#include "classification/polylines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The classification object: its initial state, sharing a parent's analysis as
 // windows onto the parent's arrays, and the object edges of its regions.
-#include "classification/Arrays.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/progress.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/progress.h"
 
 #include <gtest/gtest.h>
 

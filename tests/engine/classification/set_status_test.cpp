@@ -1,6 +1,6 @@
 // Writing caller-supplied status bytes into a status view as one undo step.
-#include "classification/Arrays.h"
-#include "classification/SetStatus.h"
+#include "classification/set_status.h"
+#include "core/arrays.h"
 
 #include <gtest/gtest.h>
 

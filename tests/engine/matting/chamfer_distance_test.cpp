@@ -2,7 +2,7 @@
 // shortest path with the same step costs.
 #include "values.h"
 
-#include "vardek/matting/chamfer_distance.h"
+#include "matting/chamfer_distance.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The class colour pyramid: boundary pixels, level sums, lookup and progress.
-#include "recording_progress.h"
+#include "support/recording_progress.h"
 
-#include "vardek/matting/class_pyramid.h"
+#include "matting/class_pyramid.h"
 #include "values.h"
 
 #include <gtest/gtest.h>

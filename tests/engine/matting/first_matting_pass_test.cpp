@@ -1,10 +1,10 @@
 // The first matting pass: certain and mixed pixels, done marks, progress, and a
 // soft synthetic edge at 8 and 16 bits.
-#include "recording_progress.h"
+#include "support/recording_progress.h"
 #include "values.h"
 
-#include "vardek/matting/chamfer_distance.h"
-#include "vardek/matting/first_matting_pass.h"
+#include "matting/chamfer_distance.h"
+#include "matting/first_matting_pass.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Status preparation of a mask-generation run: which classes the work box
 // holds, the fill that completes it, and the estimation box.
-#include "vardek/matting/mask_status.h"
+#include "matting/mask_status.h"
 
-#include "classification/Arrays.h"
-#include "classification/Segmentation.h"
-#include "vardek/api/undo.h"
+#include "classification/segmentation.h"
+#include "core/arrays.h"
+#include "core/undo_queue.h"
 
-#include "recording_progress.h"
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 

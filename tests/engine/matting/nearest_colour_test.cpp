@@ -1,7 +1,7 @@
 // Nearest-colour propagation and membrane smoothing of one class.
 #include "values.h"
 
-#include "vardek/matting/nearest_colour.h"
+#include "matting/nearest_colour.h"
 
 #include <gtest/gtest.h>
 

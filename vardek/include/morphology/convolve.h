@@ -11,9 +11,9 @@
 #ifndef VARDEK_MORPHOLOGY_CONVOLVE_H
 #define VARDEK_MORPHOLOGY_CONVOLVE_H
 
-#include "classification/Arrays.h"
-#include "classification/Box.h"
-#include "vardek/api/progress.h"
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
 
 #include <blitz/array.h>
 

@@ -1,7 +1,7 @@
 // The edge analysis of a classification: its six stages in order, and the
 // texture stage that feeds the others.
-#include "classification/Segmentation.h"
-#include "classification/TextureImage.h"
+#include "classification/segmentation.h"
+#include "classification/texture_image.h"
 
 namespace classification {
 

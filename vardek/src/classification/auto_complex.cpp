@@ -1,10 +1,10 @@
 // Auto complex: seeds from the select and the opposite marks, the inner
 // watershed over the edge planes, enclosed holes and the blend band.
-#include "classification/AutoComplex.h"
+#include "classification/auto_complex.h"
 
-#include "classification/StatusSelection.h"
-#include "vardek/api/progress.h"
-#include "watershed/Watershed.h"
+#include "classification/status_selection.h"
+#include "core/progress.h"
+#include "watershed/watershed.h"
 
 #include <algorithm>
 #include <cmath>

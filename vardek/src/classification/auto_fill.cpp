@@ -1,8 +1,8 @@
 // Auto fill: seeds along the borders of the marks, blend disks sized by the
 // local edge width, and the fill of every other free pixel.
-#include "classification/AutoFill.h"
+#include "classification/auto_fill.h"
 
-#include "classification/StatusSelection.h"
+#include "classification/status_selection.h"
 
 #include <algorithm>
 #include <array>

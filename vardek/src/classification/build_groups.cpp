@@ -1,7 +1,7 @@
 // The colour groups of a classification: stage 6 of the analysis, and the
 // rebuild a selection asks for when it wants another partition level.
-#include "classification/ColourGroups.h"
-#include "classification/Segmentation.h"
+#include "classification/colour_groups.h"
+#include "classification/segmentation.h"
 
 #include <vector>
 

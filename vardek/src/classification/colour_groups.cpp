@@ -1,8 +1,8 @@
 // The colour groups: the partition of the texture colours at one level, and
 // region majorities.
-#include "classification/ColourGroups.h"
+#include "classification/colour_groups.h"
 
-#include "classification/GlobalClassification.h"
+#include "classification/global_classification.h"
 
 #include <algorithm>
 #include <cstdint>

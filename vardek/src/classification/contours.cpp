@@ -1,6 +1,6 @@
 // The crack tracer behind traceContours, traceMaskOutline and buildPatchOutline.
-#include "classification/Contours.h"
-#include "classification/Polylines.h"
+#include "classification/contours.h"
+#include "classification/polylines.h"
 
 #include <algorithm>
 #include <cassert>

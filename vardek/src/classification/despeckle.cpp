@@ -1,8 +1,8 @@
 // Despeckle: the selection's marks dilated by a square, flooded from the
 // uncovered pixels; what the flood cannot reach is a hole to fill.
-#include "classification/Despeckle.h"
+#include "classification/despeckle.h"
 
-#include "classification/StatusSelection.h"
+#include "classification/status_selection.h"
 #include "morphology/convolve.h"
 
 #include <algorithm>

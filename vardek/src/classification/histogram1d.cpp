@@ -1,4 +1,4 @@
-#include "classification/Histogram1D.h"
+#include "classification/histogram1d.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The object edges of an analysed classification: the boundaries between its
 // regions as drawable polylines.
-#include "classification/Contours.h"
-#include "classification/Segmentation.h"
+#include "classification/contours.h"
+#include "classification/segmentation.h"
 
 namespace classification {
 

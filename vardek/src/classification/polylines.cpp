@@ -1,5 +1,5 @@
 // Point variants, Douglas-Peucker simplification and corner bevelling of polylines.
-#include "classification/Polylines.h"
+#include "classification/polylines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The region flood: stage 5 of the segmentation.
-#include "classification/RegionFlood.h"
+#include "classification/region_flood.h"
 
-#include "classification/Segmentation.h"
+#include "classification/segmentation.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // Region refinement: stage 4 of the analysis, and the selection clip (stage 5).
-#include "classification/RegionRefinement.h"
+#include "classification/region_refinement.h"
 
-#include "classification/Segmentation.h"
+#include "classification/segmentation.h"
 
 #include <stdexcept>
 #include <vector>

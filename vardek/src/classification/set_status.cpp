@@ -1,5 +1,5 @@
 // Writing a rectangle of caller-supplied status bytes into a status view.
-#include "classification/SetStatus.h"
+#include "classification/set_status.h"
 
 #include <memory>
 

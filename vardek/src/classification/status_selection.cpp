@@ -1,8 +1,8 @@
 // Filling the selection map of a brush stroke or shape in its scope.
-#include "classification/StatusSelection.h"
+#include "classification/status_selection.h"
 
-#include "vardek/api/fault_injection.h"
-#include "vardek/api/progress.h"
+#include "core/fault_injection.h"
+#include "core/progress.h"
 
 #include <algorithm>
 #include <cstddef>

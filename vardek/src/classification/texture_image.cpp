@@ -1,8 +1,8 @@
-#include "classification/TextureImage.h"
+#include "classification/texture_image.h"
 
-#include "vardek/api/fault_injection.h"
-#include "vardek/matting/rank_filter.h"
-#include "vardek/matting/sliding_histogram.h"
+#include "core/fault_injection.h"
+#include "core/rank_filter.h"
+#include "core/sliding_histogram.h"
 
 #include <algorithm>
 

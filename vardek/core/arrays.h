@@ -1,0 +1,73 @@
+// Two-dimensional engine arrays: Blitz++ arrays indexed (row, column) over a
+// Box, sharing reference-counted storage; views over the caller's memory never
+// own it.
+#ifndef VARDEK_CORE_ARRAYS_H
+#define VARDEK_CORE_ARRAYS_H
+
+#include "core/box.h"
+
+#include <blitz/array.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace classification {
+
+using ByteArray = blitz::Array<unsigned char, 2>;
+using LabelArray = blitz::Array<int32_t, 2>;
+
+// The box an array is indexed over.
+template <typename T> Box boxOf(const blitz::Array<T, 2>& a) {
+    return {a.lbound(0), a.lbound(1), a.ubound(0), a.ubound(1)};
+}
+
+// A new array over `box` (uninitialised unless `fill` is given).
+template <typename T> blitz::Array<T, 2> arrayOver(const Box& box) {
+    if (box.isEmpty()) return blitz::Array<T, 2>();
+    return blitz::Array<T, 2>(blitz::Range(box.lower.row, box.upper.row),
+                              blitz::Range(box.lower.column, box.upper.column));
+}
+template <typename T> blitz::Array<T, 2> arrayOver(const Box& box, T fill) {
+    blitz::Array<T, 2> a = arrayOver<T>(box);
+    a = fill;
+    return a;
+}
+
+// A view over someone else's memory: `rows` x `columns` elements, rows
+// `rowStride` elements apart, first element at (firstRow, firstColumn).
+template <typename T>
+blitz::Array<T, 2> viewOver(T* data, int rows, int columns, std::ptrdiff_t rowStride,
+                            Point first = {}) {
+    blitz::Array<T, 2> a(data, blitz::shape(rows, columns), blitz::shape(rowStride, 1),
+                         blitz::neverDeleteData);
+    a.reindexSelf(first.index());
+    return a;
+}
+
+// A view of `a` over its part inside `box`, keeping `a`'s coordinates; empty
+// when they do not meet. Shares `a`'s storage.
+template <typename T> blitz::Array<T, 2> windowOf(const blitz::Array<T, 2>& a, const Box& box) {
+    const Box part = Box::intersection(boxOf(a), box);
+    if (a.size() == 0 || part.isEmpty()) return blitz::Array<T, 2>();
+    blitz::Array<T, 2> view = a(part.domain());
+    view.reindexSelf(part.lower.index());
+    return view;
+}
+
+// Sets every element of `a` outside `box` to `value`.
+template <typename T> void fillOutsideBox(blitz::Array<T, 2>& a, const Box& box, T value) {
+    const Box all = boxOf(a);
+    const Box inside = Box::intersection(all, box);
+    for (int r = all.lower.row; r <= all.upper.row; ++r) {
+        T* row = &a(r, all.lower.column);
+        const std::ptrdiff_t step = a.stride(1);
+        const bool rowInside = r >= inside.lower.row && r <= inside.upper.row;
+        for (int c = all.lower.column; c <= all.upper.column; ++c)
+            if (!rowInside || c < inside.lower.column || c > inside.upper.column)
+                row[(c - all.lower.column) * step] = value;
+    }
+}
+
+} // namespace classification
+
+#endif

@@ -1,0 +1,16 @@
+// Labels of the progress checkpoints that mark where a long stage is.
+#ifndef VARDEK_CORE_CHECKPOINT_H
+#define VARDEK_CORE_CHECKPOINT_H
+
+#include <string>
+
+namespace classification {
+
+// "<path>: <line>:\n(before [<stage>]): "
+inline std::string checkpointLabel(const char* path, int line, const char* stage) {
+    return std::string(path) + ": " + std::to_string(line) + ":\n(before [" + stage + "]): ";
+}
+
+} // namespace classification
+
+#endif

@@ -1,0 +1,182 @@
+#include "core/rank_filter.h"
+
+#include "core/sliding_histogram.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace orsine::matting {
+
+using classification::Box;
+using classification::LabelArray;
+using classification::Point;
+
+namespace detail {
+
+WindowCells windowCells(const LabelArray& element, int sign) {
+    WindowCells cells;
+    const Box box = classification::boxOf(element);
+    if (box.isEmpty()) return cells;
+    for (int i = box.lower.row; i <= box.upper.row; ++i)
+        for (int j = box.lower.column; j <= box.upper.column; ++j)
+            if (element(i, j) != 0) cells.all.push_back(Point(i * sign, j * sign));
+
+    // A cell at offset d is in the window when it is a member of the (possibly
+    // reflected) element.
+    const auto member = [&](Point d) {
+        const Point o(d.row * sign, d.column * sign);
+        return box.contains(o) && element(o.row, o.column) != 0;
+    };
+    // Moving by e = (0, 1): d enters when d + e was not in the window before
+    // the move, and the cell at d - e (seen from the new position) leaves when
+    // d - e is no longer in it.
+    const Point e(0, 1);
+    for (const Point& d : cells.all) {
+        if (!member(d + e)) cells.entering.push_back(d);
+        if (!member(d - e)) cells.leaving.push_back(d - e);
+    }
+    return cells;
+}
+
+} // namespace detail
+
+RankPosition rankPosition(uint32_t members, float quantile) {
+    // A quantile outside [0, 1] would ask for a rank the window does not have.
+    const float q = quantile >= 0.0f ? std::min(quantile, 1.0f) : 0.0f;
+    const uint32_t n = members == 0 ? 1 : members;
+    const float r = static_cast<float>(n - 1) * q + 1.0f;
+    const auto low = static_cast<uint32_t>(std::floor(r + 0.001f));
+    const auto high = static_cast<uint32_t>(std::ceil(r - 0.001f));
+    return {low, high, r - static_cast<float>(low)};
+}
+
+namespace {
+
+template <typename T>
+Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> destination,
+                      const LabelArray& element, float quantile, int lo, int hi,
+                      ProgressRange progress) {
+    const Box sourceBox = classification::boxOf(source);
+    if (sourceBox.isEmpty()) return Box::empty();
+    // The positions whose reflected neighbourhood x - o, o in the element's
+    // box, lies inside the source.
+    Box elementBox = classification::boxOf(element);
+    if (elementBox.isEmpty()) elementBox = Box(0, 0, 0, 0);
+    Box out(sourceBox.lower + elementBox.upper, sourceBox.upper + elementBox.lower);
+    if (!out.intersect(classification::boxOf(destination))) return out;
+
+    const detail::WindowCells cells = detail::windowCells(element, -1);
+    if (cells.all.empty()) {
+        destination(out.domain()) = T(0);
+        return out;
+    }
+
+    // Every sample lies in the range of its type; a range reaching past it
+    // would only make the histogram larger.
+    const int typeMax = std::numeric_limits<T>::max();
+    lo = std::clamp(lo, 0, typeMax);
+    hi = std::clamp(hi, lo, typeMax);
+    detail::SlidingHistogram histogram(lo, hi);
+    const RankPosition rank = rankPosition(static_cast<uint32_t>(cells.all.size()), quantile);
+
+    const std::ptrdiff_t s0 = source.stride(0), s1 = source.stride(1);
+    const std::vector<std::ptrdiff_t> all = detail::memoryOffsets(cells.all, s0, s1);
+    const std::vector<std::ptrdiff_t> entering = detail::memoryOffsets(cells.entering, s0, s1);
+    const std::vector<std::ptrdiff_t> leaving = detail::memoryOffsets(cells.leaving, s0, s1);
+    // Offsets are added to a position's offset before indexing, so that no
+    // pointer outside the source is ever formed.
+    const T* origin = source.data();
+    const auto positionOffset = [&](int row, int column) {
+        return (row - sourceBox.lower.row) * s0 + (column - sourceBox.lower.column) * s1;
+    };
+
+    const int rows = out.rows();
+    int rowsDone = 0;
+    for (int row = out.upper.row; row >= out.lower.row; --row) {
+        std::ptrdiff_t at = positionOffset(row, out.lower.column);
+        for (std::ptrdiff_t d : all)
+            histogram.add(histogram.bin(origin[at + d]));
+        detail::RankCursor cursor(rank);
+        cursor.start(histogram);
+        T* target = &destination(row, out.lower.column);
+        const std::ptrdiff_t targetStride = destination.stride(1);
+        *target = static_cast<T>(histogram.value(cursor.valueBin(histogram)));
+        for (int column = out.lower.column + 1; column <= out.upper.column; ++column) {
+            at += s1;
+            target += targetStride;
+            for (std::ptrdiff_t d : leaving) {
+                const int b = histogram.bin(origin[at + d]);
+                histogram.remove(b);
+                cursor.removed(b);
+            }
+            for (std::ptrdiff_t d : entering) {
+                const int b = histogram.bin(origin[at + d]);
+                histogram.add(b);
+                cursor.added(b);
+            }
+            cursor.settle(histogram);
+            *target = static_cast<T>(histogram.value(cursor.valueBin(histogram)));
+        }
+        // Empty the histogram by taking the last window out again.
+        for (std::ptrdiff_t d : all)
+            histogram.remove(histogram.bin(origin[at + d]));
+
+        ++rowsDone;
+        if ((row & 0xFF) == 0) progress.report(static_cast<float>(rowsDone) / rows);
+    }
+    return out;
+}
+
+template <typename T>
+Box rankFilterChannelOf(const ColourImage<T>& source, ColourImage<T> destination, int channel,
+                        const LabelArray& element, float quantile, int lo, int hi,
+                        ProgressRange progress) {
+    if (channel < 0 || channel > 2) throw std::out_of_range("colour channel");
+    ColourImage<T> from(source);
+    return rankFilterSamples<T>(from[channel], destination[channel], element, quantile, lo, hi,
+                                progress);
+}
+
+} // namespace
+
+Box rankFilter(const blitz::Array<uint8_t, 2>& source, blitz::Array<uint8_t, 2> destination,
+               const LabelArray& element, float quantile, int lo, int hi, ProgressRange progress) {
+    return rankFilterSamples(source, destination, element, quantile, lo, hi, progress);
+}
+
+Box rankFilter(const blitz::Array<uint16_t, 2>& source, blitz::Array<uint16_t, 2> destination,
+               const LabelArray& element, float quantile, int lo, int hi, ProgressRange progress) {
+    return rankFilterSamples(source, destination, element, quantile, lo, hi, progress);
+}
+
+Box rankFilterChannel(const ColourImage<uint8_t>& source, ColourImage<uint8_t> destination,
+                      int channel, const LabelArray& element, float quantile, int lo, int hi,
+                      ProgressRange progress) {
+    return rankFilterChannelOf(source, destination, channel, element, quantile, lo, hi, progress);
+}
+
+Box rankFilterChannel(const ColourImage<uint16_t>& source, ColourImage<uint16_t> destination,
+                      int channel, const LabelArray& element, float quantile, int lo, int hi,
+                      ProgressRange progress) {
+    return rankFilterChannelOf(source, destination, channel, element, quantile, lo, hi, progress);
+}
+
+ColourTriple<uint16_t> storeColour16(const ColourTriple<float>& v) {
+    ColourTriple<uint16_t> stored;
+    for (int c = 0; c < 3; ++c) {
+        // NaN and values below 1 give 0; the limit is tested before the
+        // conversion so that no float out of the integer range is converted.
+        const float x = v[c];
+        if (!(x >= 1.0f)) {
+            stored[c] = 0;
+        } else if (x >= 32768.0f) {
+            stored[c] = 32768;
+        } else {
+            stored[c] = static_cast<uint16_t>(static_cast<int>(x));
+        }
+    }
+    return stored;
+}
+
+} // namespace orsine::matting

@@ -1,0 +1,260 @@
+// The colour classifier of a classification: colour histograms of the texture
+// image at seven levels of coarseness and their colour clusters. A new
+// classifier has an empty input and no cluster counts; the colour-cluster stage
+// of the analysis fills it.
+//
+// Level 0 counts every distinct six-channel colour of the input; level k
+// counts the colours with every channel shifted right by k bits, derived from
+// level k - 1's entries rather than from the pixels again, so every level
+// counts the same pixels. Each level is then clustered in colour space by a
+// watershed flood from the most frequent colours (one job per level).
+#ifndef VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
+#define VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
+
+#include "classification/colour_hash_map.h"
+#include "core/arrays.h"
+#include "core/fault_injection.h"
+#include "core/progress.h"
+#include "core/worker_pool.h"
+#include "watershed/watershed.h"
+
+#include <blitz/array.h>
+#include <blitz/tinyvec2.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace classification {
+
+// The label of the histogram reports: the source, the line of the report and
+// the stage.
+inline std::string histogramCheckpoint(int line, const char* stage) {
+    return "vardek/include/classification/GlobalClassification.h: " + std::to_string(line) +
+           ":\n(before [" + stage + "]): ";
+}
+
+// The colour with each of its six channels shifted right by `bits` (0 to 31).
+inline ColourHashMap::Colour shiftColour(const ColourHashMap::Colour& colour, int bits) {
+    ColourHashMap::Colour shifted;
+    for (std::size_t c = 0; c < colour.size(); ++c)
+        shifted[c] = static_cast<uint8_t>(colour[c] >> bits);
+    return shifted;
+}
+
+// Adds every entry of `finer` to `coarser` at its colour shifted right by one
+// bit. Reports, when `reporter` is given, the share of entries handled into
+// [start, end] after every 65535th entry, and `end` when done.
+inline void histogramSubsample(const ColourHashMap& finer, ColourHashMap& coarser,
+                               orsine::utility::IiUI* reporter, float start, float end) {
+    const std::vector<ColourHashMap::Entry>& entries = finer.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        coarser.findOrInsert(shiftColour(entries[i].colour, 1)).count += entries[i].count;
+        if (reporter && i % 65535 == 0) {
+            const double f = double(i) / double(entries.size());
+            reporter->report(float((1.0 - f) * start + f * end),
+                             histogramCheckpoint(__LINE__, "histogram subsample internal"));
+        }
+    }
+    if (reporter) reporter->report(end, histogramCheckpoint(__LINE__, "histogram subsample"));
+}
+
+template <typename Sample, int Channels, typename Count> class GlobalClassification;
+
+template <> class GlobalClassification<unsigned char, 6, int> {
+public:
+    static constexpr int levels = 7;
+    using Pixel = blitz::TinyVector<unsigned char, 6>;
+    using Image = blitz::Array<Pixel, 2>;
+    using Histogram = ColourHashMap;
+
+    GlobalClassification() { clusterCounts.fill(-1); }
+    GlobalClassification(const GlobalClassification&) = delete;
+    GlobalClassification& operator=(const GlobalClassification&) = delete;
+
+    // Takes a new input (a view of the rebuilt texture image), empties the
+    // seven histograms and forgets the cluster counts. The level states stay:
+    // the next clustering continues their numbering.
+    void reset(const Image& texture) {
+        input.reference(texture);
+        for (Histogram& h : colourHistograms)
+            h.clear();
+        clusterCounts.fill(-1);
+    }
+
+    // Adds every pixel of the input to `target`, rows in order, columns
+    // ascending. Reports, when `reporter` is given, at the first column of every
+    // row whose index is a multiple of 2048, the share of rows done mapped into
+    // [start, end].
+    void buildHistogram(Histogram& target, orsine::utility::IiUI* reporter, float start,
+                        float end) const {
+        if (input.size() == 0) return;
+        const int firstRow = input.lbound(0), lastRow = input.ubound(0);
+        const int columns = input.extent(1);
+        const float rows = float(input.extent(0));
+        for (int r = firstRow; r <= lastRow; ++r) {
+            if (reporter && (r & 2047) == 0) {
+                const float f = float(r - firstRow) / rows;
+                reporter->report((1.0f - f) * start + f * end,
+                                 histogramCheckpoint(__LINE__, "histogram"));
+            }
+            const Pixel* pixel = &input(r, input.lbound(1));
+            const std::ptrdiff_t step = input.stride(1);
+            for (int c = 0; c < columns; ++c, pixel += step)
+                ++target.findOrInsert(colourOf(*pixel)).count;
+        }
+    }
+
+    // Levels 0 to 6, each taking the first half of what is left of the range:
+    // level 0 from the pixels, level k from level k - 1.
+    void buildHistograms(ProgressRange& range) {
+        orsine::utility::IiUI* reporter = range.parent();
+        const float b = range.end();
+        float a = range.valueAt(range.current());
+        float m = (a + b) / 2.0f;
+        buildHistogram(colourHistograms[0], reporter, a, m);
+        for (int k = 1; k < levels; ++k) {
+            a = m;
+            m = (a + b) / 2.0f;
+            histogramSubsample(colourHistograms[std::size_t(k - 1)],
+                               colourHistograms[std::size_t(k)], reporter, a, m);
+        }
+    }
+
+    // The colour group of every input pixel: the cluster label of its colour
+    // shifted right by `level` bits (0 to 6) in that level's histogram, -1 for
+    // a colour not clustered there, written into `groups` at the pixel's
+    // position (only where `groups` holds it). Reports the row fraction at
+    // every row whose index is a multiple of 1024. Returns the level's
+    // cluster count.
+    int partition(int level, LabelArray& groups, ProgressRange& range);
+
+    // One clustering job: floods level k's histogram.
+    template <int Levels> struct Watershedder;
+
+    // The colour-cluster stage of the analysis: nothing when every level's
+    // clusters are known; otherwise the histograms, reported into the range up
+    // to 0.2, then the seven levels clustered as jobs 6, 5, ..., 0 on the pool,
+    // which report nothing. Raises VkExCancel or "Unhandled exception in
+    // worker thread." after every worker is joined when a job was cancelled or
+    // failed; a level whose job did not finish keeps its count of -1.
+    void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
+    void buildColourClusters(ProgressRange& range, WorkerPool& pool);
+
+    // Fan-out of the clustering jobs: mutex and flags.
+    WorkerPool fanOut;
+
+    Image input; // a view of the classification's texture image
+    // Level k counts the input's colours shifted right by k bits.
+    std::array<Histogram, levels> colourHistograms;
+    // Number of colour clusters at each level; -1 = not computed.
+    std::array<int, levels> clusterCounts;
+    // The labels given so far at each level; never reset.
+    std::array<watershed::LevelState, levels> levelStates;
+};
+
+// The flood of one level's colours: a colour's seed value is its pixel count;
+// its neighbours are the colours present one step lower, then one step higher,
+// in each channel in turn; an edge from colour q at level d has the level
+// min(d, count of q / 2), and its plateau count restarts at 0 where that half
+// count is below d. The first colour of every cluster is one more frequent
+// than anything the existing clusters can still reach.
+template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Watershedder {
+    using Queue = watershed::FloodHeap<ColourHashMap::Index, uint32_t>;
+    using Edge = Queue::Edge;
+
+    GlobalClassification& owner;
+    std::array<int, Levels>& clusterCounts;
+    std::array<Histogram, Levels>& histograms;
+    std::array<watershed::LevelState, Levels>& states;
+
+    explicit Watershedder(GlobalClassification& classifier)
+        : owner(classifier), clusterCounts(classifier.clusterCounts),
+          histograms(classifier.colourHistograms), states(classifier.levelStates) {}
+
+    // Clusters level k and sets its cluster count to the labels given so far.
+    void operator()(int k) {
+        floodLevel(k);
+        clusterCounts[std::size_t(k)] = states[std::size_t(k)].next;
+    }
+
+    // Floods every entry of level k whose label is -1; reports nothing.
+    void floodLevel(int k) {
+        VARDEK_FAULT_POINT("colour cluster job");
+        LevelGraph graph{histograms[std::size_t(k)], states[std::size_t(k)]};
+        std::vector<ColourHashMap::Index> pending;
+        for (ColourHashMap::Index i = 0; i < graph.map.size(); ++i)
+            if (graph.map[i].label == watershed::unlabelled) pending.push_back(i);
+        std::stable_sort(pending.begin(), pending.end(),
+                         [&graph](ColourHashMap::Index a, ColourHashMap::Index b) {
+                             return graph.seed(a) > graph.seed(b);
+                         });
+        Queue queue;
+        watershed::priorityFlood(graph, queue, pending);
+    }
+
+    struct LevelGraph {
+        Histogram& map;
+        watershed::LevelState& state;
+
+        int32_t& label(ColourHashMap::Index i) { return map[i].label; }
+        uint32_t seed(ColourHashMap::Index i) const { return uint32_t(map[i].count); }
+        void spread(const Edge& e, Queue& queue) {
+            pushColourNeighbours(e.to, e.level, e.plateau, e.pathLength, queue);
+        }
+        void startBasin(ColourHashMap::Index i, Queue& queue) {
+            pushColourNeighbours(i, seed(i), 0, 0, queue);
+        }
+        void meet(const Edge&) {}
+        int32_t newLabel() { return state.newLabel(); }
+
+        // Pushes the edges of entry q at level d to every present neighbour
+        // colour whose label differs from q's.
+        void pushColourNeighbours(ColourHashMap::Index q, uint32_t d, int32_t plateau,
+                                  int32_t pathLength, Queue& queue) {
+            const uint32_t half = seed(q) >> 1;
+            const uint32_t level = std::min(d, half);
+            const int32_t nextPlateau = half < d ? 0 : plateau + 1;
+            const ColourHashMap::Colour colour = map[q].colour;
+            const int32_t own = map[q].label;
+            // The lookups wait on memory: start fetching every bucket and every
+            // entry found before using any of them.
+            std::array<ColourHashMap::Colour, 12> neighbours;
+            std::size_t n = 0;
+            for (std::size_t channel = 0; channel < colour.size(); ++channel)
+                for (int delta : {-1, 1}) {
+                    const int value = colour[channel] + delta;
+                    if (value < 0 || value > 255) continue;
+                    neighbours[n] = colour;
+                    neighbours[n][channel] = static_cast<uint8_t>(value);
+                    map.prefetch(neighbours[n++]);
+                }
+            std::array<ColourHashMap::Index, 12> found;
+            for (std::size_t i = 0; i < n; ++i) {
+                found[i] = map.find(neighbours[i]);
+                if (found[i] != ColourHashMap::none) __builtin_prefetch(&map[found[i]]);
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                const ColourHashMap::Index s = found[i];
+                if (s == ColourHashMap::none || map[s].label == own) continue;
+                queue.push({q, s, level, nextPlateau, pathLength + 1});
+            }
+        }
+    };
+};
+
+inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,
+                                                                             WorkerPool& pool) {
+    if (std::none_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; }))
+        return;
+    ProgressRange histograms = range.subRange(0.2f);
+    buildHistograms(histograms);
+    // Each job works on its own level's map and state and writes its own count.
+    pool.runCountdown(levels - 1, Watershedder<levels>(*this));
+}
+
+} // namespace classification
+
+#endif

@@ -1,0 +1,407 @@
+// The engine's watershed: one priority flood that grows basins from the most
+// typical places (the highest values) towards the least typical ones.
+//
+// Elements still unlabelled (-1) are pending, sorted by their seed value,
+// highest first. The flood takes the top edge of its queue while the queue
+// holds an edge whose level is not below the seed value of the first pending
+// element; an edge whose target is still unlabelled gives the target its
+// source's label and pushes the target's edges at the edge's level. When every
+// queued edge lies below the first pending element, that element starts a new
+// basin. So each element is reached along the path whose lowest level is
+// highest, and the floods of two basins meet along the lowest values between
+// them.
+//
+// The graph (pixels of an image, colours of a histogram), the queue (a heap
+// ordered by level, plateau count and path length, or 256 first-in first-out
+// buckets for byte levels), the level of an edge and what happens when a flood
+// meets another basin belong to the graph; the loop, the new basins and the
+// progress rule are shared by every use.
+#ifndef VARDEK_WATERSHED_WATERSHED_H
+#define VARDEK_WATERSHED_WATERSHED_H
+
+#include "core/arrays.h"
+#include "core/box.h"
+#include "core/progress.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <new>
+#include <queue>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace watershed {
+
+// The label of an element the flood has still to reach.
+inline constexpr int32_t unlabelled = -1;
+
+// The labels of one flood: 0, 1, 2, ... up to the cap, then the cap for every
+// further basin. The colour classifier keeps one per histogram level for the
+// life of the classification, so a second clustering continues the numbering.
+struct LevelState {
+    static constexpr int32_t defaultCap = 0x7ffffffe;
+    int32_t cap = defaultCap;
+    int32_t next = 0;
+
+    int32_t newLabel() { return next <= cap ? next++ : cap; }
+};
+
+// Pixels of a flood are addressed by their offset in the label array.
+using PixelOffset = uint32_t;
+
+// The basins of a flood with, for every label, the boundary pairs (p, q) where
+// a flood from p (carrying that label) met q carrying another label. New labels
+// are the number of labels so far while that number is at most the cap; every
+// further basin shares the cap.
+class BasinTable {
+public:
+    using Pair = std::pair<PixelOffset, PixelOffset>;
+
+    explicit BasinTable(int32_t cap = std::numeric_limits<int32_t>::max()) : cap_(cap) {}
+
+    int32_t newLabel() {
+        const auto count = static_cast<int64_t>(lists_.size());
+        if (count > cap_) return cap_;
+        lists_.emplace_back();
+        return static_cast<int32_t>(count);
+    }
+    void addBoundary(int32_t label, PixelOffset p, PixelOffset q) {
+        lists_[static_cast<std::size_t>(label)].emplace_back(p, q);
+    }
+    // The boundary pairs of `label`; empty for a label never given.
+    const std::vector<Pair>& boundary(int32_t label) const {
+        static const std::vector<Pair> none;
+        if (label < 0 || static_cast<std::size_t>(label) >= lists_.size()) return none;
+        return lists_[static_cast<std::size_t>(label)];
+    }
+    int32_t labelCount() const { return static_cast<int32_t>(lists_.size()); }
+    int32_t cap() const { return cap_; }
+
+private:
+    int32_t cap_;
+    std::vector<std::vector<Pair>> lists_;
+};
+
+// An edge of a heap flood: its level (the priority), and two counts that order
+// edges of equal level: the plateau count (steps taken without descending)
+// and the path length from the basin's start.
+template <typename Element, typename Level> struct HeapEdge {
+    Element from;
+    Element to;
+    Level level;
+    int32_t plateau;
+    int32_t pathLength;
+};
+
+// The queue of a heap flood: the top is the highest level; among equal levels
+// the smaller plateau count, then the smaller path length. Levels compare in
+// their own type (signed for pixel values, unsigned for colour counts).
+template <typename Element, typename Level> class FloodHeap {
+public:
+    using Edge = HeapEdge<Element, Level>;
+
+    bool empty() const { return heap_.empty(); }
+    std::size_t size() const { return heap_.size(); }
+    Level topLevel() const { return heap_.top().level; }
+    void push(const Edge& edge) { heap_.push(edge); }
+    Edge pop() {
+        Edge top = heap_.top();
+        heap_.pop();
+        return top;
+    }
+
+private:
+    // True when a comes out after b.
+    struct Later {
+        bool operator()(const Edge& a, const Edge& b) const {
+            if (a.level != b.level) return a.level < b.level;
+            if (a.plateau != b.plateau) return a.plateau > b.plateau;
+            return a.pathLength > b.pathLength;
+        }
+    };
+    std::priority_queue<Edge, std::vector<Edge>, Later> heap_;
+};
+
+// The queue of a flood whose levels are bytes: one first-in first-out bucket
+// per level, so a push and a take cost constant time and edges of one level
+// come out in the order they went in.
+class BucketQueue {
+public:
+    struct Edge {
+        PixelOffset from;
+        PixelOffset to;
+        uint8_t level;
+    };
+
+    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return count_; }
+    // The highest level that holds edges; 0 when the queue is empty.
+    uint8_t topLevel() const { return static_cast<uint8_t>(current_); }
+    void push(const Edge& edge) {
+        buckets_[edge.level].push_back(edge);
+        current_ = std::max<int>(current_, edge.level);
+        ++count_;
+    }
+    Edge pop() {
+        std::deque<Edge>& bucket = buckets_[static_cast<std::size_t>(current_)];
+        const Edge front = bucket.front();
+        bucket.pop_front();
+        --count_;
+        while (current_ > 0 && buckets_[static_cast<std::size_t>(current_)].empty())
+            --current_;
+        return front;
+    }
+
+private:
+    std::array<std::deque<Edge>, 256> buckets_;
+    int current_ = 0;
+    std::size_t count_ = 0;
+};
+
+// Where a flood reports: nowhere when `progress` is null. The flood reports
+// into [(1 - weight) start + weight end, 0.05 start + 0.95 end].
+struct FloodReport {
+    orsine::utility::IiUI* progress = nullptr;
+    float start = 0.0f;
+    float end = 1.0f;
+    float weight = 0.0f;
+};
+
+// The label of the flood's reports: the source, the line of the report, and
+// the stage "Watershed inner".
+inline std::string innerCheckpoint(int line) {
+    return "vardek/include/watershed/Watershed.h: " + std::to_string(line) +
+           ":\n(before [Watershed inner]): ";
+}
+
+// Steps between two progress reports of a flood.
+inline constexpr uint64_t floodReportInterval = 32768;
+
+// Runs the flood. `pending` lists the elements whose label is -1, sorted by
+// seed value, highest first. The graph provides:
+//   int32_t& label(Element)
+//   seed(Element), comparable with the queue's levels
+//   void spread(const Edge&, Queue&): push the edges of the target (just
+//       labelled) at the edge's level with the edge's counts
+//   void startBasin(Element, Queue&): push the edges of a new basin's first
+//       element at its own seed value with counts 0
+//   void meet(const Edge&): the target carries another label
+//   int32_t newLabel()
+template <typename Graph, typename Queue, typename Element>
+void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pending,
+                   const FloodReport& where = {}) {
+    const float rangeStart = (1.0f - where.weight) * where.start + where.weight * where.end;
+    const float rangeEnd = 0.05f * where.start + 0.95f * where.end;
+    float done = 0.0f;
+    uint64_t steps = 0;
+    double peak = 1.0;
+
+    std::size_t front = 0;
+    const auto dropLabelled = [&] {
+        while (front < pending.size() && graph.label(pending[front]) != unlabelled)
+            ++front;
+    };
+
+    for (;;) {
+        while (!queue.empty()) {
+            if (front < pending.size() && queue.topLevel() < graph.seed(pending[front])) break;
+            const auto edge = queue.pop();
+            int32_t& target = graph.label(edge.to);
+            const int32_t source = graph.label(edge.from);
+            if (target == unlabelled) {
+                target = source;
+                graph.spread(edge, queue);
+            } else if (target != source) {
+                graph.meet(edge);
+            }
+            dropLabelled();
+
+            peak = std::max(peak, static_cast<double>(queue.size()) + static_cast<double>(steps));
+            ++steps;
+            if (steps % floodReportInterval == 0 && where.progress) {
+                done = std::max(done, static_cast<float>(1.0 - queue.size() / peak));
+                where.progress->report((1.0f - done) * rangeStart + done * rangeEnd,
+                                       innerCheckpoint(__LINE__));
+            }
+        }
+        if (front >= pending.size()) return; // and the queue is empty
+        const Element first = pending[front];
+        graph.label(first) = graph.newLabel();
+        graph.startBasin(first, queue);
+        dropLabelled();
+    }
+}
+
+// Sorts elements by a byte seed value, highest first, in linear time (equal
+// seeds keep their order).
+template <typename Element, typename SeedOf>
+void sortByByteSeed(std::vector<Element>& elements, SeedOf seedOf) {
+    std::array<std::size_t, 256> next{};
+    for (const Element& e : elements)
+        ++next[static_cast<uint8_t>(seedOf(e))];
+    std::size_t position = 0;
+    for (int seed = 255; seed >= 0; --seed) {
+        const std::size_t count = next[static_cast<std::size_t>(seed)];
+        next[static_cast<std::size_t>(seed)] = position;
+        position += count;
+    }
+    std::vector<Element> sorted(elements.size());
+    for (const Element& e : elements)
+        sorted[next[static_cast<uint8_t>(seedOf(e))]++] = e;
+    elements.swap(sorted);
+}
+
+// The pixels of a label array (over a box, stored row by row with consecutive
+// columns) addressed by their offset from the box's first pixel, with dense
+// copies of the value planes a flood reads in the same layout, so that a
+// neighbour is one offset step away in every array. No flood may leave the
+// box: the outermost ring is never flooded, and a -1 there is taken as 0.
+class PixelGrid {
+public:
+    explicit PixelGrid(classification::LabelArray& labels) : box_(classification::boxOf(labels)) {
+        if (labels.size() == 0) return;
+        if (labels.stride(1) != 1)
+            throw std::invalid_argument("watershed: labels must be stored row by row");
+        rowStride_ = labels.stride(0);
+        size_ = static_cast<std::size_t>((box_.rows() - 1) * rowStride_ + box_.columns());
+        if (size_ > std::numeric_limits<PixelOffset>::max()) throw std::bad_alloc();
+        labels_ = &labels(box_.lower.index());
+        for (int r = box_.lower.row; r <= box_.upper.row; ++r)
+            for (int c = box_.lower.column; c <= box_.upper.column; ++c)
+                if (onRing(r, c) && labels(r, c) == unlabelled) labels(r, c) = 0;
+    }
+
+    const classification::Box& box() const { return box_; }
+    std::ptrdiff_t rowStride() const { return rowStride_; }
+    int32_t& label(PixelOffset p) const { return labels_[p]; }
+
+    PixelOffset offsetOf(classification::Point p) const {
+        return static_cast<PixelOffset>((p.row - box_.lower.row) * rowStride_ +
+                                        (p.column - box_.lower.column));
+    }
+    classification::Point pointOf(PixelOffset offset) const {
+        const auto o = static_cast<std::ptrdiff_t>(offset);
+        return {box_.lower.row + static_cast<int>(o / rowStride_),
+                box_.lower.column + static_cast<int>(o % rowStride_)};
+    }
+    // The offset step to the neighbour (dr, dc).
+    std::ptrdiff_t step(int dr, int dc) const { return dr * rowStride_ + dc; }
+
+    // A dense copy of valueAt(row, column) over the box where `covered` holds
+    // (0 elsewhere).
+    template <typename ValueAt>
+    std::vector<uint8_t> plane(const classification::Box& covered, ValueAt valueAt) const {
+        std::vector<uint8_t> values(size_, 0);
+        const classification::Box part = classification::Box::intersection(box_, covered);
+        for (int r = part.lower.row; r <= part.upper.row; ++r)
+            for (int c = part.lower.column; c <= part.upper.column; ++c)
+                values[offsetOf({r, c})] = valueAt(r, c);
+        return values;
+    }
+
+    // The pixels inside the ring labelled -1, sorted by `seed`, highest first.
+    std::vector<PixelOffset> pending(const std::vector<uint8_t>& seed) const {
+        std::vector<PixelOffset> list;
+        for (int r = box_.lower.row + 1; r < box_.upper.row; ++r)
+            for (int c = box_.lower.column + 1; c < box_.upper.column; ++c) {
+                const PixelOffset p = offsetOf({r, c});
+                if (labels_[p] == unlabelled) list.push_back(p);
+            }
+        sortByByteSeed(list, [&seed](PixelOffset p) { return seed[p]; });
+        return list;
+    }
+
+private:
+    bool onRing(int r, int c) const {
+        return r == box_.lower.row || r == box_.upper.row || c == box_.lower.column ||
+               c == box_.upper.column;
+    }
+
+    classification::Box box_;
+    std::ptrdiff_t rowStride_ = 0;
+    std::size_t size_ = 0;
+    int32_t* labels_ = nullptr;
+};
+
+// The tolerance of a flood from a float: truncated toward zero and clamped to
+// 0 to 255. Levels never exceed 255, so a larger tolerance changes nothing,
+// and the truncation of a huge or undefined value must not be left to chance.
+inline int32_t floodTolerance(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= 255.0f) return 255;
+    return static_cast<int32_t>(value);
+}
+
+// The inner watershed over a box E of pixels, for auto complex. `labels`
+// covers E grown by one pixel (see PixelGrid) and `values` (the flood values
+// V) at least that box. Labels are -1 where the flood must reach and any other
+// label elsewhere, 0 on the ring. An edge from q to a 4-neighbour s at level d
+// has the level min(d, V[s] + t) and the counts (0 when V[s] + t < d, else the
+// plateau count + 1; path length + 1). Where a flood meets another label the
+// pair is recorded in the basin table.
+//
+// The caller labels its seeds and pushes their edges with `pushPixelEdges`,
+// then `run` floods every pixel still labelled -1.
+class InnerWatershed {
+public:
+    using Queue = FloodHeap<PixelOffset, int32_t>;
+    using Edge = Queue::Edge;
+
+    InnerWatershed(const classification::ByteArray& values, classification::LabelArray& labels,
+                   BasinTable& basins, int32_t tolerance)
+        : grid_(labels), basins_(basins), tolerance_(tolerance) {
+        values_ = grid_.plane(classification::boxOf(values),
+                              [&values](int r, int c) { return values(r, c); });
+        steps_ = {grid_.step(-1, 0), grid_.step(1, 0), grid_.step(0, -1), grid_.step(0, 1)};
+    }
+
+    const PixelGrid& grid() const { return grid_; }
+    int32_t& label(PixelOffset p) { return grid_.label(p); }
+    int32_t seed(PixelOffset p) const { return values_[p]; }
+
+    // Pushes the edges of q at level d with counts (plateau, pathLength) to
+    // every 4-neighbour whose label differs from q's: minus and plus one along
+    // the first axis, then along the second.
+    void pushPixelEdges(PixelOffset q, int32_t d, int32_t plateau, int32_t pathLength,
+                        Queue& queue) {
+        const int32_t own = grid_.label(q);
+        for (std::ptrdiff_t step : steps_) {
+            const auto s = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(q) + step);
+            if (grid_.label(s) == own) continue;
+            const int32_t reach = values_[s] + tolerance_;
+            queue.push({q, s, std::min(d, reach), reach < d ? 0 : plateau + 1, pathLength + 1});
+        }
+    }
+
+    // The flood's graph operations.
+    void spread(const Edge& e, Queue& queue) {
+        pushPixelEdges(e.to, e.level, e.plateau, e.pathLength, queue);
+    }
+    void startBasin(PixelOffset p, Queue& queue) { pushPixelEdges(p, values_[p], 0, 0, queue); }
+    void meet(const Edge& e) { basins_.addBoundary(grid_.label(e.from), e.from, e.to); }
+    int32_t newLabel() { return basins_.newLabel(); }
+
+    // Floods every pixel still labelled -1, reporting every 32768 steps into
+    // the range of `where` (a report may raise VkExCancel).
+    void run(Queue& queue, const FloodReport& where) {
+        priorityFlood(*this, queue, grid_.pending(values_), where);
+    }
+
+private:
+    PixelGrid grid_;
+    std::vector<uint8_t> values_;
+    std::array<std::ptrdiff_t, 4> steps_{};
+    BasinTable& basins_;
+    int32_t tolerance_;
+};
+
+} // namespace watershed
+
+#endif

@@ -1,0 +1,311 @@
+#include "classification/edge_planes.h"
+
+#include "core/checkpoint.h"
+#include "core/fault_injection.h"
+#include "core/margins.h"
+#include "morphology/convolve.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace classification {
+
+namespace {
+
+// 1 / h^2 of a height, in single precision; infinite for a height of 0.
+inline float inverseSquare(int32_t height) {
+    const float h = static_cast<float>(height);
+    return 1.0f / (h * h);
+}
+
+// The evidence of a window in one block. `inverse(c, i)` gives the inverse
+// squared peak, saddle and valley counts of segment i of channel c.
+template <typename Inverse>
+inline WindowEvidence evidenceIn(const HistogramBlock& block, const SegmentLists& lists,
+                                 const TexturePixel& lo, const TexturePixel& hi,
+                                 const Inverse& inverse) {
+    WindowEvidence e;
+    for (int c = 0; c < textureChannels; ++c) {
+        const Histogram1D& h = block[c];
+        if (h.endSegment <= h.firstSegment) continue; // never segmented
+        const HistogramSegment* segments = lists[c].data();
+        const int last = h.endSegment - 1;
+        const int a = lo[c] >> h.shift, b = hi[c] >> h.shift;
+        // A bin belongs to the first segment whose valley is not below it.
+        int i = h.firstSegment;
+        while (i < last && segments[i].valley < a)
+            ++i;
+        if (segments[i].valley >= b) {
+            // p = q = the segment's peak count
+            const float p = inverse(c, i).peak;
+            e.s0 += p;
+            e.s1 += p;
+        } else {
+            // The window spans valleys: the one of best contrast decides,
+            // p its saddle count and q its valley count.
+            int best = i;
+            for (int j = i; j < last && segments[j].valley < b; ++j) {
+                if (valleyContrast(segments[j]) > valleyContrast(segments[best])) best = j;
+            }
+            e.s0 += inverse(c, best).saddle;
+            e.s1 += inverse(c, best).valley;
+        }
+    }
+    return e;
+}
+
+struct InverseHeights {
+    float peak = 0.0f;
+    float saddle = 0.0f;
+    float valley = 0.0f;
+};
+
+InverseHeights inverseHeightsOf(const HistogramSegment& s) {
+    return {inverseSquare(s.peakCount), inverseSquare(s.saddleCount), inverseSquare(s.valleyCount)};
+}
+
+} // namespace
+
+WindowEvidence windowEvidence(const HistogramBlock& block, const SegmentLists& lists,
+                              const TexturePixel& lo, const TexturePixel& hi) {
+    return evidenceIn(block, lists, lo, hi,
+                      [&lists](int c, int i) { return inverseHeightsOf(lists[c][i]); });
+}
+
+namespace {
+
+// f a + (1 - f) b, exact when a equals b; a weight of 0 or 1 ignores the
+// other side entirely, so an infinite height there cannot turn into NaN.
+float mix(float f, float a, float b) {
+    if (f == 0.0f) return b;
+    if (f == 1.0f) return a;
+    return b + f * (a - b);
+}
+
+struct Band {
+    int firstRow = 0;
+    int endRow = 0; // excluded
+};
+
+// The raw edge values of one band of window positions.
+struct GradientUpdater {
+    const TextureImage& texture;
+    const BlockGrid& grid;
+    const SegmentLists& lists;
+    // The inverse squared heights of every segment, worked out once per run.
+    const std::array<std::vector<InverseHeights>, textureChannels>& inverses;
+    const std::vector<BlockCoordinate>& rowBlocks;    // indexed by row - first position row
+    const std::vector<BlockCoordinate>& columnBlocks; // indexed by column - first position column
+    const Box& positions;
+    blitz::Array<float, 2>& raw0;
+    blitz::Array<float, 2>& raw1;
+
+    void operator()(const Band& band) const {
+        VARDEK_FAULT_POINT("gradient band");
+        for (int x = band.firstRow; x < band.endRow; ++x) {
+            const BlockCoordinate& bx = rowBlocks[x - positions.lower.row];
+            float* out0 = &raw0(x, positions.lower.column);
+            float* out1 = &raw1(x, positions.lower.column);
+            for (int y = positions.lower.column; y <= positions.upper.column; ++y) {
+                const BlockCoordinate& by = columnBlocks[y - positions.lower.column];
+                // lo and hi of every channel over the window (x, y) .. (x + 1, y + 1)
+                const TexturePixel& p00 = texture(x, y);
+                const TexturePixel& p01 = texture(x, y + 1);
+                const TexturePixel& p10 = texture(x + 1, y);
+                const TexturePixel& p11 = texture(x + 1, y + 1);
+                TexturePixel lo, hi;
+                for (int c = 0; c < textureChannels; ++c) {
+                    lo[c] = std::min(std::min(p00[c], p01[c]), std::min(p10[c], p11[c]));
+                    hi[c] = std::max(std::max(p00[c], p01[c]), std::max(p10[c], p11[c]));
+                }
+                const auto inverse = [this](int c, int i) -> const InverseHeights& {
+                    return inverses[c][i];
+                };
+                const WindowEvidence e00 =
+                    evidenceIn(grid(bx.first, by.first), lists, lo, hi, inverse);
+                const WindowEvidence e01 =
+                    evidenceIn(grid(bx.first, by.second), lists, lo, hi, inverse);
+                const WindowEvidence e10 =
+                    evidenceIn(grid(bx.second, by.first), lists, lo, hi, inverse);
+                const WindowEvidence e11 =
+                    evidenceIn(grid(bx.second, by.second), lists, lo, hi, inverse);
+                // raw_k = -0.5 (fx (fy ln s00 + (1 - fy) ln s01)
+                //               + (1 - fx) (fy ln s10 + (1 - fy) ln s11))
+                const float fx = bx.weight, fy = by.weight;
+                *out0++ = -0.5f * mix(fx, mix(fy, std::log(e00.s0), std::log(e01.s0)),
+                                      mix(fy, std::log(e10.s0), std::log(e11.s0)));
+                *out1++ = -0.5f * mix(fx, mix(fy, std::log(e00.s1), std::log(e01.s1)),
+                                      mix(fy, std::log(e10.s1), std::log(e11.s1)));
+            }
+        }
+    }
+};
+
+void clearPlanes(EdgePlanes& planes) {
+    for (int k = 0; k < 3; ++k)
+        planes[k] = 0;
+}
+
+// The bytes of one raw plane over the window positions, with one more row and
+// column before them repeating the first ones, so that a window of 2 ending at
+// the first row or column finds two values.
+//
+// N = truncation of (raw - m) * scale + 0.005; a height that went infinite
+// (an empty valley) maps to 0, an infinite raw value above to 255.
+ByteArray planeBytes(const blitz::Array<float, 2>& raw, const Box& positions, float m,
+                     float scale) {
+    const Box padded(positions.lower.minusScalar(1), positions.upper);
+    ByteArray n = arrayOver<unsigned char>(padded);
+    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
+        const float* in = &raw(x, positions.lower.column);
+        unsigned char* out = &n(x, positions.lower.column);
+        for (int y = positions.lower.column; y <= positions.upper.column; ++y) {
+            const float v = *in++;
+            unsigned char byte;
+            if (std::isnan(v) || v == -std::numeric_limits<float>::infinity()) {
+                byte = 0;
+            } else if (v == std::numeric_limits<float>::infinity()) {
+                byte = 255;
+            } else {
+                const float b = (v - m) * scale + 0.005f;
+                byte = b <= 0.0f ? 0 : b >= 255.0f ? 255 : static_cast<unsigned char>(b);
+            }
+            *out++ = byte;
+        }
+    }
+    replicateMargin(n, positions);
+    return n;
+}
+
+// Windows of 2 along each axis over the positions:
+// out(x, y) = combine of n(x - 1 .. x, y - 1 .. y).
+template <typename Combine>
+void filter2x2(ByteArray n, const Box& positions, ByteArray out, Combine combine) {
+    morphology::convolveLineFast(n, n, 2, nullptr, 0.0f, 0.0f, combine);
+    const Box padded = boxOf(n);
+    const ByteArray rows = windowOf(
+        n, Box(positions.lower.row, padded.lower.column, positions.upper.row, padded.upper.column));
+    morphology::convolveLineFastTransposed(rows, out, 2, nullptr, 0.0f, 0.0f, combine);
+}
+
+} // namespace
+
+void sizeEdgePlanes(const EdgePlaneRefs& edges, const Box& domain) {
+    const Box planesBox = domain.grown(2);
+    if (boxOf(edges.storage) != planesBox) {
+        edges.storage.reference(arrayOver<EdgePixel>(planesBox));
+        clearPlanes(edges.storage);
+    }
+    if (domain.isEmpty()) {
+        edges.planes.free();
+    } else {
+        edges.planes.reference(windowOf(edges.storage, domain));
+    }
+}
+
+bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& domain, int resolution,
+                        const BlockGrid& grid, const SegmentLists& lists,
+                        const EdgePlaneRefs& edges, ProgressRange& range, unsigned workers) {
+    sizeEdgePlanes(edges, domain);
+    if (!force) return false;
+
+    range.report(0.1f, checkpointLabel("src/classification/Segmentation.cpp", __LINE__,
+                                       "After array creation"));
+
+    // Window positions start at every pixel but those of the last row and column.
+    const Box positions(domain.lower, domain.upper.minusScalar(1));
+    const bool computable = texture.rows() >= 2 && texture.columns() >= 2 && !positions.isEmpty() &&
+                            boxOf(texture).contains(domain) && grid.numElements() > 0;
+    blitz::Array<float, 2> raw0, raw1;
+    std::vector<BlockCoordinate> rowBlocks, columnBlocks;
+    std::array<std::vector<InverseHeights>, textureChannels> inverses;
+    if (computable) {
+        for (int c = 0; c < textureChannels; ++c) {
+            inverses[c].reserve(lists[c].size());
+            for (const HistogramSegment& segment : lists[c])
+                inverses[c].push_back(inverseHeightsOf(segment));
+        }
+        raw0.reference(arrayOver<float>(positions));
+        raw1.reference(arrayOver<float>(positions));
+        const Box blocks = boxOf(grid);
+        const int spacing = blockSpacing(resolution);
+        // The window's centre lies half a pixel beyond its first pixel's centre.
+        const float half = 0.5f / static_cast<float>(spacing);
+        rowBlocks = blockCoordinates(positions.lower.row, positions.upper.row, spacing,
+                                     blocks.lower.row, blocks.upper.row, half);
+        columnBlocks = blockCoordinates(positions.lower.column, positions.upper.column, spacing,
+                                        blocks.lower.column, blocks.upper.column, half);
+    }
+    const GradientUpdater updater{texture,      grid,      lists, inverses, rowBlocks,
+                                  columnBlocks, positions, raw0,  raw1};
+
+    // Bands of 64 rows, handed out under the pool's mutex, each reporting the
+    // share of rows handed out so far.
+    ProgressRange bandProgress = range.subRange(0.6f);
+    const Point start = domain.lower, end = domain.upper;
+    int nextRow = start.row;
+    WorkerPool pool(workers);
+    pool.run(
+        [&]() -> std::optional<Band> {
+            if (nextRow > end.row) return std::nullopt;
+            // done = 1 - (end - next) / (end - start), 1 when the two ends are equal
+            const float done = end.row == start.row ? 1.0f
+                                                    : 1.0f - static_cast<float>(end.row - nextRow) /
+                                                                 (end.row - start.row);
+            bandProgress.report(done);
+            Band band;
+            band.firstRow = nextRow;
+            nextRow += gradientBandHeight;
+            band.endRow = std::min(nextRow, end.row);
+            return band;
+        },
+        [&updater, computable](const Band& band) {
+            if (computable) updater(band);
+        });
+
+    if (!computable) {
+        edges.planeScale = 1.0f;
+        clearPlanes(edges.storage);
+        return true;
+    }
+
+    // m: the lowest raw value 1, M: the highest raw value 0. Infinite heights
+    // (an empty valley) stay out of both so that the scale stays finite.
+    float m = std::numeric_limits<float>::infinity();
+    float bigM = -std::numeric_limits<float>::infinity();
+    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
+        const float* v0 = &raw0(x, positions.lower.column);
+        const float* v1 = &raw1(x, positions.lower.column);
+        for (int y = positions.lower.column; y <= positions.upper.column; ++y, ++v0, ++v1) {
+            if (std::isfinite(*v0)) bigM = std::max(bigM, *v0);
+            if (std::isfinite(*v1)) m = std::min(m, *v1);
+        }
+    }
+    if (!std::isfinite(m)) m = std::isfinite(bigM) ? bigM : 0.0f;
+    if (!std::isfinite(bigM)) bigM = m;
+    float scale = bigM > m ? 255.99f / (bigM - m) : 1.0f;
+    if (!std::isfinite(scale)) scale = 1.0f;
+    edges.planeScale = scale;
+
+    ByteArray n0 = planeBytes(raw0, positions, m, scale);
+    ByteArray n1 = planeBytes(raw1, positions, m, scale);
+    raw0.free();
+    raw1.free();
+    range.report(0.8f);
+
+    filter2x2(n0, positions, edges.storage[0], morphology::Maximum());
+    range.report(0.9f);
+    filter2x2(n1, positions, edges.storage[1], morphology::Minimum());
+
+    // The last row and column start no window: they, and then the two-pixel
+    // margin, repeat the nearest computed row and column.
+    replicateMargin(edges.storage[0], positions);
+    replicateMargin(edges.storage[1], positions);
+    return true;
+}
+
+} // namespace classification

@@ -42,15 +42,6 @@ template <typename T> void replicateBorder(blitz::Array<T, 2> image, classificat
     }
 }
 
-// The ranks of a quantile q over a window of n samples: r = (n - 1) q + 1,
-// low = floor(r + 0.001), high = ceil(r - 0.001), gap weight g = r - low.
-struct RankPosition {
-    uint32_t low;
-    uint32_t high;
-    float weight;
-};
-RankPosition rankPosition(uint32_t members, float quantile);
-
 // Sliding-histogram rank filter. Output x receives the quantile of the
 // source samples at x - o over the members o (non-zero cells) of `element`;
 // between the low-th and high-th smallest sample the value is interpolated.

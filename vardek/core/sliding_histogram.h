@@ -6,14 +6,24 @@
 
 #include "core/arrays.h"
 #include "core/box.h"
-#include "core/rank_filter.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace orsine::matting::detail {
+namespace orsine::matting {
+
+// The ranks of a quantile q over a window of n samples: r = (n - 1) q + 1,
+// low = floor(r + 0.001), high = ceil(r - 0.001), gap weight g = r - low.
+struct RankPosition {
+    uint32_t low;
+    uint32_t high;
+    float weight;
+};
+RankPosition rankPosition(uint32_t members, float quantile);
+
+namespace detail {
 
 // Window cells as offsets from the output position.
 struct WindowCells {
@@ -99,6 +109,8 @@ private:
     uint32_t count_ = 0;
 };
 
-} // namespace orsine::matting::detail
+} // namespace detail
+
+} // namespace orsine::matting
 
 #endif

@@ -1,6 +1,7 @@
 // Status selection: the masks and compatibility rules, the four scopes on
 // hand-made region and group labels, and writing the selection map as one undo
 // step.
+#include "classification/apply_selection.h"
 #include "classification/status_selection.h"
 #include "core/progress.h"
 

@@ -1,6 +1,7 @@
 // The sliding-histogram rank filter against sorting every window, border
 // replication, and the solver's small colour operations.
 #include "core/rank_filter.h"
+#include "core/sliding_histogram.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,7 @@
-// Status selection: which pixels a brush stroke or shape may change, filling
-// the classification's selection map in exact, local, global or region scope,
-// and writing the selection map into the status image as one undo step.
-//
-// Every status-changing operation works in two phases: it puts the new bytes
-// of the pixels it wants to change into `selectionMap` and grows `dirtyBox`
-// around them; `applySelection` then copies them into the status image.
+// Status selection: which pixels a brush stroke or shape may change, and
+// filling the classification's selection map in exact, local, global or
+// region scope; `applySelection` (apply_selection.h) then writes it into the
+// status image as one undo step.
 #ifndef VARDEK_CLASSIFICATION_STATUS_SELECTION_H
 #define VARDEK_CLASSIFICATION_STATUS_SELECTION_H
 
@@ -82,13 +79,6 @@ void selectStatus(Segmentation<6, 0>& classification, const Selection& selection
                   SelectScope scope, uint8_t newStatus, uint8_t writeMask, uint8_t fromSet,
                   uint8_t testMask, int level, UndoQueue* queue, orsine::utility::IiUI* progress,
                   float start, float end);
-
-// Writes the selection map over `dirtyBox` into `status`: every pixel whose
-// map byte is non-zero receives the written bits of it, and bytes of 0 on
-// either side stay as they are. With a queue the change is recorded first as
-// one step (in a new group when the queue has none open or could redo); then
-// `dirtyBox` joins the changed box.
-void applySelection(Segmentation<6, 0>& classification, ByteArray& status, UndoQueue* queue);
 
 } // namespace classification
 

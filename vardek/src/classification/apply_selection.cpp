@@ -1,5 +1,5 @@
 // Writing the selection map into the status image.
-#include "classification/status_selection.h"
+#include "classification/apply_selection.h"
 
 #include <cstddef>
 #include <memory>

@@ -2,6 +2,7 @@
 // watershed over the edge planes, enclosed holes and the blend band.
 #include "classification/auto_complex.h"
 
+#include "classification/apply_selection.h"
 #include "classification/status_selection.h"
 #include "core/progress.h"
 #include "watershed/watershed.h"

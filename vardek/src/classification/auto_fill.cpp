@@ -2,6 +2,7 @@
 // local edge width, and the fill of every other free pixel.
 #include "classification/auto_fill.h"
 
+#include "classification/apply_selection.h"
 #include "classification/status_selection.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 // uncovered pixels; what the flood cannot reach is a hole to fill.
 #include "classification/despeckle.h"
 
+#include "classification/apply_selection.h"
 #include "classification/status_selection.h"
 #include "morphology/convolve.h"
 

@@ -1,8 +1,6 @@
 // The region flood: stage 5 of the segmentation.
 #include "classification/region_flood.h"
 
-#include "classification/segmentation.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -109,17 +107,6 @@ bool updateRegions(bool force, const SegmentationParams& lastCompleted,
     regions.storage.reference(storage);
     regions.labels.reference(labels);
     regions.count = state.next;
-    return true;
-}
-
-bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
-    RegionLabels regions{regionLabelStorage, regionLabels, regionCount};
-    if (!classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
-                                       planeScale, regions, range))
-        return false;
-    regionLabelStorage.reference(regions.storage);
-    regionLabels.reference(regions.labels);
-    regionCount = regions.count;
     return true;
 }
 

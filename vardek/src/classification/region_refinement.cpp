@@ -1,7 +1,5 @@
-// Region refinement: stage 4 of the analysis, and the selection clip (stage 5).
+// Region refinement: the algorithm of stage 4 of the analysis.
 #include "classification/region_refinement.h"
-
-#include "classification/segmentation.h"
 
 #include <stdexcept>
 #include <vector>
@@ -177,42 +175,6 @@ int32_t labelComponents(const LabelArray& values, LabelArray& labels) {
             *l = parent[*l];
     }
     return count;
-}
-
-void Segmentation<6, 0>::refineRegions() {
-    if (!(params.regionScale > 1.0f)) return;
-    if (regionLabels.size() == 0 || domain.isEmpty()) return;
-    LabelArray& flood = regionLabelStorage;
-    const Box storageBox = boxOf(flood);
-    // The neighbour tests read one pixel around the domain.
-    if (!storageBox.contains(domain.grown(1)))
-        throw std::logic_error("refineRegions: the region labels hold no margin");
-
-    // 0 around the domain: a lone pixel on the image's edge becomes an edge pixel.
-    fillOutsideBox(flood, domain, 0);
-    LabelArray kept = arrayOver<int32_t>(storageBox, 0);
-    keepRepeatedLabels(domain, flood, kept);
-    absorbBoundaryPixels(kept, domain, regionCount);
-
-    fillOutsideBox(flood, domain, -1);
-    fillOutsideBox(kept, domain, -2);
-    regionCount = labelComponents(windowOf(kept, domain), flood);
-}
-
-void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {
-    if (regionLabels.size() == 0) return;
-    const Box box = boxOf(regionLabels);
-    const Box masked = mask.size() ? Box::intersection(box, boxOf(mask)) : Box::empty();
-    // A pixel the mask does not cover lies outside the patch as much as one
-    // whose mask byte is 0.
-    for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        const bool rowMasked = r >= masked.lower.row && r <= masked.upper.row;
-        for (int c = box.lower.column; c <= box.upper.column; ++c) {
-            const bool inside = rowMasked && c >= masked.lower.column && c <= masked.upper.column &&
-                                mask(r, c) != 0;
-            if (!inside) regionLabels(r, c) = -1;
-        }
-    }
 }
 
 } // namespace classification

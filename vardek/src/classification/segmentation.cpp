@@ -1,5 +1,16 @@
-// Construction of a classification and sharing of a parent's analysis.
+// The classification object: its construction, the sharing of a parent's
+// analysis, and the analysis in its six stages, each of which hands the
+// classification's arrays to the algorithm of its own file.
 #include "classification/segmentation.h"
+
+#include "classification/colour_groups.h"
+#include "classification/contours.h"
+#include "classification/region_flood.h"
+#include "classification/region_refinement.h"
+#include "classification/texture_image.h"
+
+#include <stdexcept>
+#include <vector>
 
 namespace classification {
 
@@ -50,6 +61,180 @@ void Segmentation<6, 0>::shareParentAnalysis() {
     edgePlanes.reference(windowOf(from.edgePlanes, box));
     pixelScaleMap.reference(windowOf(from.pixelScaleMap, box));
     planeScale = from.planeScale;
+}
+
+void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
+    colourClassifier.fanOut.setThreads(workerCount);
+
+    // 1. The texture image, unless it is still valid.
+    ProgressRange texture = range.subRange(0.1f);
+    buildTextureImage(texture);
+
+    // 2. Colour histograms and their clusters, unless every level is known.
+    ProgressRange clusters = range.subRange(0.3f);
+    colourClassifier.buildColourClusters(clusters);
+
+    // 3. The segmentation stages, ending with the region flood.
+    ProgressRange segmentation = range.subRange(0.9f);
+    const StagesRecomputed ran = updateStages(segmentation);
+
+    // 4. Refinement renumbers the labels in place, so it runs only on labels
+    //    the flood has just made: refining refined labels would take region 0
+    //    for lone pixels.
+    if (params.regionScale > 1.0f && ran.stage[regionsStage]) refineRegions();
+
+    // 5. A sub-session analysed on its own has no regions outside its patch.
+    if (mask && regionLabels.size()) clipToSelection(*mask);
+
+    // 6. The colour groups, per region where regions exist.
+    ProgressRange groups = range.subRange(1.0f);
+    buildGroups(groups);
+}
+
+void Segmentation<6, 0>::dropCachedAnalysis() {
+    textureImage.free();
+    textureState = 0;
+}
+
+void Segmentation<6, 0>::buildTextureImage(ProgressRange& /*range*/) {
+    if (textureState == 2) return;
+    if (!workingInputSet) {
+        workingInput.reference(source);
+        workingInputSet = true;
+    }
+    // The working input is released however the jobs end.
+    struct Release {
+        Segmentation& c;
+        ~Release() {
+            c.workingInput.free();
+            c.workingInputSet = false;
+        }
+    } release{*this};
+
+    const TextureParameters parameters{textureRadius, maxBits, percentile};
+    fanOut.setThreads(workerCount);
+    TextureImage output = classification::buildTextureImage(workingInput, parameters, fanOut);
+
+    textureImage.reference(output);
+    domain = textureImage.size() ? boxOf(textureImage) : Box::empty();
+    stageParams.fill(SegmentationParams::unset());
+    colourClassifier.reset(textureImage);
+    textureState = 2;
+}
+
+StagesRecomputed Segmentation<6, 0>::updateStages(ProgressRange& range) {
+    const StageInputs inputs{textureImage, domain, params};
+    const StageState state{stageParams,
+                           channelEnabled,
+                           blocks,
+                           segments,
+                           {edgePlaneStorage, edgePlanes, planeScale, pixelScaleMap}};
+    const RegionStage regions = [this](bool force, ProgressRange& flood) {
+        return updateRegions(force, flood);
+    };
+    return classification::updateStages(inputs, state, range, regions, workerCount);
+}
+
+bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
+    RegionLabels regions{regionLabelStorage, regionLabels, regionCount};
+    if (!classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
+                                       planeScale, regions, range))
+        return false;
+    regionLabelStorage.reference(regions.storage);
+    regionLabels.reference(regions.labels);
+    regionCount = regions.count;
+    return true;
+}
+
+void Segmentation<6, 0>::refineRegions() {
+    if (!(params.regionScale > 1.0f)) return;
+    if (regionLabels.size() == 0 || domain.isEmpty()) return;
+    LabelArray& flood = regionLabelStorage;
+    const Box storageBox = boxOf(flood);
+    // The neighbour tests read one pixel around the domain.
+    if (!storageBox.contains(domain.grown(1)))
+        throw std::logic_error("refineRegions: the region labels hold no margin");
+
+    // 0 around the domain: a lone pixel on the image's edge becomes an edge pixel.
+    fillOutsideBox(flood, domain, 0);
+    LabelArray kept = arrayOver<int32_t>(storageBox, 0);
+    keepRepeatedLabels(domain, flood, kept);
+    absorbBoundaryPixels(kept, domain, regionCount);
+
+    fillOutsideBox(flood, domain, -1);
+    fillOutsideBox(kept, domain, -2);
+    regionCount = labelComponents(windowOf(kept, domain), flood);
+}
+
+void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {
+    if (regionLabels.size() == 0) return;
+    const Box box = boxOf(regionLabels);
+    const Box masked = mask.size() ? Box::intersection(box, boxOf(mask)) : Box::empty();
+    // A pixel the mask does not cover lies outside the patch as much as one
+    // whose mask byte is 0.
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const bool rowMasked = r >= masked.lower.row && r <= masked.upper.row;
+        for (int c = box.lower.column; c <= box.upper.column; ++c) {
+            const bool inside = rowMasked && c >= masked.lower.column && c <= masked.upper.column &&
+                                mask(r, c) != 0;
+            if (!inside) regionLabels(r, c) = -1;
+        }
+    }
+}
+
+void Segmentation<6, 0>::buildGroups(ProgressRange& range) {
+    const Box box = sourceBox();
+    if (groupLabels.size() == 0 || boxOf(groupLabels) != box) {
+        // -1 until the partition writes a group: no pixel is left undefined
+        // when there is no texture to partition.
+        groupLabelStorage.reference(arrayOver<int32_t>(box.grown(2), -1));
+        groupLabels.reference(windowOf(groupLabelStorage, box));
+    }
+
+    ProgressRange partitioning = range.subRange(0.3f);
+    groupCount = colourClassifier.partition(partitionLevel > 0 ? partitionLevel : 0, groupLabels,
+                                            partitioning);
+
+    if (!(params.regionScale > 1.0f) || regionLabels.size() == 0 || regionCount <= 0) return;
+    ProgressRange majorities = range.subRange(0.7f);
+    std::vector<int32_t> regionGroup;
+    regionMajorityGroups(regionGroup, regionCount, regionLabels, groupLabels, majorities);
+
+    // Every pixel of a region takes the region's group; pixels outside every
+    // region (label -1) keep their own.
+    const Box part = Box::intersection(boxOf(groupLabels), boxOf(regionLabels));
+    ProgressRange assigning = range.subRange(1.0f);
+    const float rows = static_cast<float>(part.rows());
+    const std::ptrdiff_t gs = groupLabels.stride(1), rs = regionLabels.stride(1);
+    const auto regions = static_cast<int32_t>(regionGroup.size());
+    for (int r = part.lower.row; r <= part.upper.row; ++r) {
+        if ((r & 511) == 0) assigning.report(static_cast<float>(r - part.lower.row) / rows);
+        int32_t* group = &groupLabels(r, part.lower.column);
+        const int32_t* region = &regionLabels(r, part.lower.column);
+        for (int c = part.lower.column; c <= part.upper.column; ++c, group += gs, region += rs)
+            if (*region >= 0 && *region < regions) *group = regionGroup[std::size_t(*region)];
+    }
+}
+
+void Segmentation<6, 0>::buildObjectEdges(std::vector<FloatPolyline>& lines, ProgressRange&) {
+    lines.clear();
+    if (!(params.regionScale > 1.0f) || regionLabels.size() == 0 || regionLabelStorage.size() == 0)
+        return;
+    // The tracer reads one pixel around the box; the storage's margin is that ring.
+    const Box box = Box::intersection(boxOf(regionLabels), boxOf(regionLabelStorage).grown(-1));
+    if (box.isEmpty()) return;
+    fillOutsideBox(regionLabelStorage, box, -1);
+
+    // Boundaries with the image border, or with pixels outside a sub-session's
+    // patch (label -1), are not object edges.
+    for (const ContourRecord& record : traceContours(regionLabelStorage, box))
+        if (record.rightLabel >= 0 && record.leftLabel >= 0)
+            lines.push_back(contourToPolyline(record.points, pointVariant));
+    if (simplifyTolerance != 0.0f) simplifyPolylines(lines, simplifyTolerance);
+    if (bevelRadius != 0.0f) {
+        bevelCorners(lines, bevelRadius);
+        bevelCorners(lines, bevelRadius);
+    }
 }
 
 } // namespace classification

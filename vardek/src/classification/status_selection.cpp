@@ -1,6 +1,7 @@
 // Filling the selection map of a brush stroke or shape in its scope.
 #include "classification/status_selection.h"
 
+#include "classification/apply_selection.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
 

@@ -9,7 +9,6 @@
 #ifndef VARDEK_API_SESSION_H
 #define VARDEK_API_SESSION_H
 
-#include "api/generate_mask_call.h"
 #include "api/signed.h"
 #include "api/vardek.h"
 #include "api/variables.h"
@@ -18,7 +17,6 @@
 #include "core/arrays.h"
 #include "core/box.h"
 #include "core/progress.h"
-#include "matting/matting_arrays.h"
 
 #include <map>
 #include <memory>
@@ -85,17 +83,6 @@ struct VkInSession : VkSession, VkSigned {
     // parent.
     VkResult pull(VkInImage& image);
     VkResult push(VkInImage& image);
-
-    // "Generate mask": converts the request's records, runs the mask
-    // generation of the sample kind (8-bit; 16-bit of full scale 65535, or of
-    // 32768 with `fullScale32768`) over this session's view of `status` into
-    // `working`, and publishes the changed area, also when the run raises.
-    // 10 when the session may be analysed and has not been; else the run's result.
-    int generateMask(orsine::matting::Image8 working, const orsine::matting::Image8& source,
-                     VkInImage& status, const orsine::matting::MaskRequest& request);
-    int generateMask(orsine::matting::Image16 working, const orsine::matting::Image16& source,
-                     bool fullScale32768, VkInImage& status,
-                     const orsine::matting::MaskRequest& request);
 
     VkResult setAnalysisOptions(const VkAnalysisOptions& options);
     // "Undo" / "Redo": one group of the queue, then the changed box is published.

@@ -26,11 +26,12 @@ private:
     std::new_handler previous_;
 };
 
-// 7 for a dead engine, 5 for a failed one, else 0.
+// VkBadEngine for a dead engine, VkEngineFailed for a failed one, else VkOk.
 VkResult resolveEngine(VkEngine* handle, VkEngine*& engine);
-// 6 for a dead session, then 7 and 5 for its engine, else 0.
+// VkBadSession for a dead session, then VkBadEngine and VkEngineFailed for
+// its engine, else VkOk.
 VkResult resolveSession(VkSession* handle, VkInSession*& session);
-// 9 for a dead image, else 0.
+// VkBadImage for a dead image, else VkOk.
 VkResult resolveImage(VkImage* handle, VkInImage*& image);
 
 inline void markFailed(VkEngine& engine) {
@@ -38,7 +39,7 @@ inline void markFailed(VkEngine& engine) {
 }
 
 // Runs `body` (returning a VkResult); anything that escapes it marks the
-// engine failed and gives 4.
+// engine failed and gives VkFailed.
 template <class Body> VkResult guarded(VkEngine& engine, Body&& body) noexcept {
     try {
         return body();

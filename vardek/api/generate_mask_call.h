@@ -78,13 +78,14 @@ template <class Pixel> blitz::Array<Pixel, 2> pixelsOf(const VkImage& view) {
 
 // Copies the pixels of `output` inside `work` into new memory indexed by the
 // box's coordinates, gives the copy to `run`, and copies it back into `output`
-// only when `run` returns 0. Returns what `run` returned.
+// only when `run` returns VkOk. Returns what `run` returned.
 template <class Pixel, class Run>
-int runOnWorkingCopy(blitz::Array<Pixel, 2> output, const classification::Box& work, Run&& run) {
+VkResult runOnWorkingCopy(blitz::Array<Pixel, 2> output, const classification::Box& work,
+                          Run&& run) {
     blitz::Array<Pixel, 2> working = classification::arrayOver<Pixel>(work);
     if (!work.isEmpty()) working = boxView(output, work);
-    const int result = run(working);
-    if (result == 0 && !work.isEmpty()) {
+    const VkResult result = run(working);
+    if (result == VkOk && !work.isEmpty()) {
         blitz::Array<Pixel, 2> target = boxView(output, work);
         target = working;
     }

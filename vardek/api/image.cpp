@@ -87,7 +87,8 @@ void VkInImage::copyRegion(const VkInImage& source, int32_t firstRow, int32_t fi
 
 namespace {
 
-// status = 1 where the fourth sample equals the kind's full scale, else 0
+// status = unassigned where the fourth sample equals the kind's full scale,
+// else no class
 template <typename Sample>
 void fillFromAlpha(VkInImage& status, const void* data, int32_t rowBytes, Sample fullScale) {
     const std::ptrdiff_t stride = rowBytes / static_cast<int32_t>(4 * sizeof(Sample));
@@ -96,7 +97,7 @@ void fillFromAlpha(VkInImage& status, const void* data, int32_t rowBytes, Sample
         const Sample* in = pixels + r * stride * 4;
         unsigned char* out = status.row(r);
         for (int32_t c = 0; c < status.width; ++c)
-            out[c] = in[4 * c + 3] == fullScale ? 1 : 0;
+            out[c] = in[4 * c + 3] == fullScale ? VkStatusUnassigned : VkStatusNone;
     }
 }
 
@@ -117,7 +118,7 @@ VkInImage* newStatusImage(VkEngine& engine, int32_t width, int32_t height, int32
         break;
     default:
         for (int32_t r = 0; r < height; ++r)
-            std::memset(image->row(r), 1, width);
+            std::memset(image->row(r), VkStatusUnassigned, width);
         break;
     }
     return image.release();

@@ -45,9 +45,10 @@ inline VkInImage* inImage(VkImage* handle) {
     return static_cast<VkInImage*>(handle);
 }
 
-// The status image of the application's pixels: 1 where the pixel is fully
-// opaque (alpha equal to the kind's full scale), 0 elsewhere; kinds other than
-// 1, 2 and 3 give all 1s. Throws on allocation failure.
+// The status image of the application's pixels: VkStatusUnassigned where the
+// pixel is fully opaque (alpha equal to the kind's full scale), VkStatusNone
+// elsewhere; kinds other than VkKindRgba8, VkKindRgba16 and VkKindRgba15 give
+// VkStatusUnassigned everywhere. Throws on allocation failure.
 VkInImage* newStatusImage(VkEngine& engine, int32_t width, int32_t height, int32_t rowBytes,
                           int32_t kind, const void* data);
 

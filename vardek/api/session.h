@@ -79,8 +79,8 @@ struct VkInSession : VkSession, VkSigned {
     classification::ByteArray statusView(VkInImage& image);
 
     // Copies the parent's status over this sub-session's area into it (pull),
-    // or this sub-session's status into the parent (push). 6 when there is no
-    // parent.
+    // or this sub-session's status into the parent (push). VkBadSession when
+    // there is no parent.
     VkResult pull(VkInImage& image);
     VkResult push(VkInImage& image);
 

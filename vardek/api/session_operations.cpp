@@ -261,8 +261,8 @@ using namespace orsine::matting;
 namespace {
 
 template <class Image, class Run>
-int runGenerateMask(VkInSession& session, Image working, const Image& source, VkInImage& image,
-                    const MaskRequest& request, Run run) {
+VkResult runGenerateMask(VkInSession& session, Image working, const Image& source, VkInImage& image,
+                         const MaskRequest& request, Run run) {
     if (session.analysisAllowed && !session.analysed) return VkNoSegmentation;
     VkInProgress reporter(vardekProgressCallback, "Generate mask", true);
     ProgressRange range(&reporter);
@@ -274,7 +274,7 @@ int runGenerateMask(VkInSession& session, Image working, const Image& source, Vk
         toMaskPatches(request.patches, request.patchCount, classification::boxOf(status));
     MaskForcedEdges edges = toMaskForcedEdges(request.forcedEdges, request.forcedEdgeCount);
 
-    int result = 0;
+    int result = kPassDone;
     try {
         MaskRunSession runSession{*session.classification, session.classification->undoQueue,
                                   prepareMaskStatus};
@@ -285,18 +285,18 @@ int runGenerateMask(VkInSession& session, Image working, const Image& source, Vk
         throw;
     }
     session.publishChangedBox();
-    return result;
+    return result == kPassDone ? VkOk : VkNotSupported;
 }
 
 } // namespace
 
-int generateMask(VkInSession& session, Image8 working, const Image8& source, VkInImage& status,
-                 const MaskRequest& request) {
+VkResult generateMask(VkInSession& session, Image8 working, const Image8& source, VkInImage& status,
+                      const MaskRequest& request) {
     return runGenerateMask(session, working, source, status, request, runMaskGeneration8);
 }
 
-int generateMask(VkInSession& session, Image16 working, const Image16& source, bool fullScale32768,
-                 VkInImage& status, const MaskRequest& request) {
+VkResult generateMask(VkInSession& session, Image16 working, const Image16& source,
+                      bool fullScale32768, VkInImage& status, const MaskRequest& request) {
     return fullScale32768
                ? runGenerateMask(session, working, source, status, request, runMaskGeneration15)
                : runGenerateMask(session, working, source, status, request, runMaskGeneration16);

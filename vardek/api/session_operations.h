@@ -42,17 +42,18 @@ struct StatusWork {
     ProgressRange& range;              // the whole range of the operation's reporter
 };
 
-// The body: 0 when done, or a result of its own (1) when there was nothing it
-// could do. It raises VkExCancel or std::bad_alloc to have its work rolled back.
+// The body: VkOk when done, or a result of its own (VkNotSupported) when there
+// was nothing it could do. It raises VkExCancel or std::bad_alloc to have its
+// work rolled back.
 using StatusBody = std::function<VkResult(StatusWork&)>;
 
 struct StatusFrame {
     const char* label;
     VkProgressFunction progress; // null: nothing reported, nothing can cancel
-    // 10 before anything else when the session has no segmentation.
+    // VkNoSegmentation before anything else when the session has no segmentation.
     bool needsSegmentation = false;
     // The selection map and labels cover the classification's image: a status
-    // view of another size is refused with 1.
+    // view of another size is refused with VkNotSupported.
     bool needsWholeView = true;
     // Whether the changed box is published after a roll-back.
     bool publishAfterRollBack = true;
@@ -60,29 +61,31 @@ struct StatusFrame {
 
 // The common frame: checks, the session's view of `image`, a cancellable
 // reporter with a range over it, the body, publication of the changed box.
-// The undo position is taken before the body runs; on a cancel (2) or out of
-// memory (3) every step recorded since is undone for good, so a command that
-// did not open its own group never undoes the previous command's work.
+// The undo position is taken before the body runs; on a cancel (VkCancelled)
+// or out of memory (VkOutOfMemory) every step recorded since is undone for
+// good, so a command that did not open its own group never undoes the previous
+// command's work.
 VkResult runStatusOperation(VkInSession& session, VkInImage& image, const StatusFrame& frame,
                             const StatusBody& body);
 
 // "Select": `stroke` selects its rectangle, or where its bytes are non-zero
-// when it has data. 1 for a stroke whose row bytes cannot hold its width, a
-// tolerance that is not a number or an unknown scope; 10 outside exact scope
-// without a segmentation.
+// when it has data. VkNotSupported for a stroke whose row bytes cannot hold
+// its width, a tolerance that is not a number or an unknown scope;
+// VkNoSegmentation outside exact scope without a segmentation.
 VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke, uint8_t newStatus,
                 uint8_t fromSet, int32_t scope, float tolerance, VkProgressFunction progress);
 
 // "SetStatus": writes the non-zero bytes of `bytes` over the non-zero status
-// bytes of the session's view, as one undo step. 1 for a record whose row
-// bytes cannot hold its width. With no progress function (pull and push)
-// nothing is reported and nothing can cancel.
+// bytes of the session's view, as one undo step. VkNotSupported for a record
+// whose row bytes cannot hold its width. With no progress function (pull and
+// push) nothing is reported and nothing can cancel.
 VkResult setStatus(VkInSession& session, VkInImage& image, const VkMaskRect& bytes,
                    VkProgressFunction progress);
 
-// "Auto fill": `seedClass` 0 (the class of the first marked pixel), 2 or 4;
-// 1 for another class, for a rectangle on a sub-session, or when class 0
-// finds no keep or delete pixel. Without a segmentation no blend band is drawn.
+// "Auto fill": `seedClass` 0 (the class of the first marked pixel),
+// VkStatusKeep or VkStatusDelete; VkNotSupported for another class, for a
+// rectangle on a sub-session, or when class 0 finds no keep or delete pixel.
+// Without a segmentation no blend band is drawn.
 VkResult autoFill(VkInSession& session, VkInImage& image, const VkRect* rect, uint8_t seedClass,
                   float radiusFactor);
 
@@ -99,9 +102,10 @@ VkResult autoComplex(VkInSession& session, VkInImage& image, float bandFactor,
 // analysis, which drops its cached results first for a full redo) with the
 // sub-session's mask or none; then publishes the analysed flag and the object
 // edges, remembers the variables and lets sub-sessions without their own
-// analysis share the result. A cancel (2) or out of memory (3) rolls the
-// variables back; 8 or 4 when that roll-back fails (the engine is then marked
-// failed). 10 for a session that may not be analysed.
+// analysis share the result. A cancel (VkCancelled) or out of memory
+// (VkOutOfMemory) rolls the variables back; VkUndoOutOfMemory or VkFailed when
+// that roll-back fails (the engine is then marked failed). VkNoSegmentation for
+// a session that may not be analysed.
 using AnalysisBody = std::function<void(Classification&, bool fullRedo,
                                         const classification::ByteArray* mask, ProgressRange&)>;
 VkResult analyse(VkInSession& session, VkProgressFunction progress, const AnalysisBody& body);
@@ -111,14 +115,15 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress);
 // "Generate mask": converts the request's records, runs the mask generation
 // of the sample kind (8-bit; 16-bit of full scale 65535, or of 32768 with
 // `fullScale32768`) over the session's view of `status` into `working`, and
-// publishes the changed area, also when the run raises. 10 when the session
-// may be analysed and has not been; else the run's result.
-int generateMask(VkInSession& session, orsine::matting::Image8 working,
-                 const orsine::matting::Image8& source, VkInImage& status,
-                 const orsine::matting::MaskRequest& request);
-int generateMask(VkInSession& session, orsine::matting::Image16 working,
-                 const orsine::matting::Image16& source, bool fullScale32768, VkInImage& status,
-                 const orsine::matting::MaskRequest& request);
+// publishes the changed area, also when the run raises. VkNoSegmentation when
+// the session may be analysed and has not been; VkNotSupported when the run
+// gave up; else VkOk.
+VkResult generateMask(VkInSession& session, orsine::matting::Image8 working,
+                      const orsine::matting::Image8& source, VkInImage& status,
+                      const orsine::matting::MaskRequest& request);
+VkResult generateMask(VkInSession& session, orsine::matting::Image16 working,
+                      const orsine::matting::Image16& source, bool fullScale32768,
+                      VkInImage& status, const orsine::matting::MaskRequest& request);
 
 } // namespace vardek::operations
 

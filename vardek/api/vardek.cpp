@@ -9,9 +9,23 @@
 #include "api/session_operations.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
+#include "core/status_bits.h"
 
 #include <new>
 #include <optional>
+#include <type_traits>
+
+// The call interface publishes the engine's status bits.
+static_assert(VkStatusNone == 0 && VkStatusUnassigned == classification::kUnassigned &&
+              VkStatusKeep == classification::kKeep && VkStatusDelete == classification::kDelete &&
+              VkStatusBlend == classification::kBlend);
+static_assert(VkStatusClassMask == classification::kClassBits &&
+              VkStatusForcedEdge == classification::kForcedEdge &&
+              VkStatusPatchProtection == classification::kProtected &&
+              VkStatusTempDone == classification::kDoneMark &&
+              VkStatusTempWork == classification::kPassMark);
+// The progress function of the call interface is the one the engine's reporter calls.
+static_assert(std::is_same_v<VkProgressFunction, orsine::utility::ProgressFunction>);
 
 using namespace vardek::entry;
 using namespace orsine::matting;
@@ -178,7 +192,7 @@ VkResult VkSubSessionPush(VkSession* subSession, VkImage* statusImage) {
 namespace {
 
 // Undo and redo: out of memory may leave the queue half moved, so the engine
-// is marked failed in every failure, with 8 for out of memory.
+// is marked failed in every failure, with VkUndoOutOfMemory for out of memory.
 template <class Move> VkResult undoOrRedo(VkSession* handle, Move&& move) {
     return onSession(handle, [&](VkInSession& session) {
         try {
@@ -288,7 +302,7 @@ VkResult VkScaleImage(VkImage target, VkImage source) {
 namespace {
 
 template <class Pixel, class Run>
-int onWorkingCopy(const VkImage& output, const classification::Box& work, Run&& run) {
+VkResult onWorkingCopy(const VkImage& output, const classification::Box& work, Run&& run) {
     return runOnWorkingCopy(pixelsOf<Pixel>(output), work, run);
 }
 

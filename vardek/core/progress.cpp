@@ -57,7 +57,7 @@ void VkInProgress::report(float fraction, const std::string&) {
             lastCall_ = now;
         }
     }
-    if (answer == 2 && cancellable_ && !cancelled_) {
+    if (answer == orsine::utility::kCancelAnswer && cancellable_ && !cancelled_) {
         cancellable_ = false;
         cancelled_ = true;
         throw VkExCancel();

@@ -2,7 +2,7 @@
 //
 // Work reports a fraction in [0, 1] with a stage label to an IiUI. VkInProgress
 // turns those fractions into calls of the application's progress function, at
-// most every 0.1 s and always at 1.0, and turns the answer 2 into VkExCancel.
+// most every 0.1 s and always at 1.0, and turns the cancel answer into VkExCancel.
 // ProgressRange maps a nested stage's own 0..1 onto a sub-range of its caller.
 #ifndef VARDEK_CORE_PROGRESS_H
 #define VARDEK_CORE_PROGRESS_H
@@ -10,14 +10,18 @@
 #include <cstdint>
 #include <string>
 
-// The engine's cancel exception; it never leaves an entry function (result 2).
+// The engine's cancel exception; it never leaves an entry function (VkCancelled).
 struct VkExCancel {};
 
 namespace orsine::utility {
 
 // The application's progress function as the call interface declares it
-// (VkProgressFunction): percentage 0 to 100 and user data; 2 asks to cancel.
+// (VkProgressFunction): percentage 0 to 100 and user data.
 using ProgressFunction = int (*)(unsigned char percent, int userData);
+
+// The progress function's answer that asks the engine to cancel; every other
+// answer lets the work go on.
+inline constexpr int kCancelAnswer = 2;
 
 // The progress interface.
 class IiUI {
@@ -44,7 +48,8 @@ public:
 
     // Stores the fraction; calls the progress function when more than 0.1 s
     // passed since its last call or the fraction is exactly 1.0; raises
-    // VkExCancel once when the answer is 2 and the reporter is cancellable.
+    // VkExCancel once when the answer is kCancelAnswer and the reporter is
+    // cancellable.
     void report(float fraction, const std::string& label) override;
 
     // Used once by the session constructors when they are done.

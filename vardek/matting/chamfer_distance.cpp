@@ -3,6 +3,8 @@
 // kind) per distinct distance, not one per pixel.
 #include "matting/chamfer_distance.h"
 
+#include "core/status_bits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,8 +17,8 @@ namespace orsine::matting {
 
 namespace {
 
-constexpr unsigned char kKeepBit = 0x02;
-constexpr unsigned char kDeleteBit = 0x04;
+using classification::kDelete;
+using classification::kKeep;
 
 // A pending expansion: the pixels of bucket `distance`, one step of cost `step`.
 struct Expansion {
@@ -161,15 +163,15 @@ DistanceArray chamferDistanceTransform(const classification::ByteArray& status) 
         const std::ptrdiff_t stride = status.stride(1);
         for (int c = 0; c < columns; ++c) {
             const std::size_t i = static_cast<std::size_t>(r) * columns + c;
-            marks[i] = in[c * stride] & (kKeepBit | kDeleteBit);
+            marks[i] = in[c * stride] & (kKeep | kDelete);
             const float start = marks[i] ? 0.0f : kUnreached;
             values[2 * i] = start;
             values[2 * i + 1] = start;
         }
     }
 
-    ComponentRun(marks, rows, columns, values).run(kKeepBit);
-    ComponentRun(marks, rows, columns, values + 1).run(kDeleteBit);
+    ComponentRun(marks, rows, columns, values).run(kKeep);
+    ComponentRun(marks, rows, columns, values + 1).run(kDelete);
     return distances;
 }
 

@@ -1,5 +1,7 @@
 #include "matting/class_pyramid.h"
 
+#include "core/status_bits.h"
+
 #include <cmath>
 #include <utility>
 
@@ -8,6 +10,7 @@ namespace orsine::matting {
 namespace {
 
 using classification::Box;
+using classification::kClassBits;
 using classification::Point;
 
 template <typename Sample>
@@ -21,7 +24,7 @@ void buildPyramid(const classification::ByteArray& status, Box box, unsigned cha
     PyramidLevel level = classification::arrayOver<PyramidCell>(levelBox, PyramidCell(0.0f));
     std::vector<Point> touched;
 
-    const unsigned char classMask = classBit & 0x0F;
+    const unsigned char classMask = classBit & kClassBits;
     const auto lacksClass = [&](int r, int c) { return (status(r, c) & classMask) == 0; };
     for (int r = box.lower.row; r <= box.upper.row; ++r) {
         for (int c = box.lower.column; c <= box.upper.column; ++c) {

@@ -1,5 +1,6 @@
 #include "matting/first_matting_pass.h"
 
+#include "core/status_bits.h"
 #include "matting/class_pyramid.h"
 #include "matting/nearest_colour.h"
 
@@ -15,10 +16,11 @@ namespace {
 using classification::Box;
 using classification::ByteArray;
 
-constexpr unsigned char kKeepBit = 0x02;
-constexpr unsigned char kDeleteBit = 0x04;
-constexpr unsigned char kPassMark = 0x80;
-constexpr unsigned char kDoneMark = 0x40;
+using classification::kDelete;
+using classification::kDoneMark;
+using classification::kKeep;
+using classification::kPassMark;
+using classification::kStatusBits;
 
 // The three sample kinds: full scale S, the factor just below S + 1 that alpha
 // in [0, 1] is multiplied by, and the scale of the 8-bit membrane estimates.
@@ -134,12 +136,12 @@ public:
         if (membrane_) {
             const ByteArray estimationStatus = boxView(status_, estimation);
             const Image8& analysis = classification_.analysisImage;
-            keepImage_.reference(firstPassStage(analysis, estimationStatus, kKeepBit, patch));
-            deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDeleteBit, patch));
+            keepImage_.reference(firstPassStage(analysis, estimationStatus, kKeep, patch));
+            deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDelete, patch));
         } else {
-            buildPyramid(status_, estimation, kKeepBit, colourImage, keepPyramid_,
+            buildPyramid(status_, estimation, kKeep, colourImage, keepPyramid_,
                          progress.subRange(0.3f));
-            buildPyramid(status_, estimation, kDeleteBit, colourImage, deletePyramid_,
+            buildPyramid(status_, estimation, kDelete, colourImage, deletePyramid_,
                          progress.subRange(0.4f));
         }
         ProgressRange rows = progress.subRange(1.0f);
@@ -176,7 +178,7 @@ private:
         for (int c = area_.lower.column; c <= area_.upper.column; ++c) {
             unsigned char& s = status_(r, c);
             if (!(s & kPassMark)) continue;
-            s = final ? static_cast<unsigned char>((s & 0x3F) | kDoneMark)
+            s = final ? static_cast<unsigned char>((s & kStatusBits) | kDoneMark)
                       : static_cast<unsigned char>(s | kDoneMark);
         }
     }
@@ -195,8 +197,8 @@ private:
             row.upperWeight * column.lowerWeight, row.upperWeight * column.upperWeight};
         float keep = 0.0f, del = 0.0f;
         for (int i = 0; i < 4; ++i) {
-            keep += corner[i] & kKeepBit ? weight[i] : 0.0f;
-            del += corner[i] & kDeleteBit ? weight[i] : 0.0f;
+            keep += corner[i] & kKeep ? weight[i] : 0.0f;
+            del += corner[i] & kDelete ? weight[i] : 0.0f;
         }
 
         orsine::utility::Colour<Sample>& out = output_(r, c);
@@ -295,9 +297,9 @@ private:
             const int cs[4] = {column.lower, column.upper, column.lower, column.upper};
             for (int i = 0; i < 4; ++i) {
                 float q;
-                if (corner[i] & kKeepBit) {
+                if (corner[i] & kKeep) {
                     q = 0.0f;
-                } else if (corner[i] & kDeleteBit) {
+                } else if (corner[i] & kDelete) {
                     q = 1.0f;
                 } else {
                     const DistancePair& dist = distances_(rs[i], cs[i]);
@@ -350,7 +352,7 @@ int firstMattingPass(const MattingClassification& classification, typename Kind:
                      ProgressRange progress) {
     FirstPass<Kind>(classification, output, source, status, blendRatioPlane, distances, blendKind)
         .run(colourImage, box, estimationBox, factors, patch, progress);
-    return 0;
+    return kPassDone;
 }
 
 // The 8-bit colour image widened to a 16-bit full scale, truncated.

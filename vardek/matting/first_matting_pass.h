@@ -12,6 +12,7 @@
 #include "core/progress.h"
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
+#include "matting/pass_result.h"
 
 namespace orsine::matting {
 
@@ -30,7 +31,7 @@ using ReductionFactors = blitz::TinyVector<float, 2>;
 // status box, `estimationBox` the status box the estimates are built over (it
 // contains `box`). Rows of `status` that the pass leaves get the done mark 0x40
 // where they carry 0x80; the last row visited also loses 0x80 there. Only blend
-// kind 1 reads `patch` (its membrane value). Returns 0.
+// kind 1 reads `patch` (its membrane value). Returns kPassDone.
 int firstMattingPass8(const MattingClassification& classification, Image8 output,
                       const Image8& source, const Image8& colourImage,
                       classification::ByteArray status, const classification::Box& box,

@@ -1,11 +1,15 @@
 #include "matting/forced_edge_field.h"
 
+#include "core/status_bits.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace orsine::matting {
 
 using classification::Box;
+using classification::kDelete;
+using classification::kKeep;
 
 namespace {
 
@@ -35,10 +39,10 @@ int32_t fieldValue(float d, float featherWidth) {
 }
 
 bool isKeep(unsigned char s) {
-    return (s & 0x02) != 0;
+    return (s & kKeep) != 0;
 }
 bool isDelete(unsigned char s) {
-    return (s & 0x04) != 0;
+    return (s & kDelete) != 0;
 }
 
 } // namespace

@@ -131,7 +131,7 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
                      const classification::ByteArray& status, EdgeScale scale,
                      const MaskForcedEdges& edges) {
     using Sample = typename Kind::Sample;
-    if (edges.size() == 0 || !isFiniteScale(scale)) return 1;
+    if (edges.size() == 0 || !isFiniteScale(scale)) return kPassGaveUp;
     const Box pixels =
         Box::intersection(classification::boxOf(output), classification::boxOf(source));
 
@@ -141,14 +141,14 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
     std::vector<int> sides(edges.size(), 0);
     std::vector<float> reaches(edges.size(), 0.0f);
     Box fieldBox = Box::empty();
-    int result = 1;
+    int result = kPassGaveUp;
     for (int e = first; e <= last; ++e) {
         const MaskForcedEdge& edge = edges(e);
         if (!isDrawableEdge(edge)) continue;
         const int side = findEdgeSide(edge, status, scale);
         if (side == 0) continue;
         sides[e - first] = side;
-        result = 0;
+        result = kPassDone;
         const float reach = edgeReach(edge.featherWidth, scale[0]);
         reaches[e - first] = reach;
         EdgePoint low = edge.points(edge.points.lbound(0)), high = low;
@@ -160,7 +160,7 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
         }
         fieldBox.unite(reachBox(low, high, reach, pixels));
     }
-    if (result != 0) return result;
+    if (result != kPassDone) return result;
 
     EdgeField field = classification::arrayOver<int16_t>(fieldBox, kNoFieldValue);
     TouchedList touched;

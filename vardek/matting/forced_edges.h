@@ -19,6 +19,7 @@
 #include "core/progress.h"
 #include "matting/forced_edge_field.h"
 #include "matting/mask_records.h"
+#include "matting/pass_result.h"
 
 #include <blitz/array.h>
 
@@ -32,8 +33,9 @@ using ColourArray16 = blitz::Array<utility::Colour<unsigned short>, 2>;
 // its opacity threshold is read. `status` is the whole status image
 // in status coordinates; `scale` the output pixels per status pixel (rows,
 // columns). Every point of `edges` is already in output coordinates and every
-// feather width in output pixels. The pass reports no progress. Returns 1 when
-// no edge was applied (no edges, none drawable, or none found its side), else 0.
+// feather width in output pixels. The pass reports no progress. Returns
+// kPassGaveUp when no edge was applied (no edges, none drawable, or none found
+// its side), else kPassDone.
 int applyForcedEdges8(const classification::Segmentation<6, 0>& classification, ColourArray8 output,
                       const ColourArray8& source, const classification::ByteArray& status,
                       EdgeScale scale, MaskForcedEdges edges, ProgressRange progress);

@@ -129,7 +129,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     Box work = analysisDomain;
     if (statusBox) work.intersect(*statusBox);
     work.intersect(statusDomain);
-    if (work.isEmpty()) return 1;
+    if (work.isEmpty()) return kPassGaveUp;
 
     const Box outputBox = outputBoxOf(
         work, factors,
@@ -158,13 +158,13 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
                 clearAlpha(out, outputBox);
             if (privateRun) undoPrivateQueue(queue, classification);
             clearTemporaryMarks(status, marked);
-            return 0;
+            return kPassDone;
         }
 
         const BlendKindSet kinds =
             blendKindsOf(patches, work, status, Box::intersection(analysisDomain, statusDomain));
         marked.unite(work);
-        int passResult = 0;
+        int passResult = kPassDone;
         {
             const ByteArray plane = blendRatioPlane(work, blendRatio, patches);
             const DistanceArray distances =
@@ -223,15 +223,15 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
         }
 
         // A pass that gave up leaves nothing of the run in the output.
-        if (passResult != 0) copySourcePixels(out, in, outputBox);
+        if (passResult != kPassDone) copySourcePixels(out, in, outputBox);
         if (privateRun) undoPrivateQueue(queue, classification);
         clearTemporaryMarks(status, marked);
         // A failed run fails whatever the forced edges could add.
-        if (passResult != 0) return passResult;
+        if (passResult != kPassDone) return passResult;
 
         Kind::forcedEdges(classification, out, in, status, factors,
                           scaledForcedEdges(forcedEdges, factors), progress.subRange(1.0f));
-        return 0;
+        return kPassDone;
     } catch (...) {
         rollBackRun(queue, start, classification);
         clearTemporaryMarks(status, marked);

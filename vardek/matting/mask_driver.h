@@ -13,6 +13,7 @@
 #include "matting/first_matting_pass.h"
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
+#include "matting/pass_result.h"
 
 #include <functional>
 #include <optional>
@@ -56,9 +57,9 @@ struct MaskRunSession {
 // "nUndo N" (N its group count) to standard output and undoes it, so a
 // rectangle run leaves the status as it found it.
 //
-// Returns 1 when the work box is empty or a pass gave up (the output is then
-// reset to the source), else 0. An exception rolls back what the run recorded
-// in its queue, removes the temporary marks and passes on.
+// Returns kPassGaveUp when the work box is empty or a pass gave up (the output
+// is then reset to the source), else kPassDone. An exception rolls back what
+// the run recorded in its queue, removes the temporary marks and passes on.
 int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
                        classification::ByteArray status,
                        const std::optional<classification::Box>& statusBox,

@@ -1,11 +1,16 @@
 #include "matting/mask_driver_parts.h"
 
+#include "core/status_bits.h"
+
 #include <limits>
 
 namespace orsine::matting {
 
 using classification::Box;
 using classification::ByteArray;
+using classification::kDoneMark;
+using classification::kPassMark;
+using classification::kTemporaryMarks;
 
 namespace {
 

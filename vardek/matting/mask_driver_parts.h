@@ -9,6 +9,7 @@
 
 #include "core/arrays.h"
 #include "core/box.h"
+#include "core/status_bits.h"
 #include "matting/first_matting_pass.h"
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
@@ -19,10 +20,6 @@
 #include <set>
 
 namespace orsine::matting {
-
-constexpr unsigned char kPassMark = 0x80;
-constexpr unsigned char kDoneMark = 0x40;
-constexpr unsigned char kTemporaryMarks = kPassMark | kDoneMark;
 
 // The blend kind of choices patches, solved by the palette solver.
 constexpr int kChoicesBlend = 0;

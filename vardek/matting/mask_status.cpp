@@ -2,6 +2,7 @@
 #include "matting/mask_status.h"
 
 #include "classification/auto_fill.h"
+#include "core/status_bits.h"
 
 #include <optional>
 
@@ -9,14 +10,9 @@ namespace orsine::matting {
 
 using classification::Box;
 using classification::ByteArray;
-
-namespace {
-
-constexpr unsigned char kUnassigned = 0x01;
-constexpr unsigned char kKeep = 0x02;
-constexpr unsigned char kDelete = 0x04;
-
-} // namespace
+using classification::kDelete;
+using classification::kKeep;
+using classification::kUnassigned;
 
 PreparedMaskStatus prepareMaskStatus(classification::Segmentation<6, 0>& classification,
                                      ByteArray& status, const Box& statusDomain, const Box& workBox,
@@ -32,8 +28,9 @@ PreparedMaskStatus prepareMaskStatus(classification::Segmentation<6, 0>& classif
     const auto fill = [&](ByteArray view, bool keepMarks) {
         queue.openGroup();
         ProgressRange child = progress.subRange(0.2f);
-        classification::autoFillRegions(classification, view, std::nullopt, keepMarks ? 2 : 4,
-                                        bandFactor, &queue, &child, 0.0f, 1.0f);
+        classification::autoFillRegions(classification, view, std::nullopt,
+                                        keepMarks ? kKeep : kDelete, bandFactor, &queue, &child,
+                                        0.0f, 1.0f);
     };
     const auto scanBox = [&] {
         result.hasKeep = scanByteArray2D(inBox, kKeep);

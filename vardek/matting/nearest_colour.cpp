@@ -1,5 +1,7 @@
 #include "matting/nearest_colour.h"
 
+#include "core/status_bits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -9,6 +11,8 @@ namespace orsine::matting {
 namespace {
 
 using classification::Box;
+using classification::kPassMark;
+using classification::kTemporaryMarks;
 
 enum Label : unsigned char { kBand = 0, kClass = 1, kExcluded = 2 };
 
@@ -128,7 +132,7 @@ Rgb8Array firstPassStage(const Image8& analysisImage, const classification::Byte
             if (s & classBit) {
                 labels[i] = kClass;
                 distance[i] = 0;
-            } else if ((s & 0xC0) == 0x80) {
+            } else if ((s & kTemporaryMarks) == kPassMark) {
                 labels[i] = kBand;
             }
             const orsine::utility::Colour<unsigned char>& a = analysisRow[j * analysisStep];

@@ -2,12 +2,15 @@
 // merging and refining 2 x 2 blocks, and the palette of a pixel.
 #include "matting/palette_pyramid.h"
 
+#include "core/status_bits.h"
+
 #include <stdexcept>
 #include <utility>
 
 namespace orsine::matting {
 
 using classification::Box;
+using classification::kPassMark;
 
 namespace {
 
@@ -56,7 +59,7 @@ bool SampleSelector::accepts(int i, int j) const {
     const int r = statusIndex(0, i), c = statusIndex(1, j);
     if (r < 0 || c < 0) return false;
     const unsigned char b = status_(r, c);
-    return (b & 0x80) != 0 && (b & classMask_) != 0;
+    return (b & kPassMark) != 0 && (b & classMask_) != 0;
 }
 
 template <class Types>
@@ -82,7 +85,7 @@ PaletteLevel<Types> buildFirstLevel(const SourceView<Types>& source,
             const int c = statusColumn[static_cast<std::size_t>(j - first)];
             if (c < 0) continue;
             const unsigned char b = status(r, c);
-            if ((b & 0x80) == 0 || (b & wanted) == 0) continue;
+            if ((b & kPassMark) == 0 || (b & wanted) == 0) continue;
             const auto& pixel = source(i, j);
             level.at(floorShift(i, 1), floorShift(j, 1))
                 .firstCluster()

@@ -2,6 +2,7 @@
 // smoothing of the estimates, and the final colour and alpha.
 #include "matting/palette_solver.h"
 
+#include "core/status_bits.h"
 #include "matting/colour_pair_search.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@ namespace orsine::matting {
 
 using classification::Box;
 using classification::ByteArray;
+using classification::kDelete;
+using classification::kKeep;
 using classification::Point;
 
 namespace solver {
@@ -152,7 +155,7 @@ Shares sharesAt(const Frame& frame, const ByteArray& status, int i, int j) {
         return wr * wc * has(r0, c0) + (1 - wr) * wc * has(r1, c0) + wr * (1 - wc) * has(r0, c1) +
                (1 - wr) * (1 - wc) * has(r1, c1);
     };
-    return {share(0x02), share(0x04)};
+    return {share(kKeep), share(kDelete)};
 }
 
 bool isBlended(const Frame& frame, const ByteArray& status, int i, int j) {
@@ -175,10 +178,10 @@ ByteArray searchMask(const Frame& frame, const ByteArray& status) {
     for (int i = r.lower.row; i <= r.upper.row; ++i) {
         for (int j = r.lower.column; j <= r.upper.column; ++j) {
             const Point sp = frame.statusPixel(i, j);
-            if ((status(sp.row, sp.column) & 0x02) == 0) continue;
+            if ((status(sp.row, sp.column) & kKeep) == 0) continue;
             for (const Point& offset : neighbourOffsets) {
                 const Point q = clampToBox(Point(i, j) + offset, r);
-                if ((keepBorderStatus(frame, status, q) & 0x02) == 0) {
+                if ((keepBorderStatus(frame, status, q) & kKeep) == 0) {
                     origin(i, j) = origin(q.row, q.column);
                     break;
                 }
@@ -266,10 +269,10 @@ void smoothEstimates(const Frame& frame, const ByteArray& status,
     for (int i = r.lower.row; i <= r.upper.row; ++i) {
         for (int j = r.lower.column; j <= r.upper.column; ++j) {
             const Point sp = frame.statusPixel(i, j);
-            if ((status(sp.row, sp.column) & 0x02) == 0) continue;
+            if ((status(sp.row, sp.column) & kKeep) == 0) continue;
             for (const Point& offset : neighbourOffsets) {
                 const Point q = clampToBox(Point(i, j) + offset, r);
-                if ((keepBorderStatus(frame, status, q) & 0x02) == 0) {
+                if ((keepBorderStatus(frame, status, q) & kKeep) == 0) {
                     backgroundColours(i, j) = backgroundColours(q.row, q.column);
                     break;
                 }
@@ -371,25 +374,25 @@ int32_t solveMatting(const PixelView<typename Kind::Sample>& source, const ByteA
 
     const double keepThreshold = solver::keepThreshold(patch.choice1);
     const double deleteThreshold = solver::deleteThreshold(patch.choice2);
-    if (!solver::anySolved(status, frame.statusBox)) return 0;
+    if (!solver::anySolved(status, frame.statusBox)) return kPassDone;
 
     PalettePyramid<Types> foreground, background;
-    buildPalettePyramid<Types>(foreground, source, SampleSelector(status, scale, 0x02),
+    buildPalettePyramid<Types>(foreground, source, SampleSelector(status, scale, kKeep),
                                keepThreshold, progress.subRange(0.1f));
-    buildPalettePyramid<Types>(background, source, SampleSelector(status, scale, 0x04),
+    buildPalettePyramid<Types>(background, source, SampleSelector(status, scale, kDelete),
                                deleteThreshold, progress.subRange(0.2f));
 
     const ByteArray wanted = solver::searchMask(frame, status);
     if (!solver::estimateColours<Kind>(frame, source, status, foreground, background,
                                        foregroundColours, backgroundColours,
                                        progress.subRange(0.6f), &wanted))
-        return 1;
+        return kPassGaveUp;
     solver::smoothEstimates<Kind>(frame, status, foregroundColours, backgroundColours,
                                   progress.subRange(0.75f));
     solver::composeOutput<Kind>(frame, source, status, foregroundColours, backgroundColours, output,
                                 progress.subRange(0.95f));
     progress.report(0.98f);
-    return 0;
+    return kPassDone;
 }
 
 } // namespace

@@ -10,9 +10,11 @@
 #include "core/box.h"
 #include "core/colour.h"
 #include "core/progress.h"
+#include "core/status_bits.h"
 #include "core/rank_filter.h"
 #include "matting/mask_records.h"
 #include "matting/palette_pyramid.h"
+#include "matting/pass_result.h"
 
 #include <blitz/array.h>
 
@@ -47,9 +49,9 @@ struct Kind15 {
 // Solves the choices patch over `box` (status coordinates, inclusive) for the
 // status pixels marked 0x80 and not 0x40. `scale` is the number of output
 // pixels per status pixel (rows, columns); source and output are in output
-// coordinates and share the caller's pixels. Returns 0 when solved or nothing
-// was to solve, 1 when a class had no colour at all (the output is then left
-// untouched). Cancel and allocation failures propagate.
+// coordinates and share the caller's pixels. Returns kPassDone when solved or
+// nothing was to solve, kPassGaveUp when a class had no colour at all (the
+// output is then left untouched). Cancel and allocation failures propagate.
 int32_t solveMatting8(const PixelView<uint8_t>& source, const classification::ByteArray& status,
                       PixelView<uint8_t> output, const classification::Box& box,
                       blitz::TinyVector<float, 2> scale, const MaskPatch& patch,
@@ -95,9 +97,9 @@ struct Frame {
 Frame frameOf(const classification::Box& box, blitz::TinyVector<float, 2> scale,
               const classification::Box& statusView, const classification::Box& outputView);
 
-// A status byte the current pass works on: 0x80 set and 0x40 clear.
+// A status byte the current pass works on: the pass mark without the done mark.
 inline bool isSolved(unsigned char status) {
-    return (status & 0xC0) == 0x80;
+    return (status & classification::kTemporaryMarks) == classification::kPassMark;
 }
 
 // The palette thresholds of a palette size s in [0, 1]: 5 + 215 (1 - s)^5 for

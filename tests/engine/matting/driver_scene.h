@@ -4,6 +4,7 @@
 #ifndef TESTS_ENGINE_MATTING_DRIVER_SCENE_H
 #define TESTS_ENGINE_MATTING_DRIVER_SCENE_H
 
+#include "core/status_bits.h"
 #include "core/undo_queue.h"
 #include "matting/mask_driver.h"
 #include "matting/mask_driver_parts.h"
@@ -31,7 +32,10 @@ using orsine::matting::PreparedMaskStatus;
 using orsine::matting::ReductionFactors;
 using orsine::utility::Colour;
 
-constexpr unsigned char kUnassigned = 1, kKeep = 2, kDelete = 4, kBlend = 8;
+using classification::kBlend;
+using classification::kDelete;
+using classification::kKeep;
+using classification::kUnassigned;
 
 // The three sample kinds.
 struct Kind8 {

@@ -3,6 +3,7 @@
 #ifndef TESTS_ENGINE_MATTING_FORCED_EDGE_FIXTURES_H
 #define TESTS_ENGINE_MATTING_FORCED_EDGE_FIXTURES_H
 
+#include "core/status_bits.h"
 #include "matting/forced_edges.h"
 
 #include <cstdint>
@@ -21,7 +22,9 @@ using orsine::matting::MaskForcedEdge;
 using orsine::matting::MaskForcedEdges;
 using orsine::utility::Colour;
 
-constexpr unsigned char kUnassigned = 1, kKeep = 2, kDelete = 4;
+using classification::kDelete;
+using classification::kKeep;
+using classification::kUnassigned;
 
 template <typename Sample> using Pixels = blitz::Array<Colour<Sample>, 2>;
 

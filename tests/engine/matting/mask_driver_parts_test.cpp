@@ -10,6 +10,8 @@ namespace {
 
 using namespace driver_test;
 using namespace orsine::matting;
+using classification::kDoneMark;
+using classification::kPassMark;
 
 TEST(BlendRatioByte, TruncatesAndKeepsTheLowEightBits) {
     const struct {

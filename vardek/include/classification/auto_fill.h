@@ -26,21 +26,21 @@ uint8_t autoFillClass(int flags);
 // classification's selection map over `box` (already clipped to `status`), sets
 // `dirtyBox` to `box` and the select parameters to a write of the fill class.
 // A pixel is a mark when its class is among the class bits of `flags` and it
-// carries the forced-edge (0x10) or protection (0x20) bit only when `flags`
-// has it too; it is free when it is unassigned without either bit. Seeds lie
-// on both sides of every border between marks and free pixels; each draws a
-// blend disk of radius 0.5 pixelScaleMap * bandFactor + 0.49 unless its box
-// holds a forced-edge or protected pixel. Free pixels outside the band get the
-// fill class. Only a positive `bandFactor` draws a band, and only where
-// `pixelScaleMap` knows the edge width.
+// carries the forced-edge (kForcedEdge) or protection (kProtected) bit only
+// when `flags` has it too; it is free when it is unassigned without either
+// bit. Seeds lie on both sides of every border between marks and free pixels;
+// each draws a blend disk of radius 0.5 pixelScaleMap * bandFactor + 0.49
+// unless its box holds a forced-edge or protected pixel. Free pixels outside
+// the band get the fill class. Only a positive `bandFactor` draws a band, and
+// only where `pixelScaleMap` knows the edge width.
 void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, const Box& box,
                    int flags, float bandFactor);
 
 // Auto fill over `status`, clipped to `rect` when given: stages the fill and
 // writes it as one undo step in `queue` (may be null). Nothing happens, and
-// no step is recorded, when `flags` names neither keep (2) nor delete (4) or
-// the box is empty. Reports into [start, end] of `progress` (may be null),
-// which may raise VkExCancel.
+// no step is recorded, when `flags` names neither kKeep nor kDelete or the box
+// is empty. Reports into [start, end] of `progress` (may be null), which may
+// raise VkExCancel.
 void autoFillRegions(Segmentation<6, 0>& classification, ByteArray& status,
                      const std::optional<Box>& rect, int flags, float bandFactor, UndoQueue* queue,
                      orsine::utility::IiUI* progress, float start, float end);

@@ -8,6 +8,7 @@
 #include "classification/segmentation.h"
 #include "core/arrays.h"
 #include "core/box.h"
+#include "core/status_bits.h"
 #include "core/undo_queue.h"
 
 #include <cstdint>
@@ -24,9 +25,10 @@ struct SelectMasks {
     uint8_t test = 0;
 };
 
-// The masks for a new status and from-set in a scope. Erasing (new status 1)
-// in exact scope may clear the class of forced-edge pixels; a new status or
-// from-set of 16 edits only the forced-edge bit, 32 only the protection bit.
+// The masks for a new status and from-set in a scope. Erasing (new status
+// kUnassigned) in exact scope may clear the class of forced-edge pixels; a new
+// status or from-set of kForcedEdge edits only the forced-edge bit, kProtected
+// only the protection bit.
 SelectMasks selectMasks(uint8_t newStatus, uint8_t fromSet, SelectScope scope);
 
 // Whether a pixel of `status` may be changed by an operation with `fromSet`
@@ -38,9 +40,9 @@ inline bool statusCompatible(uint8_t status, uint8_t fromSet, uint8_t testMask) 
     if (status == 0) return false;
     const uint8_t tested = status & testMask;
     const uint8_t allowed = fromSet & testMask;
-    if ((testMask & 0x0f) && !(tested & allowed & 0x0f)) return false;
-    if ((tested & 0x10) && !(allowed & 0x10)) return false;
-    if ((tested & 0x20) && !(allowed & 0x20)) return false;
+    if ((testMask & kClassBits) && !(tested & allowed & kClassBits)) return false;
+    if ((tested & kForcedEdge) && !(allowed & kForcedEdge)) return false;
+    if ((tested & kProtected) && !(allowed & kProtected)) return false;
     return true;
 }
 
@@ -67,7 +69,7 @@ constexpr int kSelectLevels = 8;
 // step of `queue`. Nothing is written, and nothing recorded, when the new
 // status equals the from-set: the selection map then only describes the
 // selected pixels. Edits of the forced-edge or protection bit (new status or
-// from-set 16 or 32) are written without an undo step.
+// from-set kForcedEdge or kProtected) are written without an undo step.
 //
 // Outside exact scope the colour groups of partition level `level` - 1 are
 // used (the level is clamped to 0 .. kSelectLevels - 1); when the owner of the

@@ -5,6 +5,7 @@
 #include "classification/apply_selection.h"
 #include "classification/status_selection.h"
 #include "core/progress.h"
+#include "core/status_bits.h"
 #include "watershed/watershed.h"
 
 #include <algorithm>
@@ -17,11 +18,6 @@ namespace classification {
 namespace {
 
 using watershed::PixelOffset;
-
-constexpr uint8_t kKeep = 0x02;
-constexpr uint8_t kDelete = 0x04;
-constexpr uint8_t kBlend = 0x08;
-constexpr uint8_t kPinned = 0x10 | 0x20;
 
 void reportAt(orsine::utility::IiUI* progress, float fraction) {
     if (progress) progress->report(fraction, std::string());

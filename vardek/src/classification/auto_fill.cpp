@@ -4,6 +4,7 @@
 
 #include "classification/apply_selection.h"
 #include "classification/status_selection.h"
+#include "core/status_bits.h"
 
 #include <algorithm>
 #include <array>
@@ -14,15 +15,6 @@
 namespace classification {
 
 namespace {
-
-constexpr unsigned char kClassBits = 0x0F;
-constexpr unsigned char kUnassigned = 0x01;
-constexpr unsigned char kKeep = 0x02;
-constexpr unsigned char kDelete = 0x04;
-constexpr unsigned char kBlend = 0x08;
-constexpr unsigned char kForcedEdge = 0x10;
-constexpr unsigned char kProtected = 0x20;
-constexpr unsigned char kPinned = kForcedEdge | kProtected;
 
 enum PixelKind : unsigned char { kOther = 0, kFree = 1, kMark = 2 };
 
@@ -91,7 +83,8 @@ void stageAutoFill(Segmentation<6, 0>& classification, const ByteArray& status, 
                    int flags, float bandFactor) {
     const uint8_t fill = autoFillClass(flags);
     classification.dirtyBox = box;
-    classification.selectParams = {fill, 0x0F, 0x07, 0x3F, SelectScope::Exact};
+    classification.selectParams = {fill, kClassBits, kUnassigned | kKeep | kDelete, kStatusBits,
+                                   SelectScope::Exact};
     if (box.isEmpty()) return;
     ByteArray map = classification.selectionMap;
     map(box.domain()) = 0;

@@ -14,12 +14,15 @@
 namespace classification {
 
 SelectMasks selectMasks(uint8_t newStatus, uint8_t fromSet, SelectScope scope) {
-    if (newStatus == 1 && fromSet == 16) return {16, 16};
-    if (newStatus == 1 && fromSet != 32)
-        return {15, static_cast<uint8_t>(scope == SelectScope::Exact ? 47 : 63)};
-    if (fromSet == 16 || newStatus == 16) return {16, 16};
-    if (fromSet == 32 || newStatus == 32) return {32, 32};
-    if (newStatus == 2 || newStatus == 4 || newStatus == 8) return {15, 63};
+    // Erasing (new status unassigned) in exact scope does not test the forced-edge bit.
+    if (newStatus == kUnassigned && fromSet == kForcedEdge) return {kForcedEdge, kForcedEdge};
+    if (newStatus == kUnassigned && fromSet != kProtected)
+        return {kClassBits,
+                scope == SelectScope::Exact ? uint8_t(kClassBits | kProtected) : kStatusBits};
+    if (fromSet == kForcedEdge || newStatus == kForcedEdge) return {kForcedEdge, kForcedEdge};
+    if (fromSet == kProtected || newStatus == kProtected) return {kProtected, kProtected};
+    if (newStatus == kKeep || newStatus == kDelete || newStatus == kBlend)
+        return {kClassBits, kStatusBits};
     return {0, 0};
 }
 
@@ -310,7 +313,8 @@ void selectStatus(Segmentation<6, 0>& c, const Selection& selection, ByteArray& 
         report(end);
         return;
     }
-    if (newStatus == 16 || newStatus == 32 || fromSet == 16 || fromSet == 32) {
+    if (newStatus == kForcedEdge || newStatus == kProtected || fromSet == kForcedEdge ||
+        fromSet == kProtected) {
         // Forced-edge and protection edits are not recorded, so they cannot be
         // rolled back: the last point where a cancel can come is before them.
         report(end);

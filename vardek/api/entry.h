@@ -38,8 +38,9 @@ inline void markFailed(VkEngine& engine) {
     engine.failed = true;
 }
 
-// Runs `body` (returning a VkResult); anything that escapes it marks the
-// engine failed and gives VkFailed.
+// Runs `body` (returning a VkResult); anything that escapes it, the engine's
+// own VkExFailure or any other exception, marks the engine failed and gives
+// VkFailed.
 template <class Body> VkResult guarded(VkEngine& engine, Body&& body) noexcept {
     try {
         return body();

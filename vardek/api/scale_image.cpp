@@ -1,5 +1,7 @@
 #include "api/scale_image.h"
 
+#include "core/exceptions.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -120,7 +122,7 @@ void reduceBlocks(const PixelWindow& target, const PixelWindow& source, int f,
                   const Pattern& pattern) {
     const int nR = source.rows / f;
     const int nC = source.columns / f;
-    if (nR == 0 || nC == 0) throw "Image too small";
+    if (nR == 0 || nC == 0) throw VkExFailure("Image too small");
 
     if (f == 2) {
         for (int i = 0; i < nR; ++i)

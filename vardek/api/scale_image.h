@@ -13,7 +13,7 @@ namespace vardek {
 int scaleFactor(const VkImage& target, const VkImage& source);
 
 // Fills `target` with `source` reduced by `factor` (1, 2, 4 or 8). Throws the
-// character string "Image too small" when the source holds no whole block.
+// VkExFailure "Image too small" when the source holds no whole block.
 void scaleImage(const VkImage& target, const VkImage& source, int factor);
 
 } // namespace vardek

@@ -2,7 +2,7 @@
 
 #ifdef VARDEK_FAULT_INJECTION
 
-#include "core/progress.h"
+#include "core/exceptions.h"
 
 #include <mutex>
 #include <new>
@@ -59,7 +59,7 @@ void hit(const char* site) {
     case Kind::Unexpected:
         break;
     }
-    throw "Injected fault";
+    throw VkExFailure("Injected fault");
 }
 
 } // namespace vardek::fault

@@ -7,7 +7,7 @@ namespace vardek::fault {
 
 enum class Kind {
     OutOfMemory, // std::bad_alloc
-    Unexpected,  // a character-string exception
+    Unexpected,  // VkExFailure
     Cancel,      // VkExCancel
 };
 

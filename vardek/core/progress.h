@@ -7,11 +7,10 @@
 #ifndef VARDEK_CORE_PROGRESS_H
 #define VARDEK_CORE_PROGRESS_H
 
+#include "core/exceptions.h"
+
 #include <cstdint>
 #include <string>
-
-// The engine's cancel exception; it never leaves an entry function (VkCancelled).
-struct VkExCancel {};
 
 namespace orsine::utility {
 

@@ -3,12 +3,13 @@
 // mutex, no lock is held while a job runs, a cancel or a failure in any thread
 // raises a flag after which no further job is handed out, and every thread is
 // joined before the stage returns. Only then is the outcome raised on the
-// calling thread: VkExCancel for a cancel, the character string
+// calling thread: VkExCancel for a cancel, the VkExFailure
 // "Unhandled exception in worker thread." for any other failure of a worker.
 // No engine thread ever outlives the stage that started it.
 #ifndef VARDEK_CORE_WORKER_POOL_H
 #define VARDEK_CORE_WORKER_POOL_H
 
+#include "core/exceptions.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
 
@@ -141,7 +142,7 @@ template <typename Take, typename Work> void WorkerPool::run(Take take, Work wor
 
     if (ownError) std::rethrow_exception(ownError);
     if (cancelled()) throw VkExCancel();
-    if (failed()) throw workerFailureMessage;
+    if (failed()) throw VkExFailure(workerFailureMessage);
 }
 
 } // namespace classification

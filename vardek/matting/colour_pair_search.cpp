@@ -1,6 +1,8 @@
 // The colour pair search over two palette pyramids.
 #include "matting/colour_pair_search.h"
 
+#include "core/exceptions.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -149,8 +151,8 @@ ColourPair findColourPair(int row, int column, const PalettePyramid<Types>& fore
     for (;;) {
         const PaletteAt<Types> paletteF = paletteAt(foreground, row, column, requestF);
         const PaletteAt<Types> paletteB = paletteAt(background, row, column, requestB);
-        if (!paletteF.clusters) throw "Empty foreground palette";
-        if (!paletteB.clusters) throw "Empty background palette";
+        if (!paletteF.clusters) throw VkExFailure("Empty foreground palette");
+        if (!paletteB.clusters) throw VkExFailure("Empty background palette");
 
         Colour3 f = pixel, b = pixel;
         const float score = scoreColourPairs(palettes.get(*paletteF.clusters),

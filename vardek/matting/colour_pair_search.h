@@ -65,8 +65,8 @@ float scoreColourPairs(const ClusterList<Types>& foreground, const ClusterList<T
 // The pair for pixel (row, column) of colour `pixel`, starting at the given
 // levels and climbing both pyramids until a total exceeds `threshold` or both
 // tops were tried; the best pair over all attempts. When no attempt chose a
-// pair, both colours are the pixel's own. Throws "Empty foreground palette" or
-// "Empty background palette" (as const char*) when a class has no sample.
+// pair, both colours are the pixel's own. Throws the VkExFailure "Empty
+// foreground palette" or "Empty background palette" when a class has no sample.
 // A cache kept across the pixels of one solve saves preparing each palette
 // again for every pixel.
 template <class Types>

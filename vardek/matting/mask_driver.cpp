@@ -96,8 +96,9 @@ Box patchArea(const MaskPatch& patch, const std::optional<Box>& statusBox,
     return area;
 }
 
-// Undoes every group of a rectangle run's private queue, after saying how many
-// there were.
+// Undoes every group of a rectangle run's private queue, after writing how many
+// there were to standard output: the "nUndo" trace is part of the engine's
+// interface, not a debugging aid.
 void undoPrivateQueue(UndoQueue& queue, Classification& classification) {
     std::cout << "nUndo " << queue.undoGroups() << "\n" << std::flush;
     while (queue.undoGroups() > 0)

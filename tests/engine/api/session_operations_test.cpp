@@ -522,7 +522,7 @@ TEST_F(Operations, FrameRollsBackWhatItsBodyWroteAndPublishes) {
               VkOutOfMemory);
     EXPECT_FALSE(engine->failed);
     const auto unexpected = [](vardek::operations::StatusWork&) -> VkResult {
-        throw "Unhandled exception in worker thread.";
+        throw VkExFailure("Unhandled exception in worker thread.");
     };
     EXPECT_ANY_THROW(
         vardek::operations::runStatusOperation(s, *inImage(status), frame, unexpected));

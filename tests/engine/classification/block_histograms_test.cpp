@@ -311,8 +311,8 @@ TEST(BlockHistograms, OutOfMemoryInTheWorkerIsTheWorkerFailure) {
     try {
         updateHistograms(t, boxOf(t), SegmentationParams(), unsetStageParams(), grid, range);
         ADD_FAILURE() << "no failure";
-    } catch (const char* message) {
-        EXPECT_STREQ(message, "Unhandled exception in worker thread.");
+    } catch (const VkExFailure& failure) {
+        EXPECT_STREQ(failure.what(), "Unhandled exception in worker thread.");
     }
     vardek::fault::disarm();
 }

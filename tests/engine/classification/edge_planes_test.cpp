@@ -268,8 +268,8 @@ TEST(EdgePlanes, FailureOfAWorkerIsRaisedAfterTheJoin) {
             prepared.planes(3);
         } catch (const VkExCancel&) {
             cancelled = true;
-        } catch (const char* message) {
-            failed = std::string(message) == "Unhandled exception in worker thread.";
+        } catch (const VkExFailure& failure) {
+            failed = std::string(failure.what()) == "Unhandled exception in worker thread.";
         }
         vardek::fault::disarm();
         EXPECT_EQ(cancelled, kind == vardek::fault::Kind::Cancel);

@@ -361,8 +361,8 @@ TEST(ColourClusters, AFailedOrCancelledJobIsRaisedAfterTheJoin) {
             classifier.buildColourClusters(range, pool);
         } catch (const VkExCancel&) {
             cancelled = true;
-        } catch (const char* message) {
-            failure = message;
+        } catch (const VkExFailure& raised) {
+            failure = raised.what();
         }
         vardek::fault::disarm();
         EXPECT_EQ(cancelled, c.cancel);

@@ -165,8 +165,8 @@ TEST_F(StageFrame, AnyFailureUnsetsEveryCopyAndTheNextRunRecomputesAll) {
             ADD_FAILURE() << "the stage did not fail";
         } catch (const VkExCancel&) {
             EXPECT_EQ(failure.kind, vardek::fault::Kind::Cancel);
-        } catch (const char* message) {
-            EXPECT_STREQ(message, "Unhandled exception in worker thread.")
+        } catch (const VkExFailure& failure) {
+            EXPECT_STREQ(failure.what(), "Unhandled exception in worker thread.")
                 << "failures of workers, out-of-memory included, become the worker failure";
         }
         vardek::fault::disarm();

@@ -296,9 +296,9 @@ TEST(BuildTextureImage, CancelAndFailureOfAJobAreRaisedAfterTheJoin) {
                 ADD_FAILURE() << c.name << ": nothing raised";
             } catch (const VkExCancel&) {
                 EXPECT_TRUE(c.cancel) << c.name;
-            } catch (const char* message) {
+            } catch (const VkExFailure& failure) {
                 EXPECT_FALSE(c.cancel) << c.name;
-                EXPECT_STREQ(message, "Unhandled exception in worker thread.") << c.name;
+                EXPECT_STREQ(failure.what(), "Unhandled exception in worker thread.") << c.name;
             }
             vardek::fault::disarm();
         }

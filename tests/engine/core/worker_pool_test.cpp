@@ -105,8 +105,8 @@ TEST(WorkerPool, AnyOtherFailureOfAWorkerBecomesTheFailureString) {
                 if (job == 30) c.fail();
             });
             ADD_FAILURE() << c.name << ": nothing raised";
-        } catch (const char* message) {
-            EXPECT_TRUE(isWorkerFailure(message)) << c.name << ": " << message;
+        } catch (const VkExFailure& failure) {
+            EXPECT_TRUE(isWorkerFailure(failure.what())) << c.name << ": " << failure.what();
         }
         EXPECT_TRUE(pool.failed()) << c.name;
         EXPECT_FALSE(pool.cancelled()) << c.name;

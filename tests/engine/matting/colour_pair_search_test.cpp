@@ -48,8 +48,8 @@ PalettePyramid<cbb8> twoLevels(const Palette& bottom, const Palette& top) {
 std::string thrownText(const std::function<void()>& call) {
     try {
         call();
-    } catch (const char* text) {
-        return text;
+    } catch (const VkExFailure& failure) {
+        return failure.what();
     }
     return "nothing thrown";
 }

@@ -79,7 +79,7 @@ struct Ending {
 const Ending kEndings[] = {
     {"normal", nullptr},
     {"cancel", [] { throw VkExCancel(); }},
-    {"failure", [] { throw "Unhandled exception in worker thread."; }},
+    {"failure", [] { throw VkExFailure("Unhandled exception in worker thread."); }},
     {"out of memory", [] { throw std::bad_alloc(); }},
 };
 

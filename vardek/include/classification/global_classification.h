@@ -137,8 +137,8 @@ public:
     // The colour-cluster stage of the analysis: nothing when every level's
     // clusters are known; otherwise the histograms, reported into the range up
     // to 0.2, then the seven levels clustered as jobs 6, 5, ..., 0 on the pool,
-    // which report nothing. Raises VkExCancel or "Unhandled exception in
-    // worker thread." after every worker is joined when a job was cancelled or
+    // which report nothing. Raises VkExCancel or the worker failure (a
+    // VkExFailure) after every worker is joined when a job was cancelled or
     // failed; a level whose job did not finish keeps its count of -1.
     void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
     void buildColourClusters(ProgressRange& range, WorkerPool& pool);

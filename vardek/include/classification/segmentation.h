@@ -79,7 +79,7 @@ public:
     // are skipped while their results are valid; the segmentation stages
     // recompute only what their parameters ask for. Reports into `range`:
     // stage 1 up to 0.1, stage 2 up to 0.3, stage 3 up to 0.9, stage 6 up to
-    // 1.0. Raises VkExCancel, "Unhandled exception in worker thread." or
+    // 1.0. Raises VkExCancel, the worker failure (a VkExFailure) or
     // std::bad_alloc; the results of completed stages then stay.
     void analyse(const ByteArray* mask, ProgressRange& range);
 

@@ -65,9 +65,9 @@ struct Rancour {
 };
 
 // The texture image of `source`, over its box, computed on `pool` as three
-// channels times a number of bands chosen from the rows and the workers. Raises VkExCancel or
-// "Unhandled exception in worker thread." after every worker is joined when a job was cancelled or
-// failed.
+// channels times a number of bands chosen from the rows and the workers.
+// Raises VkExCancel or the worker failure (a VkExFailure) after every worker
+// is joined when a job was cancelled or failed.
 TextureImage buildTextureImage(const SourceImage& source, const TextureParameters& parameters,
                                WorkerPool& pool);
 

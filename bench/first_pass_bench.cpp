@@ -83,9 +83,9 @@ void BM_FirstMattingPass8(benchmark::State& state) {
         state.PauseTiming();
         ByteArray status = marks.copy();
         state.ResumeTiming();
-        firstMattingPass8(classification, output, source, source, status, all, all,
-                          ReductionFactors(1, 1), plane, distances, blendKind, patch,
-                          ProgressRange(nullptr));
+        const FirstPassRequest request{status, all,       all,       ReductionFactors(1, 1),
+                                       plane,  distances, blendKind, &patch};
+        firstMattingPass8(classification, output, source, source, request, ProgressRange(nullptr));
         benchmark::DoNotOptimize(output.data());
     }
     state.counters["MP_per_s"] = benchmark::Counter(static_cast<double>(width) * height / 1e6,

@@ -132,7 +132,7 @@ void BM_AutoComplex(benchmark::State& state) {
         state.PauseTiming();
         ByteArray status = marks.copy();
         UndoQueue queue(200);
-        selectStatus(c, stroke, status, SelectScope::Exact, 2, masks.write, 15, masks.test, 0,
+        selectStatus(c, stroke, status, {2, masks.write, 15, masks.test, SelectScope::Exact}, 0,
                      &queue, nullptr, 0.0f, 1.0f);
         state.ResumeTiming();
         autoComplex(c, status, &queue, nullptr, 0.0f, 1.0f, 1.0f);

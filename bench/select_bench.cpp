@@ -34,7 +34,7 @@ struct Scene {
     void select(const Selection& stroke, SelectScope scope, uint8_t newStatus, uint8_t fromSet) {
         const SelectMasks m = selectMasks(newStatus, fromSet, scope);
         queue.openGroup(); // as the application does before every command
-        selectStatus(c, stroke, status, scope, newStatus, m.write, fromSet, m.test, 1, &queue,
+        selectStatus(c, stroke, status, {newStatus, m.write, fromSet, m.test, scope}, 1, &queue,
                      nullptr, 0.0f, 1.0f);
     }
 };

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace vardek::operations {
@@ -100,8 +101,9 @@ VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke
     return runStatusOperation(session, image, frame, [&](StatusWork& work) {
         const classification::Selection selection{
             Box::fromRect(stroke.x, stroke.y, stroke.width, stroke.height), bytesOf(stroke)};
-        classification::selectStatus(work.classification, selection, work.status, selectScope,
-                                     newStatus, masks.write, fromSet, masks.test, level,
+        const classification::SelectParams select{newStatus, masks.write, fromSet, masks.test,
+                                                  selectScope};
+        classification::selectStatus(work.classification, selection, work.status, select, level,
                                      &work.classification.undoQueue, &work.range,
                                      work.range.current(), work.range.valueAt(0.95f));
         // The closing report of the reporter brings it to 1.0.
@@ -262,24 +264,26 @@ namespace {
 
 template <class Image, class Run>
 VkResult runGenerateMask(VkInSession& session, Image working, const Image& source, VkInImage& image,
-                         const MaskRequest& request, Run run) {
+                         const MaskRequest& request, Run runKind) {
     if (session.analysisAllowed && !session.analysed) return VkNoSegmentation;
     VkInProgress reporter(vardekProgressCallback, "Generate mask", true);
     ProgressRange range(&reporter);
 
     ByteArray status = session.statusView(image);
-    // Patches are clipped to the status view, so that no pass addresses a
-    // status pixel outside it.
-    MaskPatches patches =
-        toMaskPatches(request.patches, request.patchCount, classification::boxOf(status));
-    MaskForcedEdges edges = toMaskForcedEdges(request.forcedEdges, request.forcedEdgeCount);
+    MaskRunRequest run{
+        request.statusBox, request.factors,
+        toMaskForcedEdges(request.forcedEdges, request.forcedEdgeCount), request.autoBlendWidth,
+        request.blendRatio,
+        // Patches are clipped to the status view, so that no
+        // pass addresses a status pixel outside it.
+        toMaskPatches(request.patches, request.patchCount, classification::boxOf(status))};
 
     int result = kPassDone;
     try {
         MaskRunSession runSession{*session.classification, session.classification->undoQueue,
                                   prepareMaskStatus};
-        result = run(runSession, working, source, status, request.statusBox, request.factors, edges,
-                     request.autoBlendWidth, request.blendRatio, patches, range.subRange(0.75f));
+        result =
+            runKind(runSession, working, source, status, std::move(run), range.subRange(0.75f));
     } catch (...) {
         session.publishChangedBox();
         throw;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace orsine::matting {
@@ -21,30 +22,6 @@ using classification::kDoneMark;
 using classification::kKeep;
 using classification::kPassMark;
 using classification::kStatusBits;
-
-// The three sample kinds: full scale S, the factor just below S + 1 that alpha
-// in [0, 1] is multiplied by, and the scale of the 8-bit membrane estimates.
-struct Kind8 {
-    using Image = Image8;
-    using Sample = unsigned char;
-    static constexpr float fullScale = 255.0f;
-    static constexpr float alphaFactor = 255.99f;
-    static constexpr float estimateScale = 1.0f;
-};
-struct Kind16 {
-    using Image = Image16;
-    using Sample = unsigned short;
-    static constexpr float fullScale = 65535.0f;
-    static constexpr float alphaFactor = 65535.99f;
-    static constexpr float estimateScale = 257.0f;
-};
-struct Kind15 {
-    using Image = Image16;
-    using Sample = unsigned short;
-    static constexpr float fullScale = 32768.0f;
-    static constexpr float alphaFactor = 32768.99f;
-    static constexpr float estimateScale = 128.50197f; // 32768 / 255
-};
 
 // The bilinear corners of an output row (or column) in status coordinates,
 // their weights, and the nearest status row (or column).
@@ -103,15 +80,16 @@ public:
     using Sample = typename Kind::Sample;
 
     FirstPass(const MattingClassification& classification, Image output, const Image& source,
-              ByteArray status, const ByteArray& blendRatioPlane, const DistanceArray& distances,
-              int blendKind)
-        : classification_(classification), output_(output), source_(source), status_(status),
-          plane_(blendRatioPlane), distances_(distances), membrane_(blendKind == kMembraneBlend) {}
+              const FirstPassRequest& request)
+        : classification_(classification), output_(output), source_(source),
+          status_(request.status), plane_(request.blendRatioPlane), distances_(request.distances),
+          membrane_(request.blendKind == kMembraneBlend) {}
 
-    void run(const Image& colourImage, const Box& box, const Box& estimationBox,
-             ReductionFactors factors, const MaskPatch& patch, ProgressRange progress) {
+    void run(const Image& colourImage, const FirstPassRequest& request, ProgressRange progress) {
+        const Box& box = request.box;
+        const ReductionFactors factors = request.factors;
         // Every status pixel the pass reads through the box must exist.
-        Box estimation = Box::intersection(estimationBox, classification::boxOf(status_));
+        Box estimation = Box::intersection(request.estimationBox, classification::boxOf(status_));
         estimation.intersect(membrane_ ? classification::boxOf(classification_.analysisImage)
                                        : classification::boxOf(colourImage));
         area_ = box;
@@ -136,6 +114,7 @@ public:
         if (membrane_) {
             const ByteArray estimationStatus = boxView(status_, estimation);
             const Image8& analysis = classification_.analysisImage;
+            const MaskPatch& patch = *request.patch;
             keepImage_.reference(firstPassStage(analysis, estimationStatus, kKeep, patch));
             deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDelete, patch));
         } else {
@@ -327,7 +306,7 @@ private:
         // Un-mixed foreground: I - b x D.
         for (int ch = 0; ch < 3; ++ch)
             out[ch] = toSample<Kind>(pixel[ch] - share * d[ch]);
-        out[3] = toSample<Kind>((1.0f - share) * Kind::alphaFactor);
+        out[3] = toSample<Kind>((1.0f - share) * Kind::firstPassAlphaFactor);
     }
 
     const MattingClassification& classification_;
@@ -342,18 +321,6 @@ private:
     Rgb8Array keepImage_, deleteImage_;
     ClassPyramid keepPyramid_, deletePyramid_;
 };
-
-template <class Kind>
-int firstMattingPass(const MattingClassification& classification, typename Kind::Image output,
-                     const typename Kind::Image& source, const typename Kind::Image& colourImage,
-                     ByteArray status, const Box& box, const Box& estimationBox,
-                     ReductionFactors factors, const ByteArray& blendRatioPlane,
-                     const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                     ProgressRange progress) {
-    FirstPass<Kind>(classification, output, source, status, blendRatioPlane, distances, blendKind)
-        .run(colourImage, box, estimationBox, factors, patch, progress);
-    return kPassDone;
-}
 
 // The 8-bit colour image widened to a 16-bit full scale, truncated.
 Image16 widened(const Image8& colours, float scale) {
@@ -372,64 +339,78 @@ Image16 widened(const Image8& colours, float scale) {
 
 } // namespace
 
+template <class Kind>
+int firstMattingPass(const MattingClassification& classification, typename Kind::Image output,
+                     const typename Kind::Image& source, const typename Kind::Image& colourImage,
+                     const FirstPassRequest& request, ProgressRange progress) {
+    FirstPass<Kind>(classification, output, source, request).run(colourImage, request, progress);
+    return kPassDone;
+}
+
+template <class Kind>
+int firstMattingPassOnAnalysis(const MattingClassification& classification,
+                               typename Kind::Image output, const typename Kind::Image& source,
+                               const Image8& colourImage, const FirstPassRequest& request,
+                               ProgressRange progress) {
+    if constexpr (std::is_same_v<typename Kind::Image, Image8>) {
+        return firstMattingPass<Kind>(classification, output, source, colourImage, request,
+                                      progress);
+    } else {
+        return firstMattingPass<Kind>(classification, output, source,
+                                      widened(colourImage, Kind::estimateScale), request, progress);
+    }
+}
+
+#define VARDEK_FIRST_PASS_KIND(K)                                                                  \
+    template int firstMattingPass<K>(const MattingClassification&, K::Image, const K::Image&,      \
+                                     const K::Image&, const FirstPassRequest&, ProgressRange);     \
+    template int firstMattingPassOnAnalysis<K>(const MattingClassification&, K::Image,             \
+                                               const K::Image&, const Image8&,                     \
+                                               const FirstPassRequest&, ProgressRange);
+
+VARDEK_FIRST_PASS_KIND(Kind8)
+VARDEK_FIRST_PASS_KIND(Kind16)
+VARDEK_FIRST_PASS_KIND(Kind15)
+
+#undef VARDEK_FIRST_PASS_KIND
+
 int firstMattingPass8(const MattingClassification& classification, Image8 output,
-                      const Image8& source, const Image8& colourImage, ByteArray status,
-                      const Box& box, const Box& estimationBox, ReductionFactors factors,
-                      const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                      int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    return firstMattingPass<Kind8>(classification, output, source, colourImage, status, box,
-                                   estimationBox, factors, blendRatioPlane, distances, blendKind,
-                                   patch, progress);
+                      const Image8& source, const Image8& colourImage,
+                      const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPass<Kind8>(classification, output, source, colourImage, request, progress);
 }
 
 int firstMattingPass16(const MattingClassification& classification, Image16 output,
-                       const Image16& source, const Image16& colourImage, ByteArray status,
-                       const Box& box, const Box& estimationBox, ReductionFactors factors,
-                       const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                       int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    return firstMattingPass<Kind16>(classification, output, source, colourImage, status, box,
-                                    estimationBox, factors, blendRatioPlane, distances, blendKind,
-                                    patch, progress);
+                       const Image16& source, const Image16& colourImage,
+                       const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPass<Kind16>(classification, output, source, colourImage, request, progress);
 }
 
 int firstMattingPass15(const MattingClassification& classification, Image16 output,
-                       const Image16& source, const Image16& colourImage, ByteArray status,
-                       const Box& box, const Box& estimationBox, ReductionFactors factors,
-                       const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                       int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    return firstMattingPass<Kind15>(classification, output, source, colourImage, status, box,
-                                    estimationBox, factors, blendRatioPlane, distances, blendKind,
-                                    patch, progress);
+                       const Image16& source, const Image16& colourImage,
+                       const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPass<Kind15>(classification, output, source, colourImage, request, progress);
 }
 
 int firstMattingPassOnArray(const MattingClassification& classification, Image8 output,
-                            const Image8& source, const Image8& colourImage, ByteArray status,
-                            const Box& box, const Box& estimationBox, ReductionFactors factors,
-                            const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                            int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    Image8 view(output);
-    return firstMattingPass8(classification, view, source, colourImage, status, box, estimationBox,
-                             factors, blendRatioPlane, distances, blendKind, patch, progress);
+                            const Image8& source, const Image8& colourImage,
+                            const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPassOnAnalysis<Kind8>(classification, output, source, colourImage, request,
+                                             progress);
 }
 
 int firstMattingPassOnArray16(const MattingClassification& classification, Image16 output,
-                              const Image16& source, const Image8& colourImage, ByteArray status,
-                              const Box& box, const Box& estimationBox, ReductionFactors factors,
-                              const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                              int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    return firstMattingPass16(
-        classification, output, source, widened(colourImage, Kind16::estimateScale), status, box,
-        estimationBox, factors, blendRatioPlane, distances, blendKind, patch, progress);
+                              const Image16& source, const Image8& colourImage,
+                              const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPassOnAnalysis<Kind16>(classification, output, source, colourImage, request,
+                                              progress);
 }
 
 int firstMattingPassOnArray15(const MattingClassification& classification, Image16 output,
-                              const Image16& source, const Image8& colourImage, ByteArray status,
-                              const Box& box, const Box& estimationBox, ReductionFactors factors,
-                              const ByteArray& blendRatioPlane, const DistanceArray& distances,
-                              int blendKind, const MaskPatch& patch, ProgressRange progress) {
-    return firstMattingPass15(
-        classification, output, source, widened(colourImage, Kind15::estimateScale), status, box,
-        estimationBox, factors, blendRatioPlane, distances, blendKind, patch, progress);
+                              const Image16& source, const Image8& colourImage,
+                              const FirstPassRequest& request, ProgressRange progress) {
+    return firstMattingPassOnAnalysis<Kind15>(classification, output, source, colourImage, request,
+                                              progress);
 }
 
 } // namespace orsine::matting

@@ -13,6 +13,7 @@
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
 #include "matting/pass_result.h"
+#include "matting/sample_kinds.h"
 
 namespace orsine::matting {
 
@@ -25,60 +26,56 @@ constexpr int kDefaultBlend = 2;
 // Output pixels per status pixel, along rows and along columns.
 using ReductionFactors = blitz::TinyVector<float, 2>;
 
-// The pass for 8-bit samples (full scale 255). `output` and `source` are at
-// output resolution over the same box; `colourImage`, `status`,
-// `blendRatioPlane` and `distances` at status resolution. `box` is the area's
-// status box, `estimationBox` the status box the estimates are built over (it
-// contains `box`). Rows of `status` that the pass leaves get the done mark 0x40
-// where they carry 0x80; the last row visited also loses 0x80 there. Only blend
-// kind 1 reads `patch` (its membrane value). Returns kPassDone.
+// What one pass works on besides its images, all at status resolution.
+struct FirstPassRequest {
+    // The status view. Rows the pass leaves get the done mark where they carry
+    // the pass mark; the last row visited also loses the pass mark there.
+    classification::ByteArray status;
+    classification::Box box;           // the area's status box
+    classification::Box estimationBox; // the box the estimates are built over; contains `box`
+    ReductionFactors factors{1.0f, 1.0f};
+    classification::ByteArray blendRatioPlane;
+    DistanceArray distances;
+    int blendKind = kDefaultBlend;
+    const MaskPatch* patch = nullptr; // only blend kind 1 reads it (its membrane value)
+};
+
+// The pass for the sample kind `Kind` (sample_kinds.h). `output` and `source`
+// are at output resolution over the same box; `colourImage`, of the kind's
+// samples, at status resolution. Returns kPassDone.
+template <class Kind>
+int firstMattingPass(const MattingClassification& classification, typename Kind::Image output,
+                     const typename Kind::Image& source, const typename Kind::Image& colourImage,
+                     const FirstPassRequest& request, ProgressRange progress);
+
+// The pass with the 8-bit analysis image as the colour image rather than the
+// source: the 16-bit kinds first widen it to their full scale.
+template <class Kind>
+int firstMattingPassOnAnalysis(const MattingClassification& classification,
+                               typename Kind::Image output, const typename Kind::Image& source,
+                               const Image8& colourImage, const FirstPassRequest& request,
+                               ProgressRange progress);
+
+// The passes of each kind: 8-bit samples (full scale 255), 16-bit with full
+// scale 65535 and 16-bit with full scale 32768.
 int firstMattingPass8(const MattingClassification& classification, Image8 output,
                       const Image8& source, const Image8& colourImage,
-                      classification::ByteArray status, const classification::Box& box,
-                      const classification::Box& estimationBox, ReductionFactors factors,
-                      const classification::ByteArray& blendRatioPlane,
-                      const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                      ProgressRange progress);
-// 16-bit samples with full scale 65535; `colourImage` holds 16-bit colours.
+                      const FirstPassRequest& request, ProgressRange progress);
 int firstMattingPass16(const MattingClassification& classification, Image16 output,
                        const Image16& source, const Image16& colourImage,
-                       classification::ByteArray status, const classification::Box& box,
-                       const classification::Box& estimationBox, ReductionFactors factors,
-                       const classification::ByteArray& blendRatioPlane,
-                       const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                       ProgressRange progress);
-// 16-bit samples with full scale 32768; `colourImage` holds 16-bit colours.
+                       const FirstPassRequest& request, ProgressRange progress);
 int firstMattingPass15(const MattingClassification& classification, Image16 output,
                        const Image16& source, const Image16& colourImage,
-                       classification::ByteArray status, const classification::Box& box,
-                       const classification::Box& estimationBox, ReductionFactors factors,
-                       const classification::ByteArray& blendRatioPlane,
-                       const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                       ProgressRange progress);
-
-// The entries used when the colour image is the 8-bit analysis image rather
-// than the source: the 16-bit ones first widen it to their full scale.
+                       const FirstPassRequest& request, ProgressRange progress);
 int firstMattingPassOnArray(const MattingClassification& classification, Image8 output,
                             const Image8& source, const Image8& colourImage,
-                            classification::ByteArray status, const classification::Box& box,
-                            const classification::Box& estimationBox, ReductionFactors factors,
-                            const classification::ByteArray& blendRatioPlane,
-                            const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                            ProgressRange progress);
+                            const FirstPassRequest& request, ProgressRange progress);
 int firstMattingPassOnArray16(const MattingClassification& classification, Image16 output,
                               const Image16& source, const Image8& colourImage,
-                              classification::ByteArray status, const classification::Box& box,
-                              const classification::Box& estimationBox, ReductionFactors factors,
-                              const classification::ByteArray& blendRatioPlane,
-                              const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                              ProgressRange progress);
+                              const FirstPassRequest& request, ProgressRange progress);
 int firstMattingPassOnArray15(const MattingClassification& classification, Image16 output,
                               const Image16& source, const Image8& colourImage,
-                              classification::ByteArray status, const classification::Box& box,
-                              const classification::Box& estimationBox, ReductionFactors factors,
-                              const classification::ByteArray& blendRatioPlane,
-                              const DistanceArray& distances, int blendKind, const MaskPatch& patch,
-                              ProgressRange progress);
+                              const FirstPassRequest& request, ProgressRange progress);
 
 } // namespace orsine::matting
 

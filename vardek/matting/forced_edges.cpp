@@ -12,27 +12,6 @@ using utility::Colour;
 
 namespace {
 
-// What differs per sample kind. The alpha factors lie just below full scale
-// + 1, so that full coverage truncates to exactly full scale.
-struct Kind8 {
-    using Sample = unsigned char;
-    static constexpr float fullScale = 255.0f;
-    static constexpr float fieldAlphaFactor = 255.999f;
-    static constexpr float capAlphaFactor = 255.9999f;
-};
-struct Kind16 {
-    using Sample = unsigned short;
-    static constexpr float fullScale = 65535.0f;
-    static constexpr float fieldAlphaFactor = 65535.988f;
-    static constexpr float capAlphaFactor = 65535.988f;
-};
-struct Kind15 {
-    using Sample = unsigned short;
-    static constexpr float fullScale = 32768.0f;
-    static constexpr float fieldAlphaFactor = 32768.988f;
-    static constexpr float capAlphaFactor = 32768.988f;
-};
-
 template <class Kind> using Pixel = Colour<typename Kind::Sample>;
 template <class Kind> using Pixels = blitz::Array<Pixel<Kind>, 2>;
 
@@ -107,7 +86,7 @@ void blendEdgeCap(int sign, float featherWidth, float reach, EdgePoint n, EdgePo
             Pixel<Kind> s = src(i, j);
             if (!(static_cast<float>(s[3]) >= opaque)) continue;
             const float t = std::clamp((d / featherWidth + 1.0f) * 0.5f, 0.0f, 1.0f);
-            s[3] = smoothstepAlpha<Sample>(t, Kind::capAlphaFactor);
+            s[3] = smoothstepAlpha<Sample>(t, Kind::edgeCapAlphaFactor);
             // Full weight at the end point, fading linearly to what the output
             // already holds one feather width beyond it.
             Pixel<Kind>& o = out(i, j);
@@ -127,9 +106,9 @@ bool isClosed(const MaskForcedEdge& edge) {
 }
 
 template <class Kind>
-int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& source,
-                     const classification::ByteArray& status, EdgeScale scale,
-                     const MaskForcedEdges& edges) {
+int applyEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& source,
+               const classification::ByteArray& status, EdgeScale scale,
+               const MaskForcedEdges& edges) {
     using Sample = typename Kind::Sample;
     if (edges.size() == 0 || !isFiniteScale(scale)) return kPassGaveUp;
     const Box pixels =
@@ -195,7 +174,7 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
             o[2] = s[2];
             const float t = std::clamp(
                 static_cast<float>(values(q.row, q.column)) * (1.0f / 16384.0f) + 0.5f, 0.0f, 1.0f);
-            o[3] = smoothstepAlpha<Sample>(t, Kind::fieldAlphaFactor);
+            o[3] = smoothstepAlpha<Sample>(t, Kind::edgeFieldAlphaFactor);
         }
     }
 
@@ -214,27 +193,42 @@ int applyForcedEdges(float threshold, Pixels<Kind>& output, const Pixels<Kind>& 
 
 } // namespace
 
+template <class Kind>
+int applyForcedEdges(const classification::Segmentation<6, 0>& classification,
+                     typename Kind::Image output, const typename Kind::Image& source,
+                     const classification::ByteArray& status, EdgeScale scale,
+                     MaskForcedEdges edges, ProgressRange /*progress*/) {
+    return applyEdges<Kind>(classification.opacityThreshold, output, source, status, scale, edges);
+}
+
+template int applyForcedEdges<Kind8>(const classification::Segmentation<6, 0>&, Image8,
+                                     const Image8&, const classification::ByteArray&, EdgeScale,
+                                     MaskForcedEdges, ProgressRange);
+template int applyForcedEdges<Kind16>(const classification::Segmentation<6, 0>&, Image16,
+                                      const Image16&, const classification::ByteArray&, EdgeScale,
+                                      MaskForcedEdges, ProgressRange);
+template int applyForcedEdges<Kind15>(const classification::Segmentation<6, 0>&, Image16,
+                                      const Image16&, const classification::ByteArray&, EdgeScale,
+                                      MaskForcedEdges, ProgressRange);
+
 int applyForcedEdges8(const classification::Segmentation<6, 0>& classification, ColourArray8 output,
                       const ColourArray8& source, const classification::ByteArray& status,
-                      EdgeScale scale, MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind8>(classification.opacityThreshold, output, source, status, scale,
-                                   edges);
+                      EdgeScale scale, MaskForcedEdges edges, ProgressRange progress) {
+    return applyForcedEdges<Kind8>(classification, output, source, status, scale, edges, progress);
 }
 
 int applyForcedEdges16(const classification::Segmentation<6, 0>& classification,
                        ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
-                       MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind16>(classification.opacityThreshold, output, source, status, scale,
-                                    edges);
+                       MaskForcedEdges edges, ProgressRange progress) {
+    return applyForcedEdges<Kind16>(classification, output, source, status, scale, edges, progress);
 }
 
 int applyForcedEdges15(const classification::Segmentation<6, 0>& classification,
                        ColourArray16 output, const ColourArray16& source,
                        const classification::ByteArray& status, EdgeScale scale,
-                       MaskForcedEdges edges, ProgressRange /*progress*/) {
-    return applyForcedEdges<Kind15>(classification.opacityThreshold, output, source, status, scale,
-                                    edges);
+                       MaskForcedEdges edges, ProgressRange progress) {
+    return applyForcedEdges<Kind15>(classification, output, source, status, scale, edges, progress);
 }
 
 void blendEdgeCap8(int sign, float featherWidth, float reach, EdgePoint n, EdgePoint e,

@@ -8,8 +8,9 @@
 // opaque source pixels (alpha at least the opacity threshold x full scale) are
 // ever changed.
 //
-// One pass per sample kind: 8-bit (full scale 255), 16-bit with full scale
-// 65535 and 16-bit with full scale 32768.
+// One template over the sample kinds of sample_kinds.h: 8-bit (full scale
+// 255), 16-bit with full scale 65535 and 16-bit with full scale 32768; the 8,
+// 16 and 15 functions name its kinds.
 #ifndef VARDEK_MATTING_FORCED_EDGES_H
 #define VARDEK_MATTING_FORCED_EDGES_H
 
@@ -20,13 +21,14 @@
 #include "matting/forced_edge_field.h"
 #include "matting/mask_records.h"
 #include "matting/pass_result.h"
+#include "matting/sample_kinds.h"
 
 #include <blitz/array.h>
 
 namespace orsine::matting {
 
-using ColourArray8 = blitz::Array<utility::Colour<unsigned char>, 2>;
-using ColourArray16 = blitz::Array<utility::Colour<unsigned short>, 2>;
+using ColourArray8 = Image8;
+using ColourArray16 = Image16;
 
 // Runs the pass over `output` (the working copy of the cut-out, rewritten in
 // place) with `source` of the same box. Of the session's classification only
@@ -36,6 +38,11 @@ using ColourArray16 = blitz::Array<utility::Colour<unsigned short>, 2>;
 // feather width in output pixels. The pass reports no progress. Returns
 // kPassGaveUp when no edge was applied (no edges, none drawable, or none found
 // its side), else kPassDone.
+template <class Kind>
+int applyForcedEdges(const classification::Segmentation<6, 0>& classification,
+                     typename Kind::Image output, const typename Kind::Image& source,
+                     const classification::ByteArray& status, EdgeScale scale,
+                     MaskForcedEdges edges, ProgressRange progress);
 int applyForcedEdges8(const classification::Segmentation<6, 0>& classification, ColourArray8 output,
                       const ColourArray8& source, const classification::ByteArray& status,
                       EdgeScale scale, MaskForcedEdges edges, ProgressRange progress);

@@ -19,74 +19,6 @@ using classification::ByteArray;
 using classification::UndoQueue;
 using Classification = classification::Segmentation<6, 0>;
 
-// The passes of each sample kind.
-struct Run8 {
-    using Image = Image8;
-    template <class... Args> static int solve(Args&&... args) {
-        return solveMatting8(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int solveOnArray(Args&&... args) {
-        return solveMattingOnArray(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPass(Args&&... args) {
-        return firstMattingPass8(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPassOnArray(Args&&... args) {
-        return firstMattingPassOnArray(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int forcedEdges(Args&&... args) {
-        return applyForcedEdges8(std::forward<Args>(args)...);
-    }
-};
-struct Run16 {
-    using Image = Image16;
-    template <class... Args> static int solve(Args&&... args) {
-        return solveMatting16(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int solveOnArray(Args&&... args) {
-        return solveMatting16OnArray(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPass(Args&&... args) {
-        return firstMattingPass16(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPassOnArray(Args&&... args) {
-        return firstMattingPassOnArray16(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int forcedEdges(Args&&... args) {
-        return applyForcedEdges16(std::forward<Args>(args)...);
-    }
-};
-struct Run15 {
-    using Image = Image16;
-    template <class... Args> static int solve(Args&&... args) {
-        return solveMatting15(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int solveOnArray(Args&&... args) {
-        return solveMatting15OnArray(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPass(Args&&... args) {
-        return firstMattingPass15(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int firstPassOnArray(Args&&... args) {
-        return firstMattingPassOnArray15(std::forward<Args>(args)...);
-    }
-    template <class... Args> static int forcedEdges(Args&&... args) {
-        return applyForcedEdges15(std::forward<Args>(args)...);
-    }
-};
-
-// A choices patch goes to the palette solver of the kind, directly when the
-// source has the analysis image's extent and through the solver's entry for
-// other extents otherwise; both hand the same arguments to the solver.
-template <class Kind>
-int solveChoices(typename Kind::Image output, const typename Kind::Image& source,
-                 const ByteArray& status, const Box& box, ReductionFactors factors,
-                 const MaskPatch& patch, bool sourceAtStatusSize, ProgressRange progress) {
-    if (sourceAtStatusSize)
-        return Kind::solve(source, status, output, box, factors, patch, progress);
-    return Kind::solveOnArray(source, status, output, box, factors, patch, progress);
-}
-
 // The status box of a patch's pass: its box, clipped to the caller's rectangle
 // and to the status image.
 Box patchArea(const MaskPatch& patch, const std::optional<Box>& statusBox,
@@ -116,13 +48,16 @@ void rollBackRun(UndoQueue& queue, UndoQueue::Mark start, Classification& classi
     classification.dirtyBox = Box::empty();
 }
 
+} // namespace
+
 template <class Kind>
-int runMask(MaskRunSession& session, typename Kind::Image output,
-            const typename Kind::Image& source, ByteArray status,
-            const std::optional<Box>& statusBox, ReductionFactors factors,
-            MaskForcedEdges forcedEdges, float autoBlendWidth, float blendRatio,
-            MaskPatches& patches, ProgressRange progress) {
+int runMaskGeneration(MaskRunSession& session, typename Kind::Image output,
+                      const typename Kind::Image& source, ByteArray status, MaskRunRequest request,
+                      ProgressRange progress) {
     using Image = typename Kind::Image;
+    const std::optional<Box>& statusBox = request.statusBox;
+    const ReductionFactors factors = request.factors;
+    MaskPatches& patches = request.patches;
     Classification& classification = session.classification;
 
     const Box statusDomain = classification::boxOf(status);
@@ -146,7 +81,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     try {
         const PreparedMaskStatus prepared = session.prepare(
             classification, status, statusDomain, work, extendedBox(work, statusDomain),
-            autoBlendWidth, queue, progress.subRange(0.1f));
+            request.autoBlendWidth, queue, progress.subRange(0.1f));
 
         Image out = classification::windowOf(output, outputBox);
         const Image in = classification::windowOf(source, outputBox);
@@ -167,7 +102,7 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
         marked.unite(work);
         int passResult = kPassDone;
         {
-            const ByteArray plane = blendRatioPlane(work, blendRatio, patches);
+            const ByteArray plane = blendRatioPlane(work, request.blendRatio, patches);
             const DistanceArray distances =
                 chamferDistanceTransform(classification::windowOf(status, work));
             progress.subRange(0.2f);
@@ -182,13 +117,12 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
             const auto firstPass = [&](const Box& box, int blendKind, const MaskPatch& patch,
                                        ProgressRange child) {
                 VARDEK_FAULT_POINT("generateMask.pass");
+                const FirstPassRequest pass{status,    box,   prepared.estimationBox,
+                                            factors,   plane, distances,
+                                            blendKind, &patch};
                 if (sourceAtStatusSize)
-                    return Kind::firstPass(matting, out, in, source, status, box,
-                                           prepared.estimationBox, factors, plane, distances,
-                                           blendKind, patch, child);
-                return Kind::firstPassOnArray(matting, out, in, analysis, status, box,
-                                              prepared.estimationBox, factors, plane, distances,
-                                              blendKind, patch, child);
+                    return firstMattingPass<Kind>(matting, out, in, source, pass, child);
+                return firstMattingPassOnAnalysis<Kind>(matting, out, in, analysis, pass, child);
             };
 
             const MaskPatch neutral;
@@ -211,9 +145,8 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
                         VARDEK_FAULT_POINT("generateMask.pass");
                         const float end =
                             0.5f * static_cast<float>(i + 1) / static_cast<float>(patchCount);
-                        passResult |=
-                            solveChoices<Kind>(out, in, status, area, factors, patch,
-                                               sourceAtStatusSize, progress.subRange(end));
+                        passResult |= solveMatting<Kind>(in, status, out, area, factors, patch,
+                                                         progress.subRange(end));
                     } else {
                         passResult |=
                             firstPass(area, kMembraneBlend, patch, progress.subRange(0.75f));
@@ -230,8 +163,9 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
         // A failed run fails whatever the forced edges could add.
         if (passResult != kPassDone) return passResult;
 
-        Kind::forcedEdges(classification, out, in, status, factors,
-                          scaledForcedEdges(forcedEdges, factors), progress.subRange(1.0f));
+        applyForcedEdges<Kind>(classification, out, in, status, factors,
+                               scaledForcedEdges(request.forcedEdges, factors),
+                               progress.subRange(1.0f));
         return kPassDone;
     } catch (...) {
         rollBackRun(queue, start, classification);
@@ -240,30 +174,26 @@ int runMask(MaskRunSession& session, typename Kind::Image output,
     }
 }
 
-} // namespace
+template int runMaskGeneration<Kind8>(MaskRunSession&, Image8, const Image8&, ByteArray,
+                                      MaskRunRequest, ProgressRange);
+template int runMaskGeneration<Kind16>(MaskRunSession&, Image16, const Image16&, ByteArray,
+                                       MaskRunRequest, ProgressRange);
+template int runMaskGeneration<Kind15>(MaskRunSession&, Image16, const Image16&, ByteArray,
+                                       MaskRunRequest, ProgressRange);
 
 int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
-                       ByteArray status, const std::optional<Box>& statusBox,
-                       ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                       float blendRatio, MaskPatches& patches, ProgressRange progress) {
-    return runMask<Run8>(session, output, source, status, statusBox, factors, forcedEdges,
-                         autoBlendWidth, blendRatio, patches, progress);
+                       ByteArray status, MaskRunRequest request, ProgressRange progress) {
+    return runMaskGeneration<Kind8>(session, output, source, status, std::move(request), progress);
 }
 
 int runMaskGeneration16(MaskRunSession& session, Image16 output, const Image16& source,
-                        ByteArray status, const std::optional<Box>& statusBox,
-                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                        float blendRatio, MaskPatches& patches, ProgressRange progress) {
-    return runMask<Run16>(session, output, source, status, statusBox, factors, forcedEdges,
-                          autoBlendWidth, blendRatio, patches, progress);
+                        ByteArray status, MaskRunRequest request, ProgressRange progress) {
+    return runMaskGeneration<Kind16>(session, output, source, status, std::move(request), progress);
 }
 
 int runMaskGeneration15(MaskRunSession& session, Image16 output, const Image16& source,
-                        ByteArray status, const std::optional<Box>& statusBox,
-                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                        float blendRatio, MaskPatches& patches, ProgressRange progress) {
-    return runMask<Run15>(session, output, source, status, statusBox, factors, forcedEdges,
-                          autoBlendWidth, blendRatio, patches, progress);
+                        ByteArray status, MaskRunRequest request, ProgressRange progress) {
+    return runMaskGeneration<Kind15>(session, output, source, status, std::move(request), progress);
 }
 
 } // namespace orsine::matting

@@ -14,6 +14,7 @@
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
 #include "matting/pass_result.h"
+#include "matting/sample_kinds.h"
 
 #include <functional>
 #include <optional>
@@ -46,11 +47,21 @@ struct MaskRunSession {
     MaskStatusPreparation prepare;
 };
 
-// A run for 8-bit samples. `output` is the working array (indexed by the
-// output coordinates of its box; read and written), `source` the whole source,
-// `status` the session's status view, `statusBox` the caller's rectangle at
-// status resolution (none for the whole image), `forcedEdges` in status
-// coordinates, `patches` possibly replaced by the previewed patch alone.
+// What a run is asked for besides its images.
+struct MaskRunRequest {
+    // The caller's rectangle at status resolution; none for the whole image.
+    std::optional<classification::Box> statusBox;
+    ReductionFactors factors{1.0f, 1.0f}; // output pixels per status pixel
+    MaskForcedEdges forcedEdges;          // in status coordinates
+    float autoBlendWidth = 0.0f;          // the band factor of the status preparation's fills
+    float blendRatio = 1.0f;
+    // The run keeps only the previewed patch when there is one.
+    MaskPatches patches;
+};
+
+// A run for the sample kind `Kind` (sample_kinds.h). `output` is the working
+// array (indexed by the output coordinates of its box; read and written),
+// `source` the whole source, `status` the session's status view.
 //
 // A run over the whole analysis image records its preparation in the
 // session's queue; any other run records it in a private queue, writes
@@ -60,23 +71,22 @@ struct MaskRunSession {
 // Returns kPassGaveUp when the work box is empty or a pass gave up (the output
 // is then reset to the source), else kPassDone. An exception rolls back what
 // the run recorded in its queue, removes the temporary marks and passes on.
+template <class Kind>
+int runMaskGeneration(MaskRunSession& session, typename Kind::Image output,
+                      const typename Kind::Image& source, classification::ByteArray status,
+                      MaskRunRequest request, ProgressRange progress);
+
+// The runs of each kind: 8-bit samples (full scale 255), 16-bit with full
+// scale 65535 and 16-bit with full scale 32768.
 int runMaskGeneration8(MaskRunSession& session, Image8 output, const Image8& source,
-                       classification::ByteArray status,
-                       const std::optional<classification::Box>& statusBox,
-                       ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                       float blendRatio, MaskPatches& patches, ProgressRange progress);
-// 16-bit samples with full scale 65535.
+                       classification::ByteArray status, MaskRunRequest request,
+                       ProgressRange progress);
 int runMaskGeneration16(MaskRunSession& session, Image16 output, const Image16& source,
-                        classification::ByteArray status,
-                        const std::optional<classification::Box>& statusBox,
-                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                        float blendRatio, MaskPatches& patches, ProgressRange progress);
-// 16-bit samples with full scale 32768.
+                        classification::ByteArray status, MaskRunRequest request,
+                        ProgressRange progress);
 int runMaskGeneration15(MaskRunSession& session, Image16 output, const Image16& source,
-                        classification::ByteArray status,
-                        const std::optional<classification::Box>& statusBox,
-                        ReductionFactors factors, MaskForcedEdges forcedEdges, float autoBlendWidth,
-                        float blendRatio, MaskPatches& patches, ProgressRange progress);
+                        classification::ByteArray status, MaskRunRequest request,
+                        ProgressRange progress);
 
 } // namespace orsine::matting
 

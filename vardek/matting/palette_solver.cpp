@@ -336,15 +336,13 @@ void composeOutput(const Frame& frame, const PixelView<typename Kind::Sample>& s
             // The mean of J and the smootherstep 6J^5 - 15J^4 + 10J^3.
             const float s =
                 (share + share * share * share * (10.0f + share * (6.0f * share - 15.0f))) * 0.5f;
-            out[3] = static_cast<Sample>(static_cast<int>((1.0f - s) * Kind::alphaFactor));
+            out[3] = static_cast<Sample>(static_cast<int>((1.0f - s) * Kind::solverAlphaFactor));
         }
         if (i % 16 == 0) reportRow(progress, i, r);
     }
 }
 
 } // namespace solver
-
-namespace {
 
 template <class Kind>
 int32_t solveMatting(const PixelView<typename Kind::Sample>& source, const ByteArray& status,
@@ -395,8 +393,6 @@ int32_t solveMatting(const PixelView<typename Kind::Sample>& source, const ByteA
     return kPassDone;
 }
 
-} // namespace
-
 int32_t solveMatting8(const PixelView<uint8_t>& source, const ByteArray& status,
                       PixelView<uint8_t> output, const Box& box, blitz::TinyVector<float, 2> scale,
                       const MaskPatch& patch, ProgressRange progress) {
@@ -435,6 +431,9 @@ int32_t solveMatting15OnArray(const PixelView<uint16_t>& source, const ByteArray
 }
 
 #define VARDEK_SOLVER_STAGES(K)                                                                    \
+    template int32_t solveMatting<K>(                                                              \
+        const PixelView<K::Sample>&, const ByteArray&, PixelView<K::Sample>, const Box&,           \
+        blitz::TinyVector<float, 2>, const MaskPatch&, ProgressRange);                             \
     template bool solver::estimateColours<K>(                                                      \
         const solver::Frame&, const PixelView<K::Sample>&, const ByteArray&,                       \
         const PalettePyramid<K::Types>&, const PalettePyramid<K::Types>&, ColourImage<K::Sample>,  \

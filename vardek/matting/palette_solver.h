@@ -10,11 +10,12 @@
 #include "core/box.h"
 #include "core/colour.h"
 #include "core/progress.h"
-#include "core/status_bits.h"
 #include "core/rank_filter.h"
+#include "core/status_bits.h"
 #include "matting/mask_records.h"
 #include "matting/palette_pyramid.h"
 #include "matting/pass_result.h"
+#include "matting/sample_kinds.h"
 
 #include <blitz/array.h>
 
@@ -24,34 +25,20 @@ namespace orsine::matting {
 
 template <typename Sample> using PixelView = blitz::Array<orsine::utility::Colour<Sample>, 2>;
 
-// The three sample kinds: 8-bit, 16-bit with full scale 65535 and 16-bit with
-// full scale 32768. The alpha factor lies just below full scale + 1, so that
-// truncation maps [0, 1] onto [0, full scale].
-struct Kind8 {
-    using Sample = uint8_t;
-    using Types = cbb8;
-    static constexpr int fullScale = 255;
-    static constexpr float alphaFactor = 255.99f;
-};
-struct Kind16 {
-    using Sample = uint16_t;
-    using Types = cbb16;
-    static constexpr int fullScale = 65535;
-    static constexpr float alphaFactor = 65535.988f;
-};
-struct Kind15 {
-    using Sample = uint16_t;
-    using Types = cbb16;
-    static constexpr int fullScale = 32768;
-    static constexpr float alphaFactor = 32768.988f;
-};
-
 // Solves the choices patch over `box` (status coordinates, inclusive) for the
 // status pixels marked 0x80 and not 0x40. `scale` is the number of output
 // pixels per status pixel (rows, columns); source and output are in output
 // coordinates and share the caller's pixels. Returns kPassDone when solved or
 // nothing was to solve, kPassGaveUp when a class had no colour at all (the
 // output is then left untouched). Cancel and allocation failures propagate.
+// One template over the sample kinds of sample_kinds.h; the 8, 16 and 15
+// functions name its kinds.
+template <class Kind>
+int32_t solveMatting(const PixelView<typename Kind::Sample>& source,
+                     const classification::ByteArray& status,
+                     PixelView<typename Kind::Sample> output, const classification::Box& box,
+                     blitz::TinyVector<float, 2> scale, const MaskPatch& patch,
+                     ProgressRange progress);
 int32_t solveMatting8(const PixelView<uint8_t>& source, const classification::ByteArray& status,
                       PixelView<uint8_t> output, const classification::Box& box,
                       blitz::TinyVector<float, 2> scale, const MaskPatch& patch,

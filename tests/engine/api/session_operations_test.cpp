@@ -496,8 +496,9 @@ TEST_F(Operations, FrameRollsBackWhatItsBodyWroteAndPublishes) {
         ++ran;
         auto& c = work.classification;
         const classification::Selection all{classification::boxOf(work.status), {}};
-        classification::selectStatus(c, all, work.status, classification::SelectScope::Exact, 8, 15,
-                                     15, 63, 0, &c.undoQueue, nullptr, 0, 1);
+        classification::selectStatus(c, all, work.status,
+                                     {8, 15, 15, 63, classification::SelectScope::Exact}, 0,
+                                     &c.undoQueue, nullptr, 0, 1);
         work.range.report(0.5f);
         throw VkExCancel();
     };

@@ -92,7 +92,7 @@ struct Scene {
         const SelectMasks m = selectMasks(newStatus, fromSet, scope);
         queue.openGroup();
         // Level 0: local scope floods the fine region labels.
-        selectStatus(c, s, status, scope, newStatus, m.write, fromSet, m.test, 0, &queue, nullptr,
+        selectStatus(c, s, status, {newStatus, m.write, fromSet, m.test, scope}, 0, &queue, nullptr,
                      0.0f, 1.0f);
     }
 

@@ -145,7 +145,7 @@ struct Scene {
     void select(const Selection& s, SelectScope scope, uint8_t newStatus, uint8_t fromSet,
                 int level = 1, orsine::utility::IiUI* progress = nullptr) {
         const SelectMasks m = selectMasks(newStatus, fromSet, scope);
-        selectStatus(c, s, status, scope, newStatus, m.write, fromSet, m.test, level, &queue,
+        selectStatus(c, s, status, {newStatus, m.write, fromSet, m.test, scope}, level, &queue,
                      progress, 0.0f, 1.0f);
     }
 };
@@ -282,8 +282,8 @@ TEST(SelectProgress, ReportsStayInTheGivenRange) {
     for (SelectScope scope : {SelectScope::Exact, SelectScope::Local, SelectScope::Global}) {
         Reports reports;
         const SelectMasks m = selectMasks(2, 15, scope);
-        selectStatus(s.c, boxSelection(Box(0, 0, 0, 0)), s.status, scope, 2, m.write, 15, m.test, 1,
-                     &s.queue, &reports, 0.2f, 0.6f);
+        selectStatus(s.c, boxSelection(Box(0, 0, 0, 0)), s.status, {2, m.write, 15, m.test, scope},
+                     1, &s.queue, &reports, 0.2f, 0.6f);
         ASSERT_FALSE(reports.fractions.empty());
         for (float f : reports.fractions) {
             EXPECT_GE(f, 0.2f);
@@ -566,8 +566,9 @@ struct Borrowing {
     }
     void select(const Box& stroke, SelectScope scope, uint8_t newStatus, int level) {
         const SelectMasks m = selectMasks(newStatus, 15, scope);
-        selectStatus(child, boxSelection(stroke), childStatus, scope, newStatus, m.write, 15,
-                     m.test, level, &childQueue, nullptr, 0.0f, 1.0f);
+        selectStatus(child, boxSelection(stroke), childStatus,
+                     {newStatus, m.write, 15, m.test, scope}, level, &childQueue, nullptr, 0.0f,
+                     1.0f);
     }
 };
 
@@ -645,8 +646,9 @@ TEST(ApplySelection, AddsToAnOpenGroupButNotOnTopOfRedo) {
 TEST(SelectStatus, RejectsAStatusViewOfAnotherBox) {
     Scene s(3, 3);
     ByteArray other = arrayOver<unsigned char>(Box(0, 0, 3, 3), 1);
-    EXPECT_THROW(selectStatus(s.c, boxSelection(s.image), other, SelectScope::Exact, 2, 15, 15, 63,
-                              1, &s.queue, nullptr, 0.0f, 1.0f),
+    EXPECT_THROW(selectStatus(s.c, boxSelection(s.image), other,
+                              {2, 15, 15, 63, SelectScope::Exact}, 1, &s.queue, nullptr, 0.0f,
+                              1.0f),
                  std::invalid_argument);
     // Local scope without any labels is no segmentation to flood on.
     EXPECT_THROW(s.select(boxSelection(s.image), SelectScope::Local, 2, 15, 0), std::logic_error);

@@ -37,44 +37,29 @@ using classification::kDelete;
 using classification::kKeep;
 using classification::kUnassigned;
 
-// The three sample kinds.
-struct Kind8 {
-    using Sample = unsigned char;
-    using Image = Image8;
+// The three sample kinds, with the run of each.
+struct Kind8 : orsine::matting::Kind8 {
     static constexpr const char* name = "8-bit";
-    static constexpr float fullScale = 255.0f;
     static int run(orsine::matting::MaskRunSession& s, Image output, const Image& source,
-                   ByteArray status, const std::optional<Box>& box, ReductionFactors factors,
-                   MaskForcedEdges edges, float band, float ratio, MaskPatches& patches,
+                   ByteArray status, orsine::matting::MaskRunRequest request,
                    ProgressRange progress) {
-        return orsine::matting::runMaskGeneration8(s, output, source, status, box, factors, edges,
-                                                   band, ratio, patches, progress);
+        return orsine::matting::runMaskGeneration8(s, output, source, status, request, progress);
     }
 };
-struct Kind16 {
-    using Sample = unsigned short;
-    using Image = Image16;
+struct Kind16 : orsine::matting::Kind16 {
     static constexpr const char* name = "16-bit";
-    static constexpr float fullScale = 65535.0f;
     static int run(orsine::matting::MaskRunSession& s, Image output, const Image& source,
-                   ByteArray status, const std::optional<Box>& box, ReductionFactors factors,
-                   MaskForcedEdges edges, float band, float ratio, MaskPatches& patches,
+                   ByteArray status, orsine::matting::MaskRunRequest request,
                    ProgressRange progress) {
-        return orsine::matting::runMaskGeneration16(s, output, source, status, box, factors, edges,
-                                                    band, ratio, patches, progress);
+        return orsine::matting::runMaskGeneration16(s, output, source, status, request, progress);
     }
 };
-struct Kind15 {
-    using Sample = unsigned short;
-    using Image = Image16;
+struct Kind15 : orsine::matting::Kind15 {
     static constexpr const char* name = "15-bit";
-    static constexpr float fullScale = 32768.0f;
     static int run(orsine::matting::MaskRunSession& s, Image output, const Image& source,
-                   ByteArray status, const std::optional<Box>& box, ReductionFactors factors,
-                   MaskForcedEdges edges, float band, float ratio, MaskPatches& patches,
+                   ByteArray status, orsine::matting::MaskRunRequest request,
                    ProgressRange progress) {
-        return orsine::matting::runMaskGeneration15(s, output, source, status, box, factors, edges,
-                                                    band, ratio, patches, progress);
+        return orsine::matting::runMaskGeneration15(s, output, source, status, request, progress);
     }
 };
 
@@ -171,8 +156,8 @@ template <class Kind> struct Scene {
             ProgressRange progress = ProgressRange(nullptr), float blendRatio = 0.0f) {
         orsine::matting::MaskRunSession session{*classification, sessionQueue, prepare};
         const ReductionFactors factors(static_cast<float>(factor), static_cast<float>(factor));
-        return Kind::run(session, output, source, status, box, factors, edges, 0.0f, blendRatio,
-                         patches, progress);
+        return Kind::run(session, output, source, status,
+                         {box, factors, edges, 0.0f, blendRatio, patches}, progress);
     }
 
     Box statusBox() const { return classification::boxOf(status); }

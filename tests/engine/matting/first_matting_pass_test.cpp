@@ -116,34 +116,32 @@ struct Scene {
         const ReductionFactors factors(factor, factor);
         const Image8& analysis = classification.analysisImage;
         const bool direct = factor == 1;
+        const FirstPassRequest request{status, box,       all,       factors,
+                                       plane,  distances, blendKind, &patch};
         switch (kind.kind) {
         case Kind::Bits8:
             if (direct)
                 firstMattingPass8(classification, output.narrow, source.narrow, source.narrow,
-                                  status, box, all, factors, plane, distances, blendKind, patch,
-                                  progress);
+                                  request, progress);
             else
                 firstMattingPassOnArray(classification, output.narrow, source.narrow, analysis,
-                                        status, box, all, factors, plane, distances, blendKind,
-                                        patch, progress);
+                                        request, progress);
             break;
         case Kind::Bits16:
             if (direct)
-                firstMattingPass16(classification, output.wide, source.wide, source.wide, status,
-                                   box, all, factors, plane, distances, blendKind, patch, progress);
+                firstMattingPass16(classification, output.wide, source.wide, source.wide, request,
+                                   progress);
             else
                 firstMattingPassOnArray16(classification, output.wide, source.wide, analysis,
-                                          status, box, all, factors, plane, distances, blendKind,
-                                          patch, progress);
+                                          request, progress);
             break;
         case Kind::Bits15:
             if (direct)
-                firstMattingPass15(classification, output.wide, source.wide, source.wide, status,
-                                   box, all, factors, plane, distances, blendKind, patch, progress);
+                firstMattingPass15(classification, output.wide, source.wide, source.wide, request,
+                                   progress);
             else
                 firstMattingPassOnArray15(classification, output.wide, source.wide, analysis,
-                                          status, box, all, factors, plane, distances, blendKind,
-                                          patch, progress);
+                                          request, progress);
             break;
         }
     }
@@ -437,16 +435,15 @@ TEST(FirstMattingPass, SixteenBitEntriesWidenTheAnalysisImage) {
                     wide(r, col)[ch] = static_cast<unsigned short>(narrow(r, col)[ch] * c.scale);
         const DistanceArray distances = chamferDistanceTransform(widened.status);
         const Box all(0, 0, 3, 7);
+        const FirstPassRequest request{widened.status,         all,           all,
+                                       ReductionFactors(2, 2), widened.plane, distances,
+                                       kDefaultBlend,          &widened.patch};
         if (c.kind.kind == Kind::Bits16) {
             firstMattingPass16(widened.classification, widened.output.wide, widened.source.wide,
-                               wide, widened.status, all, all, ReductionFactors(2, 2),
-                               widened.plane, distances, kDefaultBlend, widened.patch,
-                               ProgressRange(nullptr));
+                               wide, request, ProgressRange(nullptr));
         } else {
             firstMattingPass15(widened.classification, widened.output.wide, widened.source.wide,
-                               wide, widened.status, all, all, ReductionFactors(2, 2),
-                               widened.plane, distances, kDefaultBlend, widened.patch,
-                               ProgressRange(nullptr));
+                               wide, request, ProgressRange(nullptr));
         }
         EXPECT_TRUE(sameImages(s.output.wide, widened.output.wide));
         EXPECT_EQ(wide(0, 0)[3], static_cast<unsigned short>(c.kind.fullScale)); // 255 widened

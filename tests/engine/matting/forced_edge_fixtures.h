@@ -90,9 +90,7 @@ inline const classification::Segmentation<6, 0>& testClassification() {
 
 // The three sample kinds: full scale, the pass and its end cap, and the ramp's
 // alphas at t = 0, 0.25, 0.5, 0.75 and 1.
-struct Kind8 {
-    using Sample = unsigned char;
-    static constexpr int fullScale = 255;
+struct Kind8 : orsine::matting::Kind8 {
     static constexpr int ramp[5] = {0, 39, 127, 215, 255};
     static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
                      EdgeScale scale, const MaskForcedEdges& edges) {
@@ -104,9 +102,7 @@ struct Kind8 {
         orsine::matting::blendEdgeCap8(sign, w, r, n, e, output, source, threshold);
     }
 };
-struct Kind16 {
-    using Sample = unsigned short;
-    static constexpr int fullScale = 65535;
+struct Kind16 : orsine::matting::Kind16 {
     static constexpr int ramp[5] = {0, 10239, 32767, 55295, 65535};
     static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
                      EdgeScale scale, const MaskForcedEdges& edges) {
@@ -118,9 +114,7 @@ struct Kind16 {
         orsine::matting::blendEdgeCap16(sign, w, r, n, e, output, source, threshold);
     }
 };
-struct Kind15 {
-    using Sample = unsigned short;
-    static constexpr int fullScale = 32768;
+struct Kind15 : orsine::matting::Kind15 {
     static constexpr int ramp[5] = {0, 5120, 16384, 27648, 32768};
     static int apply(Pixels<Sample> output, const Pixels<Sample>& source, const ByteArray& status,
                      EdgeScale scale, const MaskForcedEdges& edges) {

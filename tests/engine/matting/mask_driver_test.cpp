@@ -20,7 +20,7 @@ using namespace driver_test;
 using namespace orsine::matting;
 
 template <class Kind> class DriverRun : public ::testing::Test {};
-using Kinds = ::testing::Types<Kind8, Kind16, Kind15>;
+using Kinds = ::testing::Types<driver_test::Kind8, driver_test::Kind16, driver_test::Kind15>;
 TYPED_TEST_SUITE(DriverRun, Kinds);
 
 // Keep on the left, delete on the right, an unassigned band between.

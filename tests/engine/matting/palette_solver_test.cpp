@@ -104,7 +104,7 @@ template <class Kind> void paintCheckerboards(Scene<Kind>& scene, int bandFrom, 
 // Alpha of a pixel whose background share is j.
 template <class Kind> int alphaFor(float j) {
     const float s = (j + j * j * j * (10.0f + j * (6.0f * j - 15.0f))) * 0.5f;
-    return static_cast<int>((1.0f - s) * Kind::alphaFactor);
+    return static_cast<int>((1.0f - s) * Kind::solverAlphaFactor);
 }
 
 TYPED_TEST(PaletteSolver, CheckerboardForegroundOverCheckerboardBackground) {

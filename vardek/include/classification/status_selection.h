@@ -64,9 +64,10 @@ struct Selection {
 // level k asks for the colour groups of partition level k - 1.
 constexpr int kSelectLevels = 8;
 
-// Fills the selection map in `scope` and writes it into `status` (the
-// session's status view, over the classification's source box) as one undo
-// step of `queue`. Nothing is written, and nothing recorded, when the new
+// Fills the selection map in the scope of `select` (its new status and
+// from-set, with the masks selectMasks gives for them) and writes it into
+// `status` (the session's status view, over the classification's source box)
+// as one undo step of `queue`. Nothing is written, and nothing recorded, when the new
 // status equals the from-set: the selection map then only describes the
 // selected pixels. Edits of the forced-edge or protection bit (new status or
 // from-set kForcedEdge or kProtected) are written without an undo step.
@@ -78,8 +79,7 @@ constexpr int kSelectLevels = 8;
 // Reports go to `progress` (may be null) within [start, end]; a cancel there
 // raises VkExCancel before anything is written that could not be rolled back.
 void selectStatus(Segmentation<6, 0>& classification, const Selection& selection, ByteArray& status,
-                  SelectScope scope, uint8_t newStatus, uint8_t writeMask, uint8_t fromSet,
-                  uint8_t testMask, int level, UndoQueue* queue, orsine::utility::IiUI* progress,
+                  SelectParams select, int level, UndoQueue* queue, orsine::utility::IiUI* progress,
                   float start, float end);
 
 } // namespace classification

@@ -248,9 +248,10 @@ bool choosePartition(Classification& c, Classification& owner, int32_t wanted,
 } // namespace
 
 void selectStatus(Segmentation<6, 0>& c, const Selection& selection, ByteArray& status,
-                  SelectScope scope, uint8_t newStatus, uint8_t writeMask, uint8_t fromSet,
-                  uint8_t testMask, int level, UndoQueue* queue, orsine::utility::IiUI* progress,
+                  SelectParams select, int level, UndoQueue* queue, orsine::utility::IiUI* progress,
                   float start, float end) {
+    const SelectScope scope = select.scope;
+    const uint8_t newStatus = select.newStatus, fromSet = select.fromSet;
     const Box imageBox = boxOf(c.selectionMap);
     if (c.selectionMap.size() == 0 || boxOf(status) != imageBox)
         throw std::invalid_argument("status view does not match the classification");
@@ -269,7 +270,7 @@ void selectStatus(Segmentation<6, 0>& c, const Selection& selection, ByteArray& 
     }
 
     c.dirtyBox = Box::empty();
-    c.selectParams = {newStatus, writeMask, fromSet, testMask, scope};
+    c.selectParams = select;
     Filler filler(c, status, selection);
     const bool onRegions = owner.partitionLevel == -1 && c.params.regionScale > 1.0f;
     const auto noBits = [](int32_t) {};

@@ -1,4 +1,6 @@
-// Labels of the progress checkpoints that mark where a long stage is.
+// Labels of the progress checkpoints that mark where a long stage is. The path
+// in a label is part of the report's fixed text: it stays as it is when files
+// move.
 #ifndef VARDEK_CORE_CHECKPOINT_H
 #define VARDEK_CORE_CHECKPOINT_H
 

@@ -77,6 +77,27 @@ unsigned char keepBorderStatus(const Frame& frame, const ByteArray& status, Poin
 const Point neighbourOffsets[8] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
                                    {0, 1},   {1, -1}, {1, 0},  {1, 1}};
 
+// The keep border: every keep pixel p of the output box, in raster order,
+// calls `take(p, q)` with q its first neighbour (clamped into the box) that is
+// not keep. Taking in place lets a value taken earlier travel on.
+template <typename Take>
+void walkKeepBorder(const Frame& frame, const ByteArray& status, Take take) {
+    const Box& r = frame.outputBox;
+    for (int i = r.lower.row; i <= r.upper.row; ++i) {
+        for (int j = r.lower.column; j <= r.upper.column; ++j) {
+            const Point sp = frame.statusPixel(i, j);
+            if ((status(sp.row, sp.column) & kKeep) == 0) continue;
+            for (const Point& offset : neighbourOffsets) {
+                const Point q = clampToBox(Point(i, j) + offset, r);
+                if ((keepBorderStatus(frame, status, q) & kKeep) == 0) {
+                    take(Point(i, j), q);
+                    break;
+                }
+            }
+        }
+    }
+}
+
 void reportRow(ProgressRange& progress, int i, const Box& r) {
     progress.report(static_cast<float>(i - r.lower.row) / static_cast<float>(r.rows()));
 }
@@ -175,19 +196,9 @@ ByteArray searchMask(const Frame& frame, const ByteArray& status) {
     for (int i = r.lower.row; i <= r.upper.row; ++i)
         for (int j = r.lower.column; j <= r.upper.column; ++j)
             origin(i, j) = Point(i, j);
-    for (int i = r.lower.row; i <= r.upper.row; ++i) {
-        for (int j = r.lower.column; j <= r.upper.column; ++j) {
-            const Point sp = frame.statusPixel(i, j);
-            if ((status(sp.row, sp.column) & kKeep) == 0) continue;
-            for (const Point& offset : neighbourOffsets) {
-                const Point q = clampToBox(Point(i, j) + offset, r);
-                if ((keepBorderStatus(frame, status, q) & kKeep) == 0) {
-                    origin(i, j) = origin(q.row, q.column);
-                    break;
-                }
-            }
-        }
-    }
+    walkKeepBorder(frame, status, [&origin](Point p, Point q) {
+        origin(p.row, p.column) = origin(q.row, q.column);
+    });
     // The medians of a blended pixel read its 3 x 3 neighbourhood, clamped
     // into the box as the replicated border is.
     for (int i = r.lower.row; i <= r.upper.row; ++i) {
@@ -264,21 +275,10 @@ void smoothEstimates(const Frame& frame, const ByteArray& status,
     median<Kind>(foregroundColours, padded, filtered, progress, 0.0f);
 
     // Keep pixels have no background of their own: each takes the estimate of
-    // its first neighbour that is not keep. In place, so a value written
-    // earlier in the loop may travel on.
-    for (int i = r.lower.row; i <= r.upper.row; ++i) {
-        for (int j = r.lower.column; j <= r.upper.column; ++j) {
-            const Point sp = frame.statusPixel(i, j);
-            if ((status(sp.row, sp.column) & kKeep) == 0) continue;
-            for (const Point& offset : neighbourOffsets) {
-                const Point q = clampToBox(Point(i, j) + offset, r);
-                if ((keepBorderStatus(frame, status, q) & kKeep) == 0) {
-                    backgroundColours(i, j) = backgroundColours(q.row, q.column);
-                    break;
-                }
-            }
-        }
-    }
+    // its first neighbour that is not keep.
+    walkKeepBorder(frame, status, [&backgroundColours](Point p, Point q) {
+        backgroundColours(p.row, p.column) = backgroundColours(q.row, q.column);
+    });
     progress.report(0.5f);
 
     median<Kind>(backgroundColours, padded, filtered, progress, 0.5f);

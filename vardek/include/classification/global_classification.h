@@ -13,6 +13,7 @@
 
 #include "classification/colour_hash_map.h"
 #include "core/arrays.h"
+#include "core/checkpoint.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
 #include "core/worker_pool.h"
@@ -32,8 +33,7 @@ namespace classification {
 // The label of the histogram reports: the source, the line of the report and
 // the stage.
 inline std::string histogramCheckpoint(int line, const char* stage) {
-    return "vardek/include/classification/GlobalClassification.h: " + std::to_string(line) +
-           ":\n(before [" + stage + "]): ";
+    return checkpointLabel("vardek/include/classification/GlobalClassification.h", line, stage);
 }
 
 // The colour with each of its six channels shifted right by `bits` (0 to 31).

@@ -13,6 +13,7 @@
 
 #include "core/arrays.h"
 #include "core/box.h"
+#include "core/checkpoint.h"
 #include "core/progress.h"
 
 #include <blitz/array.h>
@@ -54,8 +55,8 @@ template <typename T> constexpr std::size_t adjacentLines() {
 
 // The label of the progress checkpoint at `line` of this file.
 inline std::string convolveCheckpointLabel(int line) {
-    return "vardek/include/morphology/convolve.h: " + std::to_string(line) +
-           ":\n(before [convolve line fast]): ";
+    return classification::checkpointLabel("vardek/include/morphology/convolve.h", line,
+                                           "convolve line fast");
 }
 
 // Convolves along the first axis, one line for every index of the second

@@ -21,6 +21,7 @@
 
 #include "core/arrays.h"
 #include "core/box.h"
+#include "core/checkpoint.h"
 #include "core/progress.h"
 
 #include <algorithm>
@@ -177,8 +178,8 @@ struct FloodReport {
 // The label of the flood's reports: the source, the line of the report, and
 // the stage "Watershed inner".
 inline std::string innerCheckpoint(int line) {
-    return "vardek/include/watershed/Watershed.h: " + std::to_string(line) +
-           ":\n(before [Watershed inner]): ";
+    return classification::checkpointLabel("vardek/include/watershed/Watershed.h", line,
+                                           "Watershed inner");
 }
 
 // Steps between two progress reports of a flood.

@@ -32,112 +32,199 @@ ByteArray floodValues(const EdgePlanes& planes, const Box& box) {
     return values;
 }
 
-} // namespace
-
-void autoComplex(Segmentation<6, 0>& c, ByteArray& status, UndoQueue* queue,
-                 orsine::utility::IiUI* progress, float start, float end, float bandFactor) {
-    const SelectParams select = c.selectParams;
-    const uint8_t cls = select.newStatus;
-    const bool exact = select.scope == SelectScope::Exact;
-    if (bandFactor == 0.0f && exact) return;
-    if (c.dirtyBox.isEmpty()) return;
-    if (!(cls & (kKeep | kDelete))) return;
-
-    const uint8_t opposite = cls == kKeep ? kDelete : kKeep;
-    // The work box: the select's box and its surroundings, inside the image,
-    // and where the edge planes give a value to every pixel and its neighbours.
+// The work box: the select's box and its surroundings, inside the image, and
+// where the edge planes give a value to every pixel and its neighbours; empty
+// when there is no such pixel.
+Box workBoxOf(const Segmentation<6, 0>& c, const ByteArray& status) {
     Box work = c.dirtyBox.grown(kAutoComplexMargin);
     work.intersect(boxOf(status));
     work.intersect(boxOf(c.selectionMap));
     const Box planes = boxOf(c.edgePlaneStorage);
     if (c.edgePlaneStorage.size() == 0 ||
         !work.intersect(Box(planes.lower.plusScalar(1), planes.upper.minusScalar(1))))
-        return;
+        return Box::empty();
+    return work;
+}
 
-    ByteArray& map = c.selectionMap;
+// The floods of one auto complex over its work box: A from the select's
+// pixels, B from the opposite marks, both over the flood values of the edge
+// planes; they write the select's class into the selection map.
+class CompletionFloods {
+public:
+    CompletionFloods(Segmentation<6, 0>& c, const ByteArray& status, const Box& work)
+        : c_(c), status_(status), map_(c.selectionMap), select_(c.selectParams),
+          cls_(select_.newStatus), opposite_(cls_ == kKeep ? kDelete : kKeep), work_(work),
+          // Labels: -1 inside the work box, 0 on the ring around it (the first
+          // label of the basin table); every basin beyond A and B shares label 3.
+          labels_(arrayOver<int32_t>(work.grown(1), 0)), basins_(3),
+          flood_(floodValues(c.edgePlaneStorage, work.grown(1)), prepareLabels(labels_, work),
+                 basins_, floodTolerance(c)),
+          grid_(flood_.grid()) {
+        basins_.newLabel();
+    }
+    CompletionFloods(const CompletionFloods&) = delete;
+    CompletionFloods& operator=(const CompletionFloods&) = delete;
+
+    // Seeds: the select's pixels (A) and the opposite marks (B) flood every
+    // pixel the select could have changed; the rest stays out of the flood.
+    // False when the select left no pixel of its class to flood from.
+    bool seed() {
+        for (int r = work_.lower.row; r <= work_.upper.row; ++r)
+            for (int col = work_.lower.column; col <= work_.upper.column; ++col) {
+                const uint8_t s = status_(r, col);
+                const PixelOffset p = grid_.offsetOf({r, col});
+                int32_t& label = flood_.label(p);
+                if (s & kPinned) {
+                    label = 0;
+                } else if (holdsClass(map_(r, col))) {
+                    if (labelA_ == watershed::unlabelled) labelA_ = basins_.newLabel();
+                    label = labelA_;
+                    flood_.pushPixelEdges(p, flood_.seed(p), 0, 0, edges_);
+                } else if (statusCompatible(s, opposite_, select_.testMask)) {
+                    if (labelB_ == watershed::unlabelled) labelB_ = basins_.newLabel();
+                    label = labelB_;
+                    flood_.pushPixelEdges(p, flood_.seed(p), 0, 0, edges_);
+                } else if (!statusCompatible(s, select_.fromSet, select_.testMask)) {
+                    label = 0;
+                }
+            }
+        return labelA_ != watershed::unlabelled;
+    }
+
+    void run(const watershed::FloodReport& where) { flood_.run(edges_, where); }
+
+    // Flooded pixels of A that reach, through other flooded pixels of A, a
+    // pixel where A met another label are given up.
+    void giveUpOpenPixels() {
+        std::vector<PixelOffset> stack;
+        for (const auto& [p, q] : basins_.boundary(labelA_))
+            if (!given(p)) stack.push_back(p);
+        const std::ptrdiff_t steps[4] = {grid_.step(-1, 0), grid_.step(1, 0), grid_.step(0, -1),
+                                         grid_.step(0, 1)};
+        while (!stack.empty()) {
+            const PixelOffset u = stack.back();
+            stack.pop_back();
+            flood_.label(u) = watershed::unlabelled;
+            for (std::ptrdiff_t step : steps) {
+                const auto n = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(u) + step);
+                if (flood_.label(n) == labelA_ && !given(n)) stack.push_back(n);
+            }
+        }
+    }
+
+    // The rest of A are holes the selection encloses: they join it.
+    void joinEnclosedHoles() {
+        for (int r = work_.lower.row; r <= work_.upper.row; ++r)
+            for (int col = work_.lower.column; col <= work_.upper.column; ++col)
+                if (flood_.label(grid_.offsetOf({r, col})) == labelA_) {
+                    map_(r, col) = changedStatus(status_(r, col), cls_, select_.writeMask);
+                    c_.dirtyBox.include({r, col});
+                }
+    }
+
+    // The band: a blend disk at the lower side of every place where the floods
+    // of A and B met (on both sides where they are equally low). Nothing
+    // without a B or an edge width map.
+    void drawBand(float bandFactor) {
+        if (labelB_ == watershed::unlabelled || c_.pixelScaleMap.size() == 0) return;
+        const uint8_t bandFrom = select_.fromSet | opposite_ | cls_;
+        const Box scaleBox = boxOf(c_.pixelScaleMap);
+        // No pixel of the work box is farther than this from a centre; the
+        // limit keeps the radius an int whatever the factor.
+        const float limit = float(work_.rows()) + float(work_.columns()) + 2.0f;
+        ByteArray drawn = arrayOver<unsigned char>(work_, 0);
+        const auto disk = [&](PixelOffset centre) {
+            const Point x = grid_.pointOf(centre);
+            if (drawn(x.row, x.column) || !scaleBox.contains(x)) return;
+            drawn(x.row, x.column) = 1; // the same disk again would change nothing
+            const float radius = bandFactor * 0.5f * c_.pixelScaleMap(x.row, x.column) + 0.49f;
+            if (std::isnan(radius)) return;
+            const float r = std::clamp(radius, -limit, limit);
+            const int reach = static_cast<int>(r); // toward zero: a disk of radius below 1 is x
+            Box box(x.minusScalar(reach), x.plusScalar(reach));
+            if (!box.intersect(work_)) return;
+            for (int row = box.lower.row; row <= box.upper.row; ++row)
+                for (int col = box.lower.column; col <= box.upper.column; ++col) {
+                    const uint8_t s = status_(row, col);
+                    if (float(squaredDistance(x, {row, col})) <= r * r &&
+                        statusCompatible(s, bandFrom, select_.testMask)) {
+                        map_(row, col) = changedStatus(s, kBlend, select_.writeMask);
+                        c_.dirtyBox.include({row, col});
+                    }
+                }
+        };
+        for (const auto& [p, q] : basins_.boundary(labelA_)) {
+            if (flood_.label(q) != labelB_) continue;
+            const int32_t vp = flood_.seed(p), vq = flood_.seed(q);
+            if (vp <= vq) disk(p);
+            if (vq <= vp) disk(q);
+        }
+    }
+
+private:
+    static LabelArray& prepareLabels(LabelArray& labels, const Box& work) {
+        windowOf(labels, work) = watershed::unlabelled;
+        return labels;
+    }
+    static int32_t floodTolerance(const Segmentation<6, 0>& c) {
+        return watershed::floodTolerance(c.planeScale *
+                                         std::log(std::max(c.params.regionScale, 2.0f)));
+    }
+    bool holdsClass(uint8_t byte) const { return statusCompatible(byte, cls_, select_.writeMask); }
+    bool given(PixelOffset p) const {
+        const Point at = grid_.pointOf(p);
+        return holdsClass(map_(at.row, at.column));
+    }
+
+    Segmentation<6, 0>& c_;
+    const ByteArray& status_;
+    ByteArray& map_;
+    const SelectParams select_;
+    const uint8_t cls_;
+    const uint8_t opposite_;
+    const Box work_;
+    LabelArray labels_;
+    watershed::BasinTable basins_;
+    watershed::InnerWatershed flood_;
+    const watershed::PixelGrid& grid_;
+    watershed::InnerWatershed::Queue edges_;
+    int32_t labelA_ = watershed::unlabelled;
+    int32_t labelB_ = watershed::unlabelled;
+};
+
+} // namespace
+
+void autoComplex(Segmentation<6, 0>& c, ByteArray& status, UndoQueue* queue,
+                 orsine::utility::IiUI* progress, float start, float end, float bandFactor) {
+    const SelectParams select = c.selectParams;
+    const bool exact = select.scope == SelectScope::Exact;
+    if (bandFactor == 0.0f && exact) return;
+    if (c.dirtyBox.isEmpty()) return;
+    if (!(select.newStatus & (kKeep | kDelete))) return;
+    const Box work = workBoxOf(c, status);
+    if (work.isEmpty()) return;
+
     if (exact) {
         // A local or global select has written the whole map; an exact one
         // only its box.
         for (int r = work.lower.row; r <= work.upper.row; ++r)
             for (int col = work.lower.column; col <= work.upper.column; ++col)
-                if (!c.dirtyBox.contains(Point(r, col))) map(r, col) = 0;
+                if (!c.dirtyBox.contains(Point(r, col))) c.selectionMap(r, col) = 0;
     }
 
-    // Labels: -1 inside the work box, 0 on the ring around it (the first
-    // label of the basin table); every basin beyond A and B shares label 3.
-    LabelArray labels = arrayOver<int32_t>(work.grown(1), 0);
-    windowOf(labels, work) = watershed::unlabelled;
-    watershed::BasinTable basins(3);
-    basins.newLabel();
-    const int32_t tolerance =
-        watershed::floodTolerance(c.planeScale * std::log(std::max(c.params.regionScale, 2.0f)));
-    watershed::InnerWatershed flood(floodValues(c.edgePlaneStorage, work.grown(1)), labels, basins,
-                                    tolerance);
-    watershed::InnerWatershed::Queue edges;
-    const watershed::PixelGrid& grid = flood.grid();
-
-    // Seeds: the select's pixels (A) and the opposite marks (B) flood every
-    // pixel the select could have changed; the rest stays out of the flood.
-    const auto holdsClass = [&](uint8_t byte) {
-        return statusCompatible(byte, cls, select.writeMask);
-    };
-    int32_t labelA = watershed::unlabelled, labelB = watershed::unlabelled;
-    for (int r = work.lower.row; r <= work.upper.row; ++r)
-        for (int col = work.lower.column; col <= work.upper.column; ++col) {
-            const uint8_t s = status(r, col);
-            const PixelOffset p = grid.offsetOf({r, col});
-            int32_t& label = flood.label(p);
-            if (s & kPinned) {
-                label = 0;
-            } else if (holdsClass(map(r, col))) {
-                if (labelA == watershed::unlabelled) labelA = basins.newLabel();
-                label = labelA;
-                flood.pushPixelEdges(p, flood.seed(p), 0, 0, edges);
-            } else if (statusCompatible(s, opposite, select.testMask)) {
-                if (labelB == watershed::unlabelled) labelB = basins.newLabel();
-                label = labelB;
-                flood.pushPixelEdges(p, flood.seed(p), 0, 0, edges);
-            } else if (!statusCompatible(s, select.fromSet, select.testMask)) {
-                label = 0;
-            }
-        }
+    CompletionFloods floods(c, status, work);
+    const bool seeded = floods.seed();
     reportAt(progress, 0.9f * start + 0.1f * end);
-    if (labelA == watershed::unlabelled) {
+    if (!seeded) {
         reportAt(progress, end);
         return;
     }
-
-    flood.run(edges, {progress, 0.9f * start + 0.1f * end, 0.3f * start + 0.7f * end, 0.0f});
+    floods.run({progress, 0.9f * start + 0.1f * end, 0.3f * start + 0.7f * end, 0.0f});
 
     if (!exact) {
-        // Flooded pixels of A that reach, through other flooded pixels of A, a
-        // pixel where A met another label are given up; the rest are holes the
-        // selection encloses and join it.
-        const auto given = [&](PixelOffset p) {
-            const Point at = grid.pointOf(p);
-            return holdsClass(map(at.row, at.column));
-        };
-        std::vector<PixelOffset> stack;
-        for (const auto& [p, q] : basins.boundary(labelA))
-            if (!given(p)) stack.push_back(p);
-        const std::ptrdiff_t steps[4] = {grid.step(-1, 0), grid.step(1, 0), grid.step(0, -1),
-                                         grid.step(0, 1)};
-        while (!stack.empty()) {
-            const PixelOffset u = stack.back();
-            stack.pop_back();
-            flood.label(u) = watershed::unlabelled;
-            for (std::ptrdiff_t step : steps) {
-                const auto n = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(u) + step);
-                if (flood.label(n) == labelA && !given(n)) stack.push_back(n);
-            }
-        }
+        floods.giveUpOpenPixels();
         reportAt(progress, 0.15f * start + 0.85f * end);
-        for (int r = work.lower.row; r <= work.upper.row; ++r)
-            for (int col = work.lower.column; col <= work.upper.column; ++col)
-                if (flood.label(grid.offsetOf({r, col})) == labelA) {
-                    map(r, col) = changedStatus(status(r, col), cls, select.writeMask);
-                    c.dirtyBox.include({r, col});
-                }
+        floods.joinEnclosedHoles();
     }
 
     if (bandFactor == 0.0f) {
@@ -145,44 +232,8 @@ void autoComplex(Segmentation<6, 0>& c, ByteArray& status, UndoQueue* queue,
         reportAt(progress, end);
         return;
     }
-
-    // The band: a blend disk at the lower side of every place where the floods
-    // of A and B met (on both sides where they are equally low).
     reportAt(progress, 0.1f * start + 0.9f * end);
-    if (labelB != watershed::unlabelled && c.pixelScaleMap.size() != 0) {
-        const uint8_t bandFrom = select.fromSet | opposite | cls;
-        const Box scaleBox = boxOf(c.pixelScaleMap);
-        // No pixel of the work box is farther than this from a centre; the
-        // limit keeps the radius an int whatever the factor.
-        const float limit = float(work.rows()) + float(work.columns()) + 2.0f;
-        ByteArray drawn = arrayOver<unsigned char>(work, 0);
-        const auto disk = [&](PixelOffset centre) {
-            const Point x = grid.pointOf(centre);
-            if (drawn(x.row, x.column) || !scaleBox.contains(x)) return;
-            drawn(x.row, x.column) = 1; // the same disk again would change nothing
-            const float radius = bandFactor * 0.5f * c.pixelScaleMap(x.row, x.column) + 0.49f;
-            if (std::isnan(radius)) return;
-            const float r = std::clamp(radius, -limit, limit);
-            const int reach = static_cast<int>(r); // toward zero: a disk of radius below 1 is x
-            Box box(x.minusScalar(reach), x.plusScalar(reach));
-            if (!box.intersect(work)) return;
-            for (int row = box.lower.row; row <= box.upper.row; ++row)
-                for (int col = box.lower.column; col <= box.upper.column; ++col) {
-                    const uint8_t s = status(row, col);
-                    if (float(squaredDistance(x, {row, col})) <= r * r &&
-                        statusCompatible(s, bandFrom, select.testMask)) {
-                        map(row, col) = changedStatus(s, kBlend, select.writeMask);
-                        c.dirtyBox.include({row, col});
-                    }
-                }
-        };
-        for (const auto& [p, q] : basins.boundary(labelA)) {
-            if (flood.label(q) != labelB) continue;
-            const int32_t vp = flood.seed(p), vq = flood.seed(q);
-            if (vp <= vq) disk(p);
-            if (vq <= vp) disk(q);
-        }
-    }
+    floods.drawBand(bandFactor);
 
     reportAt(progress, 0.05f * start + 0.95f * end);
     applySelection(c, status, queue);

@@ -192,6 +192,108 @@ void filter2x2(ByteArray n, const Box& positions, ByteArray out, Combine combine
     morphology::convolveLineFastTransposed(rows, out, 2, nullptr, 0.0f, 0.0f, combine);
 }
 
+// What the gradient updaters read besides the texture and the grid, worked
+// out once per run: the inverse squared heights of every segment and where
+// each window position lies between block centres.
+struct GradientTables {
+    std::array<std::vector<InverseHeights>, textureChannels> inverses;
+    std::vector<BlockCoordinate> rowBlocks;
+    std::vector<BlockCoordinate> columnBlocks;
+};
+
+GradientTables gradientTables(const SegmentLists& lists, const BlockGrid& grid,
+                              const Box& positions, int resolution) {
+    GradientTables tables;
+    for (int c = 0; c < textureChannels; ++c) {
+        tables.inverses[c].reserve(lists[c].size());
+        for (const HistogramSegment& segment : lists[c])
+            tables.inverses[c].push_back(inverseHeightsOf(segment));
+    }
+    const Box blocks = boxOf(grid);
+    const int spacing = blockSpacing(resolution);
+    // The window's centre lies half a pixel beyond its first pixel's centre.
+    const float half = 0.5f / static_cast<float>(spacing);
+    tables.rowBlocks = blockCoordinates(positions.lower.row, positions.upper.row, spacing,
+                                        blocks.lower.row, blocks.upper.row, half);
+    tables.columnBlocks = blockCoordinates(positions.lower.column, positions.upper.column, spacing,
+                                           blocks.lower.column, blocks.upper.column, half);
+    return tables;
+}
+
+// Hands the rows of `domain` to `workers` workers in bands of
+// gradientBandHeight rows, under the pool's mutex, each hand-out reporting the
+// share of rows handed out so far; `work` runs one band.
+template <typename Work>
+void runGradientBands(const Box& domain, ProgressRange& bandProgress, unsigned workers, Work work) {
+    const Point start = domain.lower, end = domain.upper;
+    int nextRow = start.row;
+    WorkerPool pool(workers);
+    pool.run(
+        [&]() -> std::optional<Band> {
+            if (nextRow > end.row) return std::nullopt;
+            // done = 1 - (end - next) / (end - start), 1 when the two ends are equal
+            const float done = end.row == start.row ? 1.0f
+                                                    : 1.0f - static_cast<float>(end.row - nextRow) /
+                                                                 (end.row - start.row);
+            bandProgress.report(done);
+            Band band;
+            band.firstRow = nextRow;
+            nextRow += gradientBandHeight;
+            band.endRow = std::min(nextRow, end.row);
+            return band;
+        },
+        work);
+}
+
+// The common byte scale of both raw planes: m, the lowest raw value 1, is
+// their zero and M, the highest raw value 0, their top. Infinite heights (an
+// empty valley) stay out of both so that the scale stays finite.
+struct PlaneScale {
+    float m = 0.0f;
+    float scale = 1.0f;
+};
+
+PlaneScale planeScaleOf(const blitz::Array<float, 2>& raw0, const blitz::Array<float, 2>& raw1,
+                        const Box& positions) {
+    float m = std::numeric_limits<float>::infinity();
+    float bigM = -std::numeric_limits<float>::infinity();
+    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
+        const float* v0 = &raw0(x, positions.lower.column);
+        const float* v1 = &raw1(x, positions.lower.column);
+        for (int y = positions.lower.column; y <= positions.upper.column; ++y, ++v0, ++v1) {
+            if (std::isfinite(*v0)) bigM = std::max(bigM, *v0);
+            if (std::isfinite(*v1)) m = std::min(m, *v1);
+        }
+    }
+    if (!std::isfinite(m)) m = std::isfinite(bigM) ? bigM : 0.0f;
+    if (!std::isfinite(bigM)) bigM = m;
+    float scale = bigM > m ? 255.99f / (bigM - m) : 1.0f;
+    if (!std::isfinite(scale)) scale = 1.0f;
+    return {m, scale};
+}
+
+// Channels 0 and 1 of the planes from the raw values: bytes on the common
+// scale, dilated (channel 0) or eroded (channel 1) over 2 x 2 pixels. The raw
+// values are released as soon as they are read. Reports 0.8 and 0.9.
+void writeEdgeBytes(blitz::Array<float, 2>& raw0, blitz::Array<float, 2>& raw1,
+                    const Box& positions, const PlaneScale& scale, const EdgePlaneRefs& edges,
+                    ProgressRange& range) {
+    ByteArray n0 = planeBytes(raw0, positions, scale.m, scale.scale);
+    ByteArray n1 = planeBytes(raw1, positions, scale.m, scale.scale);
+    raw0.free();
+    raw1.free();
+    range.report(0.8f);
+
+    filter2x2(n0, positions, edges.storage[0], morphology::Maximum());
+    range.report(0.9f);
+    filter2x2(n1, positions, edges.storage[1], morphology::Minimum());
+
+    // The last row and column start no window: they, and then the two-pixel
+    // margin, repeat the nearest computed row and column.
+    replicateMargin(edges.storage[0], positions);
+    replicateMargin(edges.storage[1], positions);
+}
+
 } // namespace
 
 void sizeEdgePlanes(const EdgePlaneRefs& edges, const Box& domain) {
@@ -221,90 +323,28 @@ bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& doma
     const bool computable = texture.rows() >= 2 && texture.columns() >= 2 && !positions.isEmpty() &&
                             boxOf(texture).contains(domain) && grid.numElements() > 0;
     blitz::Array<float, 2> raw0, raw1;
-    std::vector<BlockCoordinate> rowBlocks, columnBlocks;
-    std::array<std::vector<InverseHeights>, textureChannels> inverses;
+    GradientTables tables;
     if (computable) {
-        for (int c = 0; c < textureChannels; ++c) {
-            inverses[c].reserve(lists[c].size());
-            for (const HistogramSegment& segment : lists[c])
-                inverses[c].push_back(inverseHeightsOf(segment));
-        }
+        tables = gradientTables(lists, grid, positions, resolution);
         raw0.reference(arrayOver<float>(positions));
         raw1.reference(arrayOver<float>(positions));
-        const Box blocks = boxOf(grid);
-        const int spacing = blockSpacing(resolution);
-        // The window's centre lies half a pixel beyond its first pixel's centre.
-        const float half = 0.5f / static_cast<float>(spacing);
-        rowBlocks = blockCoordinates(positions.lower.row, positions.upper.row, spacing,
-                                     blocks.lower.row, blocks.upper.row, half);
-        columnBlocks = blockCoordinates(positions.lower.column, positions.upper.column, spacing,
-                                        blocks.lower.column, blocks.upper.column, half);
     }
-    const GradientUpdater updater{texture,      grid,      lists, inverses, rowBlocks,
-                                  columnBlocks, positions, raw0,  raw1};
-
-    // Bands of 64 rows, handed out under the pool's mutex, each reporting the
-    // share of rows handed out so far.
+    const GradientUpdater updater{
+        texture,   grid, lists, tables.inverses, tables.rowBlocks, tables.columnBlocks,
+        positions, raw0, raw1};
     ProgressRange bandProgress = range.subRange(0.6f);
-    const Point start = domain.lower, end = domain.upper;
-    int nextRow = start.row;
-    WorkerPool pool(workers);
-    pool.run(
-        [&]() -> std::optional<Band> {
-            if (nextRow > end.row) return std::nullopt;
-            // done = 1 - (end - next) / (end - start), 1 when the two ends are equal
-            const float done = end.row == start.row ? 1.0f
-                                                    : 1.0f - static_cast<float>(end.row - nextRow) /
-                                                                 (end.row - start.row);
-            bandProgress.report(done);
-            Band band;
-            band.firstRow = nextRow;
-            nextRow += gradientBandHeight;
-            band.endRow = std::min(nextRow, end.row);
-            return band;
-        },
-        [&updater, computable](const Band& band) {
-            if (computable) updater(band);
-        });
+    runGradientBands(domain, bandProgress, workers, [&updater, computable](const Band& band) {
+        if (computable) updater(band);
+    });
 
     if (!computable) {
         edges.planeScale = 1.0f;
         clearPlanes(edges.storage);
         return true;
     }
-
-    // m: the lowest raw value 1, M: the highest raw value 0. Infinite heights
-    // (an empty valley) stay out of both so that the scale stays finite.
-    float m = std::numeric_limits<float>::infinity();
-    float bigM = -std::numeric_limits<float>::infinity();
-    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
-        const float* v0 = &raw0(x, positions.lower.column);
-        const float* v1 = &raw1(x, positions.lower.column);
-        for (int y = positions.lower.column; y <= positions.upper.column; ++y, ++v0, ++v1) {
-            if (std::isfinite(*v0)) bigM = std::max(bigM, *v0);
-            if (std::isfinite(*v1)) m = std::min(m, *v1);
-        }
-    }
-    if (!std::isfinite(m)) m = std::isfinite(bigM) ? bigM : 0.0f;
-    if (!std::isfinite(bigM)) bigM = m;
-    float scale = bigM > m ? 255.99f / (bigM - m) : 1.0f;
-    if (!std::isfinite(scale)) scale = 1.0f;
-    edges.planeScale = scale;
-
-    ByteArray n0 = planeBytes(raw0, positions, m, scale);
-    ByteArray n1 = planeBytes(raw1, positions, m, scale);
-    raw0.free();
-    raw1.free();
-    range.report(0.8f);
-
-    filter2x2(n0, positions, edges.storage[0], morphology::Maximum());
-    range.report(0.9f);
-    filter2x2(n1, positions, edges.storage[1], morphology::Minimum());
-
-    // The last row and column start no window: they, and then the two-pixel
-    // margin, repeat the nearest computed row and column.
-    replicateMargin(edges.storage[0], positions);
-    replicateMargin(edges.storage[1], positions);
+    const PlaneScale scale = planeScaleOf(raw0, raw1, positions);
+    edges.planeScale = scale.scale;
+    writeEdgeBytes(raw0, raw1, positions, scale, edges, range);
     return true;
 }
 

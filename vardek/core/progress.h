@@ -2,8 +2,9 @@
 //
 // Work reports a fraction in [0, 1] with a stage label to an IiUI. VkInProgress
 // turns those fractions into calls of the application's progress function, at
-// most every 0.1 s and always at 1.0, and turns the cancel answer into VkExCancel.
-// ProgressRange maps a nested stage's own 0..1 onto a sub-range of its caller.
+// most every 0.1 s and always at 1.0, and turns the cancel answer into
+// VkExCancel. ProgressRange maps a nested stage's own 0..1 onto a sub-range of
+// its caller.
 #ifndef VARDEK_CORE_PROGRESS_H
 #define VARDEK_CORE_PROGRESS_H
 

@@ -1,16 +1,20 @@
 #include "api/session.h"
 
 #include "api/engine.h"
+#include "api/generate_mask_call.h"
 #include "api/handle_registry.h"
 #include "api/image.h"
 #include "api/session_operations.h"
 #include "classification/contours.h"
 #include "core/fault_injection.h"
+#include "matting/mask_driver.h"
+#include "matting/mask_status.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <utility>
 
 using classification::Box;
 using classification::ByteArray;
@@ -335,4 +339,58 @@ void VkInSession::publishPolylines(const std::vector<classification::IntPolyline
     publishInto(lines, polylinePoints_, polylineRecords_);
     polylines = polylineRecords_.empty() ? nullptr : polylineRecords_.data();
     polylineCount = static_cast<uint32_t>(polylineRecords_.size());
+}
+
+namespace {
+
+using namespace orsine::matting;
+
+// "Generate mask": the records converted, the driver of the sample kind run
+// over the session's status view, the changed area settled on every path.
+template <class Image, class Run>
+VkResult runGenerateMask(VkInSession& session, Image working, const Image& source, VkInImage& image,
+                         const MaskRequest& request, Run runKind) {
+    if (session.analysisAllowed && !session.analysed) return VkNoSegmentation;
+    VkInProgress reporter(vardekProgressCallback, "Generate mask", true);
+    ProgressRange range(&reporter);
+
+    ByteArray status = session.statusView(image);
+    // Patches are clipped to the status view, so that no pass addresses a
+    // status pixel outside it.
+    MaskRunRequest run{
+        request.statusBox,
+        request.factors,
+        toMaskForcedEdges(request.forcedEdges, request.forcedEdgeCount),
+        request.autoBlendWidth,
+        request.blendRatio,
+        toMaskPatches(request.patches, request.patchCount, classification::boxOf(status))};
+
+    int result = kPassDone;
+    try {
+        MaskRunSession runSession{*session.classification, session.classification->undoQueue,
+                                  prepareMaskStatus};
+        result =
+            runKind(runSession, working, source, status, std::move(run), range.subRange(0.75f));
+    } catch (...) {
+        session.publishChangedBox();
+        throw;
+    }
+    session.publishChangedBox();
+    return result == kPassDone ? VkOk : VkNotSupported;
+}
+
+} // namespace
+
+VkResult VkInSession::generateMask(Pixels8 working, const Pixels8& source, VkInImage& status,
+                                   const orsine::matting::MaskRequest& request) {
+    return runGenerateMask(*this, working, source, status, request,
+                           orsine::matting::runMaskGeneration8);
+}
+
+VkResult VkInSession::generateMask(Pixels16 working, const Pixels16& source, bool fullScale32768,
+                                   VkInImage& status, const orsine::matting::MaskRequest& request) {
+    return fullScale32768 ? runGenerateMask(*this, working, source, status, request,
+                                            orsine::matting::runMaskGeneration15)
+                          : runGenerateMask(*this, working, source, status, request,
+                                            orsine::matting::runMaskGeneration16);
 }

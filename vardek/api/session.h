@@ -16,6 +16,7 @@
 #include "classification/segmentation.h"
 #include "core/arrays.h"
 #include "core/box.h"
+#include "core/colour.h"
 #include "core/progress.h"
 
 #include <map>
@@ -23,6 +24,10 @@
 #include <vector>
 
 struct VkInImage;
+
+namespace orsine::matting {
+struct MaskRequest;
+}
 
 struct VkInSession : VkSession, VkSigned {
     using Classification = classification::Segmentation<6, 0>;
@@ -83,6 +88,19 @@ struct VkInSession : VkSession, VkSigned {
     // there is no parent.
     VkResult pull(VkInImage& image);
     VkResult push(VkInImage& image);
+
+    // "Generate mask": converts the request's records, runs the mask
+    // generation of the sample kind (8-bit; 16-bit of full scale 65535, or of
+    // 32768 with `fullScale32768`) over this session's view of `status` into
+    // `working`, and publishes the changed area, also when the run raises.
+    // VkNoSegmentation when the session may be analysed and has not been;
+    // VkNotSupported when the run gave up; else VkOk.
+    using Pixels8 = blitz::Array<orsine::utility::Colour<unsigned char>, 2>;
+    using Pixels16 = blitz::Array<orsine::utility::Colour<unsigned short>, 2>;
+    VkResult generateMask(Pixels8 working, const Pixels8& source, VkInImage& status,
+                          const orsine::matting::MaskRequest& request);
+    VkResult generateMask(Pixels16 working, const Pixels16& source, bool fullScale32768,
+                          VkInImage& status, const orsine::matting::MaskRequest& request);
 
     VkResult setAnalysisOptions(const VkAnalysisOptions& options);
     // "Undo" / "Redo": one group of the queue, then the changed box is published.

@@ -9,13 +9,10 @@
 #include "classification/despeckle.h"
 #include "classification/set_status.h"
 #include "classification/status_selection.h"
-#include "matting/mask_driver.h"
-#include "matting/mask_status.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <utility>
 #include <vector>
 
 namespace vardek::operations {
@@ -254,56 +251,6 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress) {
             if (fullRedo) c.dropCachedAnalysis();
             c.analyse(mask, range);
         });
-}
-
-// "Generate mask": the records converted, the driver of the sample kind run
-// over the session's status view, the changed area settled on every path.
-using namespace orsine::matting;
-
-namespace {
-
-template <class Image, class Run>
-VkResult runGenerateMask(VkInSession& session, Image working, const Image& source, VkInImage& image,
-                         const MaskRequest& request, Run runKind) {
-    if (session.analysisAllowed && !session.analysed) return VkNoSegmentation;
-    VkInProgress reporter(vardekProgressCallback, "Generate mask", true);
-    ProgressRange range(&reporter);
-
-    ByteArray status = session.statusView(image);
-    MaskRunRequest run{
-        request.statusBox, request.factors,
-        toMaskForcedEdges(request.forcedEdges, request.forcedEdgeCount), request.autoBlendWidth,
-        request.blendRatio,
-        // Patches are clipped to the status view, so that no
-        // pass addresses a status pixel outside it.
-        toMaskPatches(request.patches, request.patchCount, classification::boxOf(status))};
-
-    int result = kPassDone;
-    try {
-        MaskRunSession runSession{*session.classification, session.classification->undoQueue,
-                                  prepareMaskStatus};
-        result =
-            runKind(runSession, working, source, status, std::move(run), range.subRange(0.75f));
-    } catch (...) {
-        session.publishChangedBox();
-        throw;
-    }
-    session.publishChangedBox();
-    return result == kPassDone ? VkOk : VkNotSupported;
-}
-
-} // namespace
-
-VkResult generateMask(VkInSession& session, Image8 working, const Image8& source, VkInImage& status,
-                      const MaskRequest& request) {
-    return runGenerateMask(session, working, source, status, request, runMaskGeneration8);
-}
-
-VkResult generateMask(VkInSession& session, Image16 working, const Image16& source,
-                      bool fullScale32768, VkInImage& status, const MaskRequest& request) {
-    return fullScale32768
-               ? runGenerateMask(session, working, source, status, request, runMaskGeneration15)
-               : runGenerateMask(session, working, source, status, request, runMaskGeneration16);
 }
 
 } // namespace vardek::operations

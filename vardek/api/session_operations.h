@@ -7,13 +7,11 @@
 #ifndef VARDEK_API_SESSION_OPERATIONS_H
 #define VARDEK_API_SESSION_OPERATIONS_H
 
-#include "api/generate_mask_call.h"
 #include "api/vardek.h"
 #include "classification/segmentation.h"
 #include "core/arrays.h"
 #include "core/box.h"
 #include "core/progress.h"
-#include "matting/matting_arrays.h"
 
 #include <functional>
 #include <optional>
@@ -111,19 +109,6 @@ using AnalysisBody = std::function<void(Classification&, bool fullRedo,
 VkResult analyse(VkInSession& session, VkProgressFunction progress, const AnalysisBody& body);
 // The same with the classification's own analysis as the body.
 VkResult analyse(VkInSession& session, VkProgressFunction progress);
-
-// "Generate mask": converts the request's records, runs the mask generation
-// of the sample kind (8-bit; 16-bit of full scale 65535, or of 32768 with
-// `fullScale32768`) over the session's view of `status` into `working`, and
-// publishes the changed area, also when the run raises. VkNoSegmentation when
-// the session may be analysed and has not been; VkNotSupported when the run
-// gave up; else VkOk.
-VkResult generateMask(VkInSession& session, orsine::matting::Image8 working,
-                      const orsine::matting::Image8& source, VkInImage& status,
-                      const orsine::matting::MaskRequest& request);
-VkResult generateMask(VkInSession& session, orsine::matting::Image16 working,
-                      const orsine::matting::Image16& source, bool fullScale32768,
-                      VkInImage& status, const orsine::matting::MaskRequest& request);
 
 } // namespace vardek::operations
 

@@ -338,13 +338,13 @@ VkResult VkGenerateMask(VkSession* session, const VkRect* rect, VkImage output, 
             if (source.kind == VkKindRgba8) {
                 const Image8 pixels = pixelsOf<Image8::T_numtype>(source);
                 return onWorkingCopy<Image8::T_numtype>(output, work, [&](Image8 working) {
-                    return operations::generateMask(s, working, pixels, status, request);
+                    return s.generateMask(working, pixels, status, request);
                 });
             }
             const Image16 pixels = pixelsOf<Image16::T_numtype>(source);
             return onWorkingCopy<Image16::T_numtype>(output, work, [&](Image16 working) {
-                return operations::generateMask(s, working, pixels, source.kind == VkKindRgba15,
-                                                status, request);
+                return s.generateMask(working, pixels, source.kind == VkKindRgba15, status,
+                                      request);
             });
         } catch (const VkExCancel&) {
             return VkCancelled;

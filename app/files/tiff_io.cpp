@@ -1,0 +1,228 @@
+#include "files/tiff_io.h"
+
+#include <QFile>
+
+#include <tiffio.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace tiff_io {
+namespace {
+
+// libtiff's messages for one file: the first error is kept for the result;
+// warnings (unknown tags and the like) are dropped. Neither reaches standard
+// error, because the handlers are the file's own and answer that they handled
+// the message.
+struct Messages {
+    char firstError[200] = {};
+};
+
+int onError(TIFF*, void* userData, const char* module, const char* format, va_list arguments) {
+    auto* messages = static_cast<Messages*>(userData);
+    if (messages->firstError[0] == 0) {
+        char text[160];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        std::snprintf(messages->firstError, sizeof messages->firstError, "%s: %s",
+                      module ? module : "libtiff", text);
+    }
+    return 1;
+}
+
+int onWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using Tiff = std::unique_ptr<TIFF, TiffCloser>;
+
+// Opens `fileName` with libtiff over a descriptor of our own, so that even a
+// file that cannot be opened is reported here and not by libtiff.
+Tiff open(const QString& fileName, bool forWriting, Messages* messages) {
+    const QByteArray path = QFile::encodeName(fileName);
+    const int descriptor =
+        forWriting ? ::open(path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
+                   : ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!options) {
+        ::close(descriptor);
+        throw std::bad_alloc();
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options, onError, messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, messages);
+    TIFF* tiff = TIFFFdOpenExt(descriptor, path.constData(), forWriting ? "w" : "r", options);
+    TIFFOpenOptionsFree(options);
+    if (!tiff) ::close(descriptor);
+    return Tiff(tiff);
+}
+
+QString errorText(const Messages& messages, const char* fallback) {
+    return QString::fromLocal8Bit(messages.firstError[0] ? messages.firstError : fallback);
+}
+
+// Moves `count` pixels of `samplesPerPixel` samples (red, green, blue and maybe
+// alpha) into blue, green, red, alpha.
+void toStoreOrder(const quint16* from, int samplesPerPixel, int count, quint16* to) {
+    for (int i = 0; i < count; ++i, from += samplesPerPixel, to += 4) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        to[3] = samplesPerPixel == 4 ? from[3] : 0xffff;
+    }
+}
+
+template <typename Sample> void toFileOrder(const Sample* from, int count, Sample* to) {
+    for (int i = 0; i < count; ++i, from += 4, to += 4) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        to[3] = from[3];
+    }
+}
+
+// Whether the fourth sample of a pixel is an alpha we can take as it is.
+bool hasPlainAlpha(TIFF* tiff) {
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count != 1) return false;
+    return kinds[0] == EXTRASAMPLE_UNASSALPHA || kinds[0] == EXTRASAMPLE_UNSPECIFIED;
+}
+
+ImageReadResult readStrips(TIFF* tiff, int samplesPerPixel, const PixelView16& view,
+                           const Messages& messages) {
+    const tmsize_t lineBytes = TIFFScanlineSize(tiff);
+    if (lineBytes < tmsize_t(view.width) * samplesPerPixel * 2)
+        return ImageReadResult::failure(ImageReadResult::Failed,
+                                        QStringLiteral("Unexpected scan line size"));
+    std::vector<quint16> line(std::size_t(lineBytes) / 2 + 1);
+    for (int y = 0; y < view.height; ++y) {
+        if (TIFFReadScanline(tiff, line.data(), uint32_t(y), 0) < 0)
+            return ImageReadResult::failure(ImageReadResult::Failed,
+                                            errorText(messages, "Read error"));
+        toStoreOrder(line.data(), samplesPerPixel, view.width, view.row(y));
+    }
+    return ImageReadResult::success();
+}
+
+ImageReadResult readTiles(TIFF* tiff, int samplesPerPixel, const PixelView16& view,
+                          const Messages& messages) {
+    uint32_t tileWidth = 0, tileHeight = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+    const tmsize_t tileBytes = TIFFTileSize(tiff);
+    if (tileWidth == 0 || tileHeight == 0 ||
+        tileBytes < tmsize_t(tileWidth) * tileHeight * samplesPerPixel * 2)
+        return ImageReadResult::failure(ImageReadResult::Failed,
+                                        QStringLiteral("Unexpected tile size"));
+    std::vector<quint16> tile(std::size_t(tileBytes) / 2 + 1);
+    const uint32_t width = uint32_t(view.width), height = uint32_t(view.height);
+    for (uint32_t y0 = 0; y0 < height; y0 += tileHeight) {
+        for (uint32_t x0 = 0; x0 < width; x0 += tileWidth) {
+            if (TIFFReadTile(tiff, tile.data(), x0, y0, 0, 0) < 0)
+                return ImageReadResult::failure(ImageReadResult::Failed,
+                                                errorText(messages, "Read error"));
+            const uint32_t rows = std::min(tileHeight, height - y0);
+            const uint32_t columns = std::min(tileWidth, width - x0);
+            for (uint32_t r = 0; r < rows; ++r)
+                toStoreOrder(tile.data() + std::size_t(r) * tileWidth * samplesPerPixel,
+                             samplesPerPixel, int(columns), view.row(int(y0 + r)) + 4 * x0);
+        }
+    }
+    return ImageReadResult::success();
+}
+
+template <typename Sample>
+bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* error) {
+    auto fail = [&](const QString& text) {
+        if (error) *error = text;
+        return false;
+    };
+    if (view.isEmpty()) return fail(QStringLiteral("No pixels to write"));
+    Messages messages;
+    Tiff tiff = open(fileName, true, &messages);
+    if (!tiff) return fail(QStringLiteral("tiff_writer: fail to open file"));
+
+    const uint16_t alpha[] = {EXTRASAMPLE_UNASSALPHA};
+    bool written =
+        TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, uint32_t(view.width)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, uint32_t(view.height)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, uint16_t(8 * sizeof(Sample))) &&
+        TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, uint16_t(4)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_EXTRASAMPLES, uint16_t(1), alpha) &&
+        TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_ORIENTATION, uint16_t(ORIENTATION_TOPLEFT)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_LZW)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_PREDICTOR, uint16_t(PREDICTOR_HORIZONTAL)) &&
+        TIFFSetField(tiff.get(), TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff.get(), 0));
+    std::vector<Sample> line(std::size_t(view.rowSamples()));
+    for (int y = 0; written && y < view.height; ++y) {
+        toFileOrder(view.row(y), view.width, line.data());
+        written = TIFFWriteScanline(tiff.get(), line.data(), uint32_t(y), 0) == 1;
+    }
+    if (written) written = TIFFFlush(tiff.get()) == 1;
+    const QString text = errorText(messages, "tiff_writer: write error");
+    tiff.reset();
+    if (written) return true;
+    std::remove(QFile::encodeName(fileName).constData());
+    return fail(text);
+}
+
+} // namespace
+
+ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels) {
+    pixels.clear();
+    Messages messages;
+    Tiff tiff = open(fileName, false, &messages);
+    if (!tiff)
+        return ImageReadResult::failure(ImageReadResult::Unrecognised,
+                                        QStringLiteral("tiff_reader: fail to open file"));
+    uint32_t width = 0, height = 0;
+    uint16_t bits = 0, photometric = 0, samplesPerPixel = 0, planar = 0, sampleFormat = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    const bool rgb16 =
+        bits == 16 && photometric == PHOTOMETRIC_RGB && sampleFormat == SAMPLEFORMAT_UINT &&
+        planar == PLANARCONFIG_CONTIG &&
+        (samplesPerPixel == 3 || (samplesPerPixel == 4 && hasPlainAlpha(tiff.get())));
+    if (!rgb16)
+        return ImageReadResult::failure(
+            ImageReadResult::WrongKind,
+            QStringLiteral("TIFF of %1 bits per sample, photometric %2, %3 samples per pixel")
+                .arg(bits)
+                .arg(photometric)
+                .arg(samplesPerPixel));
+    if (width == 0 || height == 0 || width > 0x7fffffffu || height > 0x7fffffffu)
+        return ImageReadResult::failure(ImageReadResult::Failed,
+                                        QStringLiteral("Invalid TIFF dimensions"));
+    pixels.allocate(int(width), int(height));
+    const ImageReadResult result =
+        TIFFIsTiled(tiff.get()) ? readTiles(tiff.get(), samplesPerPixel, pixels.view(), messages)
+                                : readStrips(tiff.get(), samplesPerPixel, pixels.view(), messages);
+    if (!result.ok()) pixels.clear();
+    return result;
+}
+
+bool write(const QString& fileName, const PixelView8& pixels, QString* error) {
+    return writeFile(fileName, pixels, error);
+}
+
+bool write(const QString& fileName, const PixelView16& pixels, QString* error) {
+    return writeFile(fileName, pixels, error);
+}
+
+} // namespace tiff_io

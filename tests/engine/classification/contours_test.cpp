@@ -66,8 +66,7 @@ std::set<Crack> boundaryCracks(const LabelArray& labels, const Box& box) {
 }
 
 // Where a walk may end: a corner where three or more labels meet, or where
-// two labels meet diagonally (the walk turns onto the diagonal pixel, and the
-// other side of that corner belongs to another walk).
+// two labels meet diagonally (a corner passed by two walks).
 bool isJunction(const LabelArray& labels, Point corner) {
     const int tl = labels((corner + Point(-1, -1)).index());
     const int tr = labels((corner + Point(-1, 0)).index());
@@ -129,6 +128,51 @@ TEST(TraceContours, JunctionEndsEveryBoundaryPieceThere) {
         EXPECT_TRUE(endsAtJunction) << record.rightLabel << "/" << record.leftLabel;
     }
     EXPECT_EQ(inner, 3); // 0|1, 0|2 and 1|2
+}
+
+// Two pixels of one label that touch only at a corner. Worked out by hand from
+// the step rule: walking down the right edge of the upper-left pixel p, the
+// pixel ahead and the one across hold the other label while the diagonal pixel
+// holds p's own (h = 1, e = 0), so the walk stays on p and turns right. Each
+// pixel thus gets a closed square of its own, instead of one figure eight
+// through the shared corner.
+//   mask 10 / 01 (margin 0): squares (0,0)-(0,1)-(1,1)-(1,0) and
+//     (1,1)-(1,2)-(2,2)-(2,1); the 0 side has no crack left to start from.
+//   labels 5555 / 5855 / 5585 / 5555 (margin -1): first the image border with
+//     5 on the right, up the left edge of (0,0) and clockwise round the box;
+//     then the same two squares one pixel further in, with 8 on the right.
+TEST(TraceContours, PixelsTouchingDiagonallyGetSeparateContours) {
+    const IntPolyline upperLeft = {{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    const IntPolyline lowerRight = {{1, 1}, {1, 2}, {2, 2}, {2, 1}, {1, 1}};
+    ByteArray mask = arrayOver<unsigned char>(Box(0, 0, 1, 1).grown(1), 0);
+    mask(0, 0) = mask(1, 1) = 1;
+    EXPECT_EQ(traceMaskOutline(mask, Box(0, 0, 1, 1)),
+              (std::vector<IntPolyline>{upperLeft, lowerRight}));
+
+    const LabelArray labels = labelsFrom({"5555", "5855", "5585", "5555"});
+    const std::vector<ContourRecord> records = traceContours(labels, innerBox(labels));
+    expectExactCover(labels, records);
+    const IntPolyline border = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 4},
+                                {2, 4}, {3, 4}, {4, 4}, {4, 3}, {4, 2}, {4, 1},
+                                {4, 0}, {3, 0}, {2, 0}, {1, 0}, {0, 0}};
+    const auto shifted = [](IntPolyline line) {
+        for (Point& p : line)
+            p = p + Point(1, 1);
+        return line;
+    };
+    struct Expected {
+        int32_t right, left;
+        IntPolyline points;
+    };
+    const std::vector<Expected> expected = {
+        {5, -1, border}, {8, 5, shifted(upperLeft)}, {8, 5, shifted(lowerRight)}};
+    ASSERT_EQ(records.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i].rightLabel, expected[i].right);
+        EXPECT_EQ(records[i].leftLabel, expected[i].left);
+        EXPECT_EQ(records[i].points, expected[i].points);
+    }
 }
 
 TEST(TraceContours, RandomImagesAreCoveredExactlyOnce) {

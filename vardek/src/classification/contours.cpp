@@ -126,12 +126,15 @@ private:
             Move move;
             int turn;
         };
-        // Rows h, columns e. Ahead already walked from below (e 3) only matters
-        // where the diagonal pixel is the own label; elsewhere that crack is the
-        // other side of one this walk would meet next, so the walk ends there.
+        // Rows h, columns e. Where the own label touches the diagonal pixel only
+        // at the corner (h 1, e 0) the walk turns right around p: regions are
+        // 4-connected, so two pixels meeting diagonally get separate contours.
+        // Ahead already walked from below (e 3) only matters where the diagonal
+        // pixel is the own label; elsewhere that crack is the other side of one
+        // this walk would meet next, so the walk ends there.
         static constexpr Step table[3][4] = {
             {{Stay, 3}, {Ahead, 0}, {Stop, 0}, {Stop, 0}},
-            {{Diagonal, 1}, {Diagonal, 1}, {Diagonal, 1}, {Diagonal, 1}},
+            {{Stay, 3}, {Diagonal, 1}, {Diagonal, 1}, {Diagonal, 1}},
             {{Stay, 3}, {Stop, 0}, {Stop, 0}, {Stop, 0}},
         };
         const Step step = table[h][e];

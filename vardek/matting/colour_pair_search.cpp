@@ -90,6 +90,9 @@ float scoreColourPairs(const PreparedPalette& foreground, const PreparedPalette&
                        const Colour3& pixel, Colour3& f, Colour3& b) {
     const Vector3 colour{pixel[0], pixel[1], pixel[2]};
 
+    // A pair of equal colours is a point, not a segment: no fraction of it
+    // mixes into the pixel, so both stages pass such pairs by.
+
     // Cluster stage: the representatives; ties go to the earlier pair.
     float best = -FLT_MAX;
     const PreparedCluster* chosenF = nullptr;
@@ -97,7 +100,7 @@ float scoreColourPairs(const PreparedPalette& foreground, const PreparedPalette&
     for (const PreparedCluster& p : foreground) {
         if (p.samples.empty()) continue;
         for (const PreparedCluster& s : background) {
-            if (s.samples.empty()) continue;
+            if (s.samples.empty() || p.representative == s.representative) continue;
             const float score = fit(p.representative, s.representative, colour);
             if (score > best) {
                 best = score;
@@ -114,6 +117,7 @@ float scoreColourPairs(const PreparedPalette& foreground, const PreparedPalette&
         const Vector3& fv = chosenF->samples[m];
         const double pf = chosenF->penalties[m];
         for (std::size_t k = 0; k < chosenB->samples.size(); ++k) {
+            if (fv == chosenB->samples[k]) continue;
             const double score = fit(fv, chosenB->samples[k], colour);
             const float total = toScore(chosenB->penalties[k] + (pf + score));
             if (total > best) {

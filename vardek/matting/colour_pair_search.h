@@ -23,7 +23,8 @@ struct ColourPair {
 };
 
 // How well the segment from B to F explains I: minus the distance from I to
-// the segment (0 when I lies on it). Equal colours make the segment a point.
+// the segment (0 when I lies on it). Equal colours make the segment a point,
+// scored by the distance to it; the search never scores such a pair.
 float segmentFit(const Vector3& f, const Vector3& b, const Vector3& i);
 
 // What the search reads of one palette, worked out once: the representative
@@ -54,8 +55,9 @@ private:
 };
 
 // The best pair of clusters by their representatives, then the best pair of
-// their samples by fit plus both colour penalties. Returns the best total
-// (-FLT_MAX when no pair was chosen, and then f and b are not written).
+// their samples by fit plus both colour penalties; a pair of equal colours is
+// never chosen. Returns the best total (-FLT_MAX when no pair was chosen, and
+// then f and b are not written).
 float scoreColourPairs(const PreparedPalette& foreground, const PreparedPalette& background,
                        const Colour3& pixel, Colour3& f, Colour3& b);
 template <class Types>

@@ -117,11 +117,46 @@ TEST(FindColourPair, EmptyPalettesThrowTheirTexts) {
               "Empty background palette");
 }
 
-TEST(FindColourPair, EqualRepresentativesStillGiveAPair) {
-    const PalettePyramid<cbb8> grey = twoLevels({{{50, 50, 50}}}, {{{50, 50, 50}}});
-    const ColourPair pair = findColourPair<cbb8>(0, 0, grey, grey, {53, 54, 50}, 0, 0, -0.01f);
-    EXPECT_EQ(pair.foreground, (Colour3{50, 50, 50}));
-    EXPECT_EQ(pair.background, (Colour3{50, 50, 50}));
+// A pair of equal colours is passed by in both stages, even where its distance
+// to the pixel would win; with no other pair the pixel keeps its own colour.
+TEST(FindColourPair, EqualColoursAreNeverChosen) {
+    struct Case {
+        const char* name;
+        Palette foreground, background;
+        Colour3 pixel, f, b;
+    };
+    const std::vector<Case> cases{
+        {"every representative equal",
+         {{{50, 50, 50}}},
+         {{{50, 50, 50}}},
+         {53, 54, 50},
+         {53, 54, 50},
+         {53, 54, 50}},
+        // Both background clusters fit the pixel to 2.83; the equal one comes first.
+        {"equal representatives",
+         {{{50, 50, 50}}},
+         {{{50, 50, 50}}, {{0, 0, 0}}},
+         {52, 48, 50},
+         {50, 50, 50},
+         {0, 0, 0}},
+        // Representatives (50, 50, 50) and (2, 2, 2); among the samples the
+        // equal pair comes first and would tie with (50, 50, 50) - (0, 0, 0).
+        {"equal samples",
+         {{{50, 50, 50}, {60, 60, 60}}},
+         {{{50, 50, 50}, {0, 0, 0}, {2, 2, 2}}},
+         {51, 49, 50},
+         {50, 50, 50},
+         {0, 0, 0}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const PalettePyramid<cbb8> foreground = twoLevels(test.foreground, test.foreground);
+        const PalettePyramid<cbb8> background = twoLevels(test.background, test.background);
+        const ColourPair pair =
+            findColourPair<cbb8>(0, 0, foreground, background, test.pixel, 0, 0, -0.01f);
+        EXPECT_EQ(pair.foreground, test.f);
+        EXPECT_EQ(pair.background, test.b);
+    }
 }
 
 TEST(FindColourPair, ClimbsKeepsTheBestAttemptAndStopsAtTheThreshold) {

@@ -83,47 +83,16 @@ Symmetric3 invertScatter(const Symmetric3& s) {
     return m;
 }
 
-// adj(S - lambda I) = prod (lambda_j - lambda) over the other eigenvalues times
-// v v^T for a simple eigenvalue, so each column is a multiple of the
-// eigenvector; the first column alone vanishes when the eigenvector has no
-// first component, hence the column of largest norm.
+// The first column of adj(S - lambda I), written with the adjugate A of S:
+// (lambda^2 - (S22 + S11) lambda + A00, S01 lambda + A01, S02 lambda + A02).
+// For a simple eigenvalue it is the eigenvector times its first component
+// (and the product of the gaps to the other eigenvalues), so it vanishes when
+// the principal direction has no first component or the largest eigenvalue is
+// repeated; such a cluster does not split along its principal direction.
 Vector3 principalAxis(const Symmetric3& s, double lambda) {
-    const Symmetric3 m{s[0] - lambda, s[1] - lambda, s[2] - lambda, s[3], s[4], s[5]};
-    double scale = std::abs(lambda);
-    for (double v : s)
-        scale = std::max(scale, std::abs(v));
-    if (scale == 0.0) return {0.0, 0.0, 0.0};
-
-    const Symmetric3 a = adjugate(m);
-    const Vector3 columns[3] = {{a[0], a[3], a[5]}, {a[3], a[1], a[4]}, {a[5], a[4], a[2]}};
-    int best = 0;
-    for (int k = 1; k < 3; ++k)
-        if (normSquared(columns[k]) > normSquared(columns[best])) best = k;
-    const double columnFloor = 1e-12 * scale * scale;
-    if (normSquared(columns[best]) > columnFloor * columnFloor) {
-        Vector3 axis = columns[best];
-        if (dot(axis, columns[0]) < 0.0)
-            for (double& v : axis)
-                v = -v;
-        return axis;
-    }
-
-    // Repeated largest eigenvalue: s - lambda I has rank one at most and its
-    // rows are normal to the eigenspace; any vector normal to them will do.
-    const Vector3 rows[3] = {{m[0], m[3], m[5]}, {m[3], m[1], m[4]}, {m[5], m[4], m[2]}};
-    best = 0;
-    for (int k = 1; k < 3; ++k)
-        if (normSquared(rows[k]) > normSquared(rows[best])) best = k;
-    const Vector3& w = rows[best];
-    const double rowFloor = 1e-9 * scale;
-    if (normSquared(w) <= rowFloor * rowFloor) return {1.0, 0.0, 0.0}; // isotropic scatter
-    int k = 0;
-    for (int j = 1; j < 3; ++j)
-        if (std::abs(w[j]) < std::abs(w[k])) k = j;
-    // w x e_k
-    if (k == 0) return {0.0, w[2], -w[1]};
-    if (k == 1) return {-w[2], 0.0, w[0]};
-    return {w[1], -w[0], 0.0};
+    const Symmetric3 a = adjugate(s);
+    return {lambda * lambda - (s[2] + s[1]) * lambda + a[0], s[3] * lambda + a[3],
+            s[5] * lambda + a[5]};
 }
 
 // d = v - mean: -(d^T M d), with M the inverse scatter.
@@ -226,16 +195,14 @@ template <class Types> void Cluster<Types>::compact(std::size_t limit, double th
     parts[0].updateStatistics();
     splitClusters(parts, limit, threshold);
 
-    // Each part becomes its mean truncated to a sample. The mean is divided,
-    // not multiplied by 1/n: 3 x 255 times the rounded 1/3 is 254.99999...,
-    // which would darken equal samples by one unit at every level.
+    // Each part becomes its mean (sums x 1/n) truncated to a sample.
     constexpr double top = std::numeric_limits<SampleType>::max();
     samples_.clear();
     for (const Cluster& part : parts) {
-        const double n = static_cast<double>(part.size());
+        const Vector3 m = part.mean();
         Sample s;
         for (int k = 0; k < 3; ++k)
-            s[k] = static_cast<SampleType>(std::clamp(std::trunc(part.sums_[k] / n), 0.0, top));
+            s[k] = static_cast<SampleType>(std::clamp(std::trunc(m[k]), 0.0, top));
         samples_.push_back(s);
     }
     updateStatistics();

@@ -37,11 +37,11 @@ double determinant(const Symmetric3& s);
 // The inverse of a scatter matrix, or zero when |det| < 1e-5.
 Symmetric3 invertScatter(const Symmetric3& s);
 
-// An eigenvector of the symmetric matrix `s` for its eigenvalue `lambda`, not
-// normalised: the column of adj(s - lambda I) with the largest norm, oriented
-// like the first column. When the eigenvalue is repeated the adjugate vanishes
-// and a vector of the eigenspace is taken from the rows of s - lambda I; a
-// zero scatter gives the zero vector.
+// The principal axis of the symmetric matrix `s` for its largest eigenvalue
+// `lambda`, not normalised: the first column of adj(s - lambda I). It is an
+// eigenvector scaled by its own first component, so it is zero (apart from
+// rounding) when that component is 0 or when `lambda` is a repeated
+// eigenvalue.
 Vector3 principalAxis(const Symmetric3& s, double lambda);
 
 // -(v - mean)^T M (v - mean) for a cluster with M = invertScatter(S), never

@@ -65,6 +65,26 @@ double largestEigenvalue(const Symmetric3& s) {
     return *std::max_element(e.values.begin(), e.values.end());
 }
 
+// The largest eigenvalue, its gap to the next one and the first component of
+// its unit eigenvector.
+struct Principal {
+    double value, gap, firstComponent;
+};
+Principal principalOf(const Symmetric3& s) {
+    const Eigen e = jacobi(s);
+    int k = 0;
+    for (int i = 1; i < 3; ++i)
+        if (e.values[i] > e.values[k]) k = i;
+    double next = -1e300;
+    for (int i = 0; i < 3; ++i)
+        if (i != k) next = std::max(next, e.values[i]);
+    return {e.values[k], e.values[k] - next, e.vectors[0][k]};
+}
+
+double length(const Vector3& v) {
+    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
+
 // |S x - lambda x| / |x|.
 double eigenResidual(const Symmetric3& s, const Vector3& x, double lambda) {
     const Vector3 sx{s[0] * x[0] + s[3] * x[1] + s[5] * x[2],
@@ -153,12 +173,66 @@ TEST(CubicRoot, MatchesJacobiOnRandomPositiveSemiDefiniteMatrices) {
         const double tolerance = (trial % 5 == 4 ? 1e-4 : trial % 5 == 1 ? 1e-6 : 1e-7) * scale;
         ASSERT_NEAR(root, expected, tolerance) << "trial " << trial;
 
+        // The axis is the eigenvector times its own first component and the
+        // gaps to the other eigenvalues: an eigenvector where the largest
+        // eigenvalue is simple, and zero up to rounding where it is repeated.
         const Vector3 axis = principalAxis(s, root);
-        ASSERT_GT(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2], 0.0)
-            << "trial " << trial;
-        ASSERT_LT(eigenResidual(s, axis, expected), (trial % 5 == 4 ? 1e-3 : 1e-5) * scale)
-            << "trial " << trial;
+        const Principal p = principalOf(s);
+        if (p.gap > 1e-2 * scale && std::abs(p.firstComponent) > 1e-2) {
+            ASSERT_GT(length(axis), 0.0) << "trial " << trial;
+            ASSERT_LT(eigenResidual(s, axis, expected), 1e-5 * scale) << "trial " << trial;
+        } else if (p.gap < 1e-9 * scale) {
+            ASSERT_LT(length(axis), 1e-5 * scale * scale) << "trial " << trial;
+        }
     }
+}
+
+// The largest root exactly as written, without the engine's two guards: the
+// arc-cosine argument kept within [-1, 1], and the double root that rounding
+// pushes into the one-real-root branch.
+double writtenCubicRoot(double a, double b, double c) {
+    const double q = (a * a - 3.0 * b) * (1.0 / 9.0);
+    const double r = (2.0 * std::pow(a, 3.0) - 9.0 * a * b) * (1.0 / 54.0) + c * 0.5;
+    const double d = r * r - std::pow(q, 3.0);
+    const double third = 1.0 / 3.0;
+    const auto cubeRoot = [&](double x) {
+        return x >= 0 ? std::pow(x, third) : -std::pow(-x, third);
+    };
+    if (d >= 0.0) {
+        const double s = cubeRoot(std::sqrt(d) - r) + cubeRoot(-r - std::sqrt(d));
+        if (d > 0.0) return s - a * third;
+        return std::max(s - a * third, -0.5 * s - a * third);
+    }
+    const double theta = std::acos(r / std::sqrt(std::pow(q, 3.0)));
+    const double twoPi = 6.283185307179586, twoPiThirds = 2.0943951023931957;
+    return -2.0 * std::sqrt(q) *
+               std::min({std::cos(theta * third), std::cos((theta - twoPi) * third),
+                         std::cos(theta * third + twoPiThirds)}) -
+           a * third;
+}
+
+// Both guards act only where rounding meets a repeated eigenvalue: for
+// scatters with distinct eigenvalues the root is the written one, bit for bit.
+TEST(CubicRoot, GuardsChangeNothingForDistinctEigenvalues) {
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    int checked = 0;
+    for (int trial = 0; trial < 4000; ++trial) {
+        const double scale = std::pow(10.0, 1 + trial % 9);
+        std::array<double, 3> values{uniform(random), uniform(random), uniform(random)};
+        std::sort(values.begin(), values.end());
+        if (values[1] - values[0] < 1e-2 || values[2] - values[1] < 1e-2) continue;
+        for (double& v : values)
+            v *= scale;
+        if (trial % 3 == 0) values[0] = 0.0; // singular scatters too
+        const Symmetric3 s = randomSymmetric(random, values);
+        const Symmetric3 adj = adjugate(s);
+        const double a = -s[0] - s[1] - s[2], b = adj[1] + adj[0] + adj[2],
+                     c = -(adj[0] * s[0]) - adj[3] * s[3] - adj[5] * s[5];
+        ASSERT_EQ(largestCubicRoot(a, b, c), writtenCubicRoot(a, b, c)) << "trial " << trial;
+        ++checked;
+    }
+    EXPECT_GT(checked, 3000);
 }
 
 TEST(CubicRoot, ZeroAndDiagonalCases) {
@@ -181,9 +255,11 @@ TEST(ClusterStatistics, ClusterScatterMatchesJacobiForRandomSamples) {
                  static_cast<uint8_t>(channel(random))};
         const Cluster8 c = cluster8(samples);
         const Symmetric3 s = c.scatter();
-        const double expected = largestEigenvalue(s);
-        ASSERT_NEAR(c.spread(), expected, 1e-7 * std::max(1.0, expected));
-        ASSERT_LT(eigenResidual(s, c.axis(), expected), 1e-6 * std::max(1.0, expected));
+        const Principal p = principalOf(s);
+        ASSERT_NEAR(c.spread(), p.value, 1e-7 * std::max(1.0, p.value));
+        if (p.gap > 1e-3 * p.value && std::abs(p.firstComponent) > 1e-2) {
+            ASSERT_LT(eigenResidual(s, c.axis(), p.value), 1e-6 * std::max(1.0, p.value));
+        }
     }
 }
 
@@ -242,11 +318,14 @@ TEST(ClusterSplit, Cases) {
         {"first channel, threshold below the gap", {{10, 0, 0}, {20, 0, 0}}, 9.99, 1},
         {"first channel, threshold at the gap", {{10, 0, 0}, {20, 0, 0}}, 10.0, 0},
         {"first channel, threshold above the gap", {{10, 0, 0}, {20, 0, 0}}, 50.0, 0},
-        // The axis is taken from the adjugate column of largest norm, so
-        // clusters spread only along the second or third channel split too.
-        {"second channel only", {{10, 10, 10}, {10, 20, 10}}, 5.0, 1},
-        {"second channel only, threshold at the gap", {{10, 10, 10}, {10, 20, 10}}, 10.0, 0},
-        {"third channel only", {{10, 10, 10}, {10, 10, 40}, {10, 10, 41}}, 5.0, 2},
+        // The axis is the first column of the adjugate: a cluster spread only
+        // along the second or third channel has no usable axis, every sample
+        // projects like the mean, and the split fails for any threshold.
+        {"second channel only", {{10, 10, 10}, {10, 20, 10}}, 0.0, 0},
+        {"second channel only, threshold below the gap", {{10, 10, 10}, {10, 20, 10}}, 5.0, 0},
+        {"third channel only", {{10, 10, 10}, {10, 10, 40}, {10, 10, 41}}, 0.0, 0},
+        {"second and third channel", {{10, 0, 0}, {10, 90, 90}}, 1.0, 0},
+        {"first channel joins in", {{10, 0, 0}, {11, 90, 90}}, 1.0, 1},
         {"two groups",
          {{0, 0, 0}, {1, 1, 0}, {200, 190, 180}, {0, 1, 1}, {201, 191, 181}},
          20.0,
@@ -282,15 +361,16 @@ TEST(ClusterSplit, TwoGroupsSeparateCleanly) {
     EXPECT_TRUE(std::none_of(c.samples().begin(), c.samples().end(), bright));
 }
 
-TEST(ClusterSplit, ARepeatedLargestEigenvalueStillSplits) {
-    // Scatter diag(10000, 10000, 0): every column of the adjugate vanishes.
-    Cluster8 square = cluster8({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 100, 0}});
-    EXPECT_NEAR(square.spread(), 10000.0, 1e-6);
-    EXPECT_FALSE(square.split(5.0).empty());
-    // Isotropic scatter: every direction is principal.
-    Cluster8 star =
+TEST(ClusterSplit, ARepeatedLargestEigenvalueLeavesNoUsableAxis) {
+    // Scatter diag(10000, 10000, 0) and an isotropic scatter: the spread is
+    // the repeated eigenvalue and adj(S - spread I) vanishes.
+    const Cluster8 square = cluster8({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 100, 0}});
+    const Cluster8 star =
         cluster8({{0, 10, 10}, {20, 10, 10}, {10, 0, 10}, {10, 20, 10}, {10, 10, 0}, {10, 10, 20}});
-    EXPECT_FALSE(star.split(5.0).empty());
+    EXPECT_NEAR(square.spread(), 10000.0, 1e-6);
+    EXPECT_NEAR(star.spread(), 200.0, 1e-6);
+    EXPECT_LT(length(square.axis()), 1e-6 * 10000.0 * 10000.0);
+    EXPECT_LT(length(star.axis()), 1e-6 * 200.0 * 200.0);
 }
 
 TEST(SplitClusters, AFailedFirstSplitLeavesOneCluster) {
@@ -352,8 +432,11 @@ TEST(ClusterCompaction, BoundsTheColoursAndKeepsTheirRange) {
     c.updateStatistics();
     c.compact(27, 2.5);
     EXPECT_EQ(c.size(), 27u);
+    // A part's colour is its sums times 1/n, truncated: n x 65535 x (1/n) is
+    // 65535 again for most part sizes and just below it for a few (49, 98,
+    // 103, ...), never above full scale.
     for (const auto& s : c.samples())
-        EXPECT_EQ(s[2], 65535);
+        EXPECT_GE(s[2], 65534);
 }
 
 TEST(ClusterRepresentative, NearestSampleToTheMeanEarlierOnTies) {

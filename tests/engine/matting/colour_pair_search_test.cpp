@@ -190,7 +190,9 @@ TYPED_TEST(Checkerboard, RecoversTheMixedPair) {
     const auto colour = [&](int c0, int c1, int c2) {
         return Pixel(c0 * unit, c1 * unit, c2 * unit, 255 * unit);
     };
-    const Pixel red = colour(0, 0, 200), green = colour(0, 200, 0);
+    // Clusters split only along an axis with a first (blue) component, so
+    // the two foreground colours differ in blue too.
+    const Pixel red = colour(0, 0, 200), green = colour(120, 200, 0);
     const Pixel blue = colour(200, 0, 0), yellow = colour(0, 200, 200);
 
     const Box box(0, 0, 15, 31);

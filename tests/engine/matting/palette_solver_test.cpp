@@ -81,6 +81,8 @@ TYPED_TEST_SUITE(PaletteSolver, Kinds);
 
 // Red and green keep pixels on the left, blue and yellow delete pixels on the
 // right, each as a checkerboard, and a band of 0.3 red + 0.7 yellow between.
+// Clusters split only along an axis with a first (blue) component, so the
+// green carries some blue.
 template <class Kind> void paintCheckerboards(Scene<Kind>& scene, int bandFrom, int bandTo) {
     using S = Scene<Kind>;
     const Box& b = scene.box;
@@ -88,7 +90,7 @@ template <class Kind> void paintCheckerboards(Scene<Kind>& scene, int bandFrom, 
         for (int j = b.lower.column; j <= b.upper.column; ++j) {
             const bool even = (i + j) % 2 == 0;
             if (j < bandFrom) {
-                scene.source(i, j) = even ? S::colour(0, 0, 200) : S::colour(0, 200, 0);
+                scene.source(i, j) = even ? S::colour(0, 0, 200) : S::colour(120, 200, 0);
                 scene.status(i, j) = 0x82;
             } else if (j > bandTo) {
                 scene.source(i, j) = even ? S::colour(200, 0, 0) : S::colour(0, 200, 200);

@@ -61,7 +61,7 @@ VkResult runStatusOperation(VkInSession& session, VkInImage& image, const Status
         return VkNotSupported;
 
     VkInProgress reporter(frame.progress, frame.label, true);
-    const classification::UndoQueue::Mark mark = c.undoQueue.mark();
+    const classification::UndoQueue::Mark mark = c.undoQueue.beginOperation();
     const auto rollBack = [&] {
         c.undoQueue.rollBackTo(mark, c.changedBox);
         c.dirtyBox = Box::empty();

@@ -61,7 +61,9 @@ struct StatusFrame {
 // reporter with a range over it, the body, publication of the changed box.
 // The undo position is taken before the body runs; on a cancel (VkCancelled)
 // or out of memory (VkOutOfMemory) every step recorded since is undone for
-// good, so a command that did not open its own group never undoes the previous
+// good, together with the group the application opened for the command when
+// the operation is the first in it, so the cancelled command leaves no group
+// behind. A command that did not open its own group never undoes the previous
 // command's work.
 VkResult runStatusOperation(VkInSession& session, VkInImage& image, const StatusFrame& frame,
                             const StatusBody& body);

@@ -209,7 +209,7 @@ template <class Move> VkResult undoOrRedo(VkSession* handle, Move&& move) {
 
 VkResult VkNewUndoGroup(VkSession* handle) {
     return onSession(handle, [](VkInSession& session) {
-        session.classification->undoQueue.openGroup();
+        session.classification->undoQueue.openCommandGroup();
         return VkOk;
     });
 }

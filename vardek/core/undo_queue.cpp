@@ -17,6 +17,7 @@ UndoQueue::~UndoQueue() {
 
 void UndoQueue::openGroup() {
     VARDEK_FAULT_POINT("undo.openGroup");
+    commandGroupOpen_ = false;
     clearRedo();
     steps_.push_back(nullptr);
     if (undoGroups_ < limit_) {
@@ -34,10 +35,23 @@ void UndoQueue::openGroup() {
     }
 }
 
+void UndoQueue::openCommandGroup() {
+    openGroup();
+    commandGroupOpen_ = true;
+}
+
+UndoQueue::Mark UndoQueue::beginOperation() {
+    Mark m = mark();
+    m.ownsLastGroup = commandGroupOpen_;
+    commandGroupOpen_ = false;
+    return m;
+}
+
 void UndoQueue::add(std::unique_ptr<IiUndoStep> step) {
     if (!step) return;
     if (undoGroups_ == 0 || redoGroups_ > 0) openGroup();
     steps_.push_back(std::move(step));
+    commandGroupOpen_ = false;
 }
 
 void UndoQueue::clearRedo() {
@@ -48,6 +62,7 @@ void UndoQueue::clearRedo() {
 void UndoQueue::undo(ChangedBox& changed) {
     if (undoGroups_ == 0) return;
     VARDEK_FAULT_POINT("undo.undo");
+    commandGroupOpen_ = false;
     // Make room in the redo list first, so that moving the group cannot fail half way.
     std::size_t groupSize = 0;
     for (auto it = steps_.rbegin(); *it; ++it)
@@ -69,6 +84,7 @@ void UndoQueue::undo(ChangedBox& changed) {
 void UndoQueue::redo(ChangedBox& changed) {
     if (redoGroups_ == 0) return;
     VARDEK_FAULT_POINT("undo.redo");
+    commandGroupOpen_ = false;
     // No limit check: the group was counted before it was undone.
     steps_.push_back(nullptr);
     ++undoGroups_;
@@ -96,6 +112,14 @@ void UndoQueue::rollBackTo(Mark mark, ChangedBox& changed) {
             --undoGroups_;
         steps_.pop_back();
     }
+    // The command's own group, now empty again: its marker is the last entry
+    // before the mark.
+    if (mark.ownsLastGroup && !steps_.empty() && !steps_.back() &&
+        dropped_ + steps_.size() == mark.position) {
+        steps_.pop_back();
+        --undoGroups_;
+    }
+    commandGroupOpen_ = false;
     clearRedo();
 }
 

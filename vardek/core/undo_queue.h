@@ -25,6 +25,10 @@ public:
     // Opens a new group: clears the redo list, and when the queue already holds
     // `limit` groups, drops the oldest group with all its steps.
     void openGroup();
+    // Opens the group of the application's next command (VkNewUndoGroup). Until
+    // a step is added or an operation begins, the group belongs to the
+    // operation that begins next: a roll-back of that operation removes it.
+    void openCommandGroup();
     // Appends a step to the open group. When there is no group, or there are
     // groups to redo, a new group is opened first: a change on top of undone
     // groups must not join an older group, and makes redo meaningless.
@@ -46,12 +50,20 @@ public:
     // cancelled or failed operation undoes exactly its own work.
     struct Mark {
         uint64_t position = 0;
+        // The last group was opened for the operation's command and was still
+        // empty: it goes with the operation's work.
+        bool ownsLastGroup = false;
     };
-    Mark mark() const { return {dropped_ + steps_.size()}; }
+    Mark mark() const { return {dropped_ + steps_.size(), false}; }
+    // The mark of a status operation that begins now: it owns the command's
+    // group when the application opened one for it and nothing has been added
+    // to it or begun in it since.
+    Mark beginOperation();
     // Undoes for good every step added since `mark`, the last first, and drops
-    // the groups opened since; the redo list is emptied. Steps and groups from
-    // before the mark stay as they are, even when the operation added to the
-    // group that was open then.
+    // the groups opened since, and the group the mark owns; the redo list is
+    // emptied. Other steps and groups from before the mark stay as they are,
+    // even when the operation added to the group that was open then, so a
+    // command without a group of its own never undoes the previous command.
     void rollBackTo(Mark mark, ChangedBox& changed);
 
     uint32_t undoGroups() const { return undoGroups_; }
@@ -68,6 +80,8 @@ private:
     // dropped at the limit), so that a mark keeps its place.
     uint64_t dropped_ = 0;
     std::vector<std::unique_ptr<IiUndoStep>> redo_;
+    // The last group was opened by openCommandGroup and is still untouched.
+    bool commandGroupOpen_ = false;
 };
 
 } // namespace classification

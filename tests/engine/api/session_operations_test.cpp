@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <new>
 #include <random>
@@ -314,19 +315,83 @@ TEST_F(Operations, CancelledSelectRestoresItsBytesAndLeavesThePreviousCommand) {
     EXPECT_EQ(count(VkStatusUnassigned), kWidth * kHeight);
 }
 
-TEST_F(Operations, CancelWithTheCommandsOwnGroupLeavesItEmpty) {
+// A command that opened its own group and was cancelled or ran out of memory
+// leaves nothing behind: the status bytes and both counts are as before its
+// group was opened, and the next Undo undoes the previous command.
+TEST_F(Operations, AFailedCommandLeavesNoGroupBehind) {
     RacingClock racing;
-    const VkMaskRect first{0, 0, 4, 4, 0, 0, nullptr};
+    unsigned char bytes[9] = {4, 4, 4, 4, 4, 4, 4, 4, 4};
+    struct Case {
+        const char* name;
+        std::function<VkResult()> command;
+        VkResult result;
+    };
+    const std::vector<Case> cases = {
+        {"cancelled select",
+         [&] {
+             progress.answer = [](int, int percent) { return percent == 95 ? 2 : 0; };
+             return keep({10, 10, 3, 3, 0, 0, nullptr});
+         },
+         VkCancelled},
+        {"select out of memory",
+         [&] {
+             vardek::fault::arm("select.filled", vardek::fault::Kind::OutOfMemory);
+             return keep({10, 10, 3, 3, 0, 0, nullptr});
+         },
+         VkOutOfMemory},
+        {"cancelled set status",
+         [&] {
+             progress.answer = [](int, int percent) { return percent == 100 ? 2 : 0; };
+             const VkMaskRect rect{10, 10, 3, 3, 3, 0, bytes};
+             return VkSetStatus(session, status, &rect);
+         },
+         VkCancelled},
+        {"cancelled auto fill",
+         [&] {
+             progress.answer = [](int, int) { return 2; };
+             return VkAutoFill(session, status, nullptr, 0, 0.0f);
+         },
+         VkCancelled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        progress.answer = nullptr;
+        while (undoCount(session) > 0)
+            ASSERT_EQ(VkUndo(session), VkOk);
+        ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+        ASSERT_EQ(keep({0, 0, 4, 4, 0, 0, nullptr}), VkOk);
+        ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+        ASSERT_EQ(keep({20, 20, 2, 2, 0, 0, nullptr}), VkOk);
+        const std::vector<unsigned char> before = snapshot();
+        const uint32_t undoBefore = undoCount(session), redoBefore = redoCount(session);
+
+        ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+        EXPECT_EQ(c.command(), c.result);
+        vardek::fault::disarm();
+        progress.answer = nullptr;
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_EQ(undoCount(session), undoBefore);
+        EXPECT_EQ(redoCount(session), redoBefore);
+
+        // The next Undo takes back the previous command, the one before it next.
+        EXPECT_EQ(VkUndo(session), VkOk);
+        EXPECT_EQ(count(VkStatusKeep), 16);
+        EXPECT_EQ(VkUndo(session), VkOk);
+        EXPECT_EQ(count(VkStatusKeep), 0);
+    }
+}
+
+// Only the first operation of a command owns the command's group: when a
+// later one fails, what the earlier ones did stays, and so does the group.
+TEST_F(Operations, ALaterOperationOfACommandLeavesTheEarlierOnesWork) {
+    RacingClock racing;
     ASSERT_EQ(VkNewUndoGroup(session), VkOk);
-    ASSERT_EQ(keep(first), VkOk);
-    ASSERT_EQ(VkNewUndoGroup(session), VkOk);
+    ASSERT_EQ(keep({0, 0, 4, 4, 0, 0, nullptr}), VkOk);
     progress.answer = [](int, int percent) { return percent == 95 ? 2 : 0; };
     EXPECT_EQ(keep({10, 10, 3, 3, 0, 0, nullptr}), VkCancelled);
     EXPECT_EQ(count(VkStatusKeep), 16);
-    EXPECT_EQ(undoCount(session), 2u);
+    EXPECT_EQ(undoCount(session), 1u);
     progress.answer = nullptr;
-    EXPECT_EQ(VkUndo(session), VkOk); // the empty group
-    EXPECT_EQ(count(VkStatusKeep), 16);
     EXPECT_EQ(VkUndo(session), VkOk);
     EXPECT_EQ(count(VkStatusKeep), 0);
 }

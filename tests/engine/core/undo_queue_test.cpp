@@ -319,20 +319,47 @@ TEST(UndoMark, RollsBackOnlyWhatWasAddedSinceTheMark) {
     }
 }
 
-TEST(UndoMark, AnOpenedEmptyGroupStaysWhenTheMarkFollowsIt) {
-    // The application opens the command's group before the operation starts:
-    // the roll-back leaves that group, empty, in place.
-    Log log;
-    UndoQueue queue(200);
-    ChangedBox changed;
-    queue.openGroup();
-    queue.add(std::make_unique<LoggedStep>(log, "earlier"));
-    queue.openGroup();
-    const UndoQueue::Mark mark = queue.mark();
-    queue.add(std::make_unique<LoggedStep>(log, "a"));
-    queue.rollBackTo(mark, changed);
-    EXPECT_EQ(queue.undoGroups(), 2u);
-    EXPECT_EQ(log.alive, 1);
+TEST(UndoMark, TheCommandsOwnGroupGoesWithItsFirstOperation) {
+    // The application opens the command's group before the operation starts.
+    // The first operation of the command owns it; a plain mark (mask
+    // generation's), a group the engine opened, or a second operation in the
+    // same command does not.
+    struct Case {
+        const char* name;
+        bool commandGroup;     // opened for the application's command
+        bool earlierOperation; // another operation began in the group first
+        bool operationMark;    // the mark of a status operation
+        uint32_t groupsAfter;
+    };
+    const Case cases[] = {
+        {"first operation of the command", true, false, true, 1},
+        {"second operation of the command", true, true, true, 2},
+        {"group opened by the engine", false, false, true, 2},
+        {"plain mark", true, false, false, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Log log;
+        UndoQueue queue(200);
+        ChangedBox changed;
+        queue.openCommandGroup();
+        queue.add(std::make_unique<LoggedStep>(log, "earlier"));
+        if (k.commandGroup)
+            queue.openCommandGroup();
+        else
+            queue.openGroup();
+        if (k.earlierOperation) queue.beginOperation();
+        const UndoQueue::Mark mark = k.operationMark ? queue.beginOperation() : queue.mark();
+        queue.add(std::make_unique<LoggedStep>(log, "a"));
+        queue.rollBackTo(mark, changed);
+        EXPECT_EQ(queue.undoGroups(), k.groupsAfter);
+        EXPECT_EQ(queue.redoGroups(), 0u);
+        EXPECT_EQ(log.alive, 1);
+        log.calls.clear();
+        while (queue.undoGroups() > 0)
+            queue.undo(changed);
+        EXPECT_EQ(log.calls, (std::vector<std::string>{"undo earlier"}));
+    }
 }
 
 TEST(UndoMark, NothingAddedChangesNothingButRedo) {

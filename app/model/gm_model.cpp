@@ -30,6 +30,10 @@ void GmModel::setSourceImage(ZtSourceImage* image) {
     sourceImage_ = image;
 }
 
+void GmModel::setWorkingImage(ZtSourceImage* image) {
+    workingImage_ = image;
+}
+
 bool GmModel::setResolutionFactor(int factor) {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8) return false;
     resolutionFactor_ = factor;
@@ -42,4 +46,9 @@ void GmModel::addBrushing(GmBrushing* brushing) {
 
 void GmModel::removeBrushing(GmBrushing* brushing) {
     brushings_.removeAll(brushing);
+}
+
+void GmModel::deleteActiveRegionSlot() {
+    // Patches come with the rest of the model; until then there is never an
+    // active one to delete.
 }

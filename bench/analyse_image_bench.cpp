@@ -1,29 +1,47 @@
-// "Analyse Image" at the default variables on real photographs: a
-// 4-megapixel one (TwoWings, 2560 x 1600) and a 1-megapixel one (the same
-// decoded at half size, 1280 x 800), with one worker per pool and with one per
-// logical processor.
+// "Analyse Image" at the default variables on a real photograph (TwoWings,
+// 2560 x 1600) resampled to about 4, 16 and 36 megapixels, with a marker
+// watershed on the same image as the yardstick.
 //
 // BM_AnalyseImage times the whole operation through the call interface (a
-// full redo every iteration). BM_AnalysisStages runs the same work stage by
-// stage on the session's classification and reports each stage's wall time
-// per iteration in milliseconds. peak_MB is the process's peak resident size
-// since the benchmark started (the peak is reset first), so it includes the
-// photograph itself.
+// full redo every iteration).
+//
+// BM_AnalysisStages runs the same work stage by stage on the session's
+// classification, the segmentation split into its five stages, and reports
+// for each stage its wall time per iteration (<stage>_ms) and the average
+// number of busy cores (<stage>_cores: the process's CPU time over the wall
+// time). In the same iteration it runs the marker watershed of
+// bench_support::markerWatershed on the photograph (watershed_ms, one core)
+// and reports the analysis' total against it (total_vs_watershed).
+//
+// peak_MB is the process's peak resident size since the benchmark started
+// (the peak is reset after the photograph is made), so it includes the
+// photograph itself, 4 bytes per pixel. The label is a digest of the
+// analysis' results (texture image, colour clusters, edge planes, region and
+// group labels): equal digests mean byte-identical results.
 #include "support/bench_support.h"
 
 #include "api/session.h"
 #include "api/vardek.h"
+#include "classification/block_histograms.h"
+#include "classification/edge_planes.h"
+#include "classification/edge_width_map.h"
+#include "classification/histogram_segments.h"
 #include "classification/segmentation.h"
 #include "core/progress.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 
 namespace {
+
+using Classification = classification::Segmentation<6, 0>;
 
 // The shared data folder; the environment variable CUTOUT_SHARED_DATA
 // overrides where the build expects it.
@@ -32,11 +50,16 @@ std::string sharedData() {
     return override ? override : CUTOUT_SHARED_DATA;
 }
 
-const bench_support::Photo& photo(int scale) {
-    static const std::string path = sharedData() + "/photos/TwoWings.jpg";
-    static const bench_support::Photo full = bench_support::readJpeg(path, 1);
-    static const bench_support::Photo half = bench_support::readJpeg(path, 2);
-    return scale == 1 ? full : half;
+// TwoWings resampled to the width and height of about `megapixels`, 16:10.
+bench_support::Photo photo(int megapixels) {
+    static const bench_support::Photo original =
+        bench_support::readJpeg(sharedData() + "/photos/TwoWings.jpg", 1);
+    // 4 MP is the photograph itself; 16 and 36 MP twice and three times its sides.
+    const double side = std::sqrt(megapixels / 4.0);
+    const int width = static_cast<int>(std::lround(original.width * side));
+    const int height = static_cast<int>(std::lround(original.height * side));
+    if (width == original.width && height == original.height) return original;
+    return bench_support::resized(original, width, height);
 }
 
 // Starts the peak resident size afresh.
@@ -64,10 +87,9 @@ struct Session {
         if (handle) VkEndSession(handle);
         VkFinish(engine);
     }
-    VkInSession::Classification& classification() { return *inSession(handle)->classification; }
+    Classification& classification() { return *inSession(handle)->classification; }
 };
 
-// Arguments: photo scale (1 or 2), workers (0: one per logical processor).
 bool setUp(benchmark::State& state, const bench_support::Photo& p) {
     if (p.bgra.empty()) {
         state.SkipWithError(("no photograph: " + p.error).c_str());
@@ -77,8 +99,49 @@ bool setUp(benchmark::State& state, const bench_support::Photo& p) {
     return true;
 }
 
+// FNV-1a over bytes.
+struct Digest {
+    uint64_t value = 1469598103934665603ull;
+    void add(const void* data, std::size_t bytes) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < bytes; ++i)
+            value = (value ^ p[i]) * 1099511628211ull;
+    }
+    template <typename T> void add(const T& v) { add(&v, sizeof v); }
+    template <typename T> void addArray(const blitz::Array<T, 2>& a) {
+        const classification::Box box = classification::boxOf(a);
+        add(box);
+        for (int r = box.lower.row; r <= box.upper.row; ++r)
+            for (int c = box.lower.column; c <= box.upper.column; ++c)
+                add(a(r, c));
+    }
+};
+
+std::string digestOf(Classification& c) {
+    Digest d;
+    d.addArray(c.textureImage);
+    for (std::size_t k = 0; k < c.colourClassifier.colourHistograms.size(); ++k) {
+        d.add(c.colourClassifier.clusterCounts[k]);
+        for (const auto& e : c.colourClassifier.colourHistograms[k].entries()) {
+            d.add(e.colour);
+            d.add(e.label);
+            d.add(e.count);
+        }
+    }
+    d.add(c.planeScale);
+    d.addArray(c.edgePlaneStorage);
+    d.add(c.regionCount);
+    d.addArray(c.regionLabels);
+    d.add(c.groupCount);
+    d.addArray(c.groupLabels);
+    char text[32];
+    std::snprintf(text, sizeof text, "digest=%016llx", static_cast<unsigned long long>(d.value));
+    return text;
+}
+
+// Arguments: megapixels, workers (0: one per logical processor).
 void BM_AnalyseImage(benchmark::State& state) {
-    const bench_support::Photo& p = photo(int(state.range(0)));
+    const bench_support::Photo p = photo(int(state.range(0)));
     if (!setUp(state, p)) return;
     Session session(p, unsigned(state.range(1)));
     resetPeakMemory();
@@ -95,59 +158,136 @@ void BM_AnalyseImage(benchmark::State& state) {
     state.counters["workers"] = session.classification().workerCount;
     state.counters["regions"] = session.classification().regionCount;
     state.counters["peak_MB"] = peakMegabytes();
+    state.SetLabel(digestOf(session.classification()));
 }
+
+// Wall and process CPU time since the last lap.
+class Laps {
+public:
+    Laps() { restart(); }
+    void restart() {
+        wall_ = std::chrono::steady_clock::now();
+        cpu_ = cpuSeconds();
+    }
+    // Adds the time since the last lap to `wall` and `cpu`.
+    void lap(double& wall, double& cpu) {
+        const auto now = std::chrono::steady_clock::now();
+        const double c = cpuSeconds();
+        wall += std::chrono::duration<double>(now - wall_).count();
+        cpu += c - cpu_;
+        wall_ = now;
+        cpu_ = c;
+    }
+
+private:
+    static double cpuSeconds() {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+    }
+    std::chrono::steady_clock::time_point wall_;
+    double cpu_ = 0.0;
+};
+
+enum Stage {
+    textureStage,
+    colourHistogramsStage,
+    colourClustersStage,
+    blockHistogramsStage,
+    segmentsStage,
+    edgeFeaturesStage,
+    edgeWidthStage,
+    regionFloodStage,
+    refinementStage,
+    groupsStage,
+    objectEdgesStage,
+    stageCount
+};
+const char* const stageNames[stageCount] = {
+    "a_texture",          "b_colour_histograms", "c_colour_clusters",
+    "d_block_histograms", "e_segments",          "f_edge_features",
+    "g_edge_width",       "h_region_flood",      "i_refinement",
+    "j_groups",           "k_object_edges"};
 
 void BM_AnalysisStages(benchmark::State& state) {
-    const bench_support::Photo& p = photo(int(state.range(0)));
+    const bench_support::Photo p = photo(int(state.range(0)));
     if (!setUp(state, p)) return;
     Session session(p, unsigned(state.range(1)));
-    classification::Segmentation<6, 0>& c = session.classification();
+    Classification& c = session.classification();
     resetPeakMemory();
-    double seconds[7] = {};
-    using Clock = std::chrono::steady_clock;
+    double wall[stageCount] = {}, cpu[stageCount] = {};
+    double watershedSeconds = 0.0;
+    using namespace classification;
     for (auto _ : state) {
+        // A full redo, stage by stage as Segmentation::analyse runs them.
         c.dropCachedAnalysis();
-        ProgressRange range(nullptr);
-        auto t = Clock::now();
-        const auto lap = [&](int stage) {
-            const auto now = Clock::now();
-            seconds[stage] += std::chrono::duration<double>(now - t).count();
-            t = now;
-        };
+        ProgressRange none(nullptr);
         c.colourClassifier.fanOut.setThreads(c.workerCount);
-        c.buildTextureImage(range);
-        lap(0);
-        c.colourClassifier.buildColourClusters(range);
-        lap(1);
-        const bool flooded = c.updateStages(range).stage[classification::regionsStage];
-        lap(2);
-        if (flooded) c.refineRegions();
-        lap(3);
-        c.buildGroups(range);
-        lap(4);
-        std::vector<classification::FloatPolyline> lines;
-        c.buildObjectEdges(lines, range);
+        Laps laps;
+        c.buildTextureImage(none);
+        laps.lap(wall[textureStage], cpu[textureStage]);
+        c.colourClassifier.buildHistograms(none);
+        laps.lap(wall[colourHistogramsStage], cpu[colourHistogramsStage]);
+        // What buildColourClusters does after the histograms.
+        Classification::ColourClassifier& classifier = c.colourClassifier;
+        classifier.fanOut.runCountdown(Classification::ColourClassifier::levels - 1,
+                                       Classification::ColourClassifier::Watershedder<
+                                           Classification::ColourClassifier::levels>(classifier));
+        laps.lap(wall[colourClustersStage], cpu[colourClustersStage]);
+
+        const StageParams unset = unsetStageParams();
+        updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none);
+        laps.lap(wall[blockHistogramsStage], cpu[blockHistogramsStage]);
+        segmentHistograms(true, c.params, unset, c.blocks, c.segments, none);
+        laps.lap(wall[segmentsStage], cpu[segmentsStage]);
+        const EdgePlaneRefs edges{c.edgePlaneStorage, c.edgePlanes, c.planeScale, c.pixelScaleMap};
+        updateEdgeFeatures(true, c.textureImage, c.domain, c.params.resolution, c.blocks,
+                           c.segments, edges, none, c.workerCount);
+        laps.lap(wall[edgeFeaturesStage], cpu[edgeFeaturesStage]);
+        updateEdgeWidth(true, c.domain, c.params, unset, c.blocks, c.segments, edges, none);
+        laps.lap(wall[edgeWidthStage], cpu[edgeWidthStage]);
+        c.updateRegions(true, none);
+        saveStageParams(c.stageParams, c.params, c.channelEnabled);
+        laps.lap(wall[regionFloodStage], cpu[regionFloodStage]);
+        c.refineRegions();
+        laps.lap(wall[refinementStage], cpu[refinementStage]);
+        c.buildGroups(none);
+        laps.lap(wall[groupsStage], cpu[groupsStage]);
+        std::vector<FloatPolyline> lines;
+        c.buildObjectEdges(lines, none);
         benchmark::DoNotOptimize(lines.data());
-        lap(5);
+        laps.lap(wall[objectEdgesStage], cpu[objectEdgesStage]);
+
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(bench_support::markerWatershed(p.bgra.data(), p.width, p.height));
+        watershedSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    const char* names[] = {"1_texture_ms",    "2_clusters_ms", "3_segmentation_ms",
-                           "4_refinement_ms", "6_groups_ms",   "object_edges_ms"};
     const double n = double(state.iterations());
-    for (int i = 0; i < 6; ++i)
-        state.counters[names[i]] = seconds[i] * 1000.0 / n;
+    double totalWall = 0.0, totalCpu = 0.0;
+    for (int i = 0; i < stageCount; ++i) {
+        state.counters[std::string(stageNames[i]) + "_ms"] = wall[i] * 1000.0 / n;
+        state.counters[std::string(stageNames[i]) + "_cores"] = wall[i] > 0 ? cpu[i] / wall[i] : 0;
+        totalWall += wall[i];
+        totalCpu += cpu[i];
+    }
+    state.counters["total_ms"] = totalWall * 1000.0 / n;
+    state.counters["total_cores"] = totalWall > 0 ? totalCpu / totalWall : 0;
+    state.counters["watershed_ms"] = watershedSeconds * 1000.0 / n;
+    state.counters["total_vs_watershed"] = watershedSeconds > 0 ? totalWall / watershedSeconds : 0;
     state.counters["workers"] = c.workerCount;
     state.counters["peak_MB"] = peakMegabytes();
+    state.SetLabel(digestOf(c));
 }
 
-void photosAndWorkers(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"scale", "workers"});
-    for (int scale : {2, 1})
-        for (int workers : {1, 0})
-            b->Args({scale, workers});
-    b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+void sizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"MP", "workers"});
+    for (int megapixels : {4, 16, 36})
+        b->Args({megapixels, 8});
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 }
 
 } // namespace
 
-BENCHMARK(BM_AnalyseImage)->Apply(photosAndWorkers);
-BENCHMARK(BM_AnalysisStages)->Apply(photosAndWorkers);
+BENCHMARK(BM_AnalyseImage)->Apply(sizes)->Args({4, 1});
+BENCHMARK(BM_AnalysisStages)->Apply(sizes);

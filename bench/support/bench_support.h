@@ -23,6 +23,19 @@ struct Photo {
 };
 Photo readJpeg(const std::string& path, int scale = 1);
 
+// `photo` resampled to `width` x `height` by bilinear interpolation between
+// pixel centres (edge pixels repeat outwards).
+Photo resized(const Photo& photo, int width, int height);
+
+// The yardstick the analysis is measured against: a plain marker watershed
+// on one thread. The gradient is the Sobel magnitude (|gx| + |gy|) / 8 of the
+// mean of the three colour samples, clipped to 255; the markers are the pixel
+// of least gradient in every `spacing` x `spacing` cell; the flood takes
+// pixels from 256 first-in first-out queues, lowest gradient first, and gives
+// each pixel the label of the 4-neighbour it was reached from. Returns the
+// number of basins (the markers), which every pixel then belongs to.
+int markerWatershed(const uint8_t* bgra, int width, int height, int spacing = 16);
+
 } // namespace bench_support
 
 #endif

@@ -292,4 +292,91 @@ TEST(AnalyseImage, BrushesSelectWholeRegionsAndColourGroupsOfAPhotograph) {
     EXPECT_TRUE(allUnassigned());
 }
 
+// The photograph mirrored into a 2 x 2 mosaic: large enough that the stages'
+// bands and tiles meet inside it.
+test_support::Photo mirroredMosaic(const test_support::Photo& p) {
+    test_support::Photo m;
+    m.width = 2 * p.width;
+    m.height = 2 * p.height;
+    m.bgra.resize(std::size_t(m.width) * m.height * 4);
+    for (int r = 0; r < m.height; ++r)
+        for (int c = 0; c < m.width; ++c) {
+            const int sr = r < p.height ? r : 2 * p.height - 1 - r;
+            const int sc = c < p.width ? c : 2 * p.width - 1 - c;
+            std::memcpy(&m.bgra[(std::size_t(r) * m.width + c) * 4],
+                        &p.bgra[(std::size_t(sr) * p.width + sc) * 4], 4);
+        }
+    return m;
+}
+
+// FNV-1a over what an analysis leaves behind: the texture image, the colour
+// histograms with their cluster labels in entry order, the edge planes with
+// their scale, and the region and group labels with their counts.
+uint64_t analysisDigest(Classification& c) {
+    uint64_t h = 1469598103934665603ull;
+    const auto add = [&h](const void* data, std::size_t bytes) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < bytes; ++i)
+            h = (h ^ p[i]) * 1099511628211ull;
+    };
+    const auto addArray = [&add](const auto& a) {
+        const Box box = boxOf(a);
+        add(&box, sizeof box);
+        for (int r = box.lower.row; r <= box.upper.row; ++r)
+            for (int col = box.lower.column; col <= box.upper.column; ++col)
+                add(&a(r, col), sizeof a(r, col));
+    };
+    addArray(c.textureImage);
+    for (std::size_t k = 0; k < 7; ++k) {
+        add(&c.colourClassifier.clusterCounts[k], sizeof(int));
+        for (const auto& e : c.colourClassifier.colourHistograms[k].entries()) {
+            add(e.colour.data(), e.colour.size());
+            add(&e.label, sizeof e.label);
+            add(&e.count, sizeof e.count);
+        }
+    }
+    add(&c.planeScale, sizeof c.planeScale);
+    addArray(c.edgePlaneStorage);
+    add(&c.regionCount, sizeof c.regionCount);
+    addArray(c.regionLabels);
+    add(&c.groupCount, sizeof c.groupCount);
+    addArray(c.groupLabels);
+    return h;
+}
+
+// Whatever the number of workers, an analysis gives the same bytes, and the
+// same bytes as the engine gave before its stages were spread over workers
+// (the digests were recorded then).
+TEST(AnalyseImage, GivesTheSameResultsWithOneAndEightWorkers) {
+    ASSERT_GT(photo().width, 0) << "tests/data/chelsea.png is missing";
+    const test_support::Photo mosaic = mirroredMosaic(photo());
+    struct Case {
+        const test_support::Photo& image;
+        uint64_t digest;
+    };
+    for (const Case& k :
+         {Case{photo(), 0xa1e1e02268844692ull}, Case{mosaic, 0x1ca8c03fdf487684ull}}) {
+        Opened one(k.image, 1), eight(k.image, 8);
+        ASSERT_EQ(one.analyse(), VkOk);
+        ASSERT_EQ(eight.analyse(), VkOk);
+        Classification &a = one.c(), &b = eight.c();
+        EXPECT_EQ(analysisDigest(a), k.digest) << std::hex << analysisDigest(a);
+        EXPECT_EQ(analysisDigest(b), k.digest) << std::hex << analysisDigest(b);
+        ASSERT_GT(a.regionCount, 1);
+        EXPECT_EQ(a.regionCount, b.regionCount);
+        EXPECT_EQ(a.groupCount, b.groupCount);
+        EXPECT_TRUE(blitz::all(a.regionLabels == b.regionLabels));
+        EXPECT_TRUE(blitz::all(a.groupLabels == b.groupLabels));
+        for (int k3 = 0; k3 < 3; ++k3)
+            EXPECT_TRUE(blitz::all(a.edgePlaneStorage[k3] == b.edgePlaneStorage[k3])) << k3;
+        // The object edges follow from the labels.
+        ASSERT_EQ(one.session->polylineCount, eight.session->polylineCount);
+        for (uint32_t i = 0; i < one.session->polylineCount; ++i) {
+            const VkPolyline &pa = one.session->polylines[i], &pb = eight.session->polylines[i];
+            ASSERT_EQ(pa.pointCount, pb.pointCount) << i;
+            EXPECT_EQ(std::memcmp(pa.points, pb.points, sizeof(float) * 2 * pa.pointCount), 0) << i;
+        }
+    }
+}
+
 } // namespace

@@ -43,23 +43,8 @@ namespace {
 
 using Classification = classification::Segmentation<6, 0>;
 
-// The shared data folder; the environment variable CUTOUT_SHARED_DATA
-// overrides where the build expects it.
-std::string sharedData() {
-    const char* override = std::getenv("CUTOUT_SHARED_DATA");
-    return override ? override : CUTOUT_SHARED_DATA;
-}
-
-// TwoWings resampled to the width and height of about `megapixels`, 16:10.
 bench_support::Photo photo(int megapixels) {
-    static const bench_support::Photo original =
-        bench_support::readJpeg(sharedData() + "/photos/TwoWings.jpg", 1);
-    // 4 MP is the photograph itself; 16 and 36 MP twice and three times its sides.
-    const double side = std::sqrt(megapixels / 4.0);
-    const int width = static_cast<int>(std::lround(original.width * side));
-    const int height = static_cast<int>(std::lround(original.height * side));
-    if (width == original.width && height == original.height) return original;
-    return bench_support::resized(original, width, height);
+    return bench_support::twoWings(megapixels);
 }
 
 // Starts the peak resident size afresh.

@@ -1,8 +1,15 @@
-// The texture stage on a 2000 x 2000 photograph at the default variables
-// ("#texture" radius 7 and "#maxBits" 7 for an image of that size, "t%" 1/6),
-// on one worker and on one worker per logical processor. The peak resident
-// size of the process is reported with it; run one case per process
-// (--benchmark_filter) to read the stage's own peak.
+// The texture stage.
+//
+// BM_TextureStage: a 2000 x 2000 synthetic photograph at the default
+// variables for an image of that size ("#texture" radius 7, "#maxBits" 7,
+// "t%" 1/6), on one worker and on one worker per logical processor. The
+// peak resident size of the process is reported with it; run one case per
+// process (--benchmark_filter) to read the stage's own peak.
+//
+// BM_TextureScaling: the real photograph TwoWings resampled to 1, 4 and 16
+// megapixels at one fixed radius (9, the default at 4 megapixels), on one
+// worker and on eight: cpu_ns_per_pixel (the process's CPU time per pixel)
+// stays flat when the cost is linear in the pixels.
 #include "support/bench_support.h"
 
 #include "classification/texture_image.h"
@@ -39,6 +46,30 @@ void BM_TextureStage(benchmark::State& state) {
                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// Arguments: megapixels, workers.
+void BM_TextureScaling(benchmark::State& state) {
+    const bench_support::Photo p = bench_support::twoWings(double(state.range(0)));
+    if (p.bgra.empty()) {
+        state.SkipWithError(("no photograph: " + p.error).c_str());
+        return;
+    }
+    const classification::SourceImage photo =
+        classification::viewOver(reinterpret_cast<orsine::utility::Colour<unsigned char>*>(
+                                     const_cast<uint8_t*>(p.bgra.data())),
+                                 p.height, p.width, p.width);
+    const classification::TextureParameters parameters{9, 7, 0.16666667f};
+    classification::WorkerPool pool(static_cast<unsigned>(state.range(1)));
+    for (auto _ : state) {
+        classification::TextureImage texture =
+            classification::buildTextureImage(photo, parameters, pool);
+        benchmark::DoNotOptimize(texture.data());
+    }
+    const double pixels = double(p.width) * p.height;
+    state.counters["megapixels"] = pixels / 1e6;
+    state.counters["cpu_ns_per_pixel"] = benchmark::Counter(
+        pixels * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
 
 // 0: one worker per logical processor.
@@ -48,3 +79,8 @@ BENCHMARK(BM_TextureStage)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_TextureScaling)
+    ->ArgNames({"MP", "workers"})
+    ->ArgsProduct({{1, 4, 16}, {1, 8}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();

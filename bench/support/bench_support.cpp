@@ -90,6 +90,17 @@ Photo resized(const Photo& photo, int width, int height) {
     return out;
 }
 
+Photo twoWings(double megapixels) {
+    const char* override = std::getenv("CUTOUT_SHARED_DATA");
+    const std::string folder = override ? override : CUTOUT_SHARED_DATA;
+    static const Photo original = readJpeg(folder + "/photos/TwoWings.jpg", 1);
+    const double side = std::sqrt(megapixels / 4.0);
+    const int width = static_cast<int>(std::lround(original.width * side));
+    const int height = static_cast<int>(std::lround(original.height * side));
+    if (width == original.width && height == original.height) return original;
+    return resized(original, width, height);
+}
+
 int markerWatershed(const uint8_t* bgra, int width, int height, int spacing) {
     if (width < 1 || height < 1 || spacing < 1) return 0;
     const size_t pixels = static_cast<size_t>(width) * height;

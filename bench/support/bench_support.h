@@ -27,6 +27,13 @@ Photo readJpeg(const std::string& path, int scale = 1);
 // pixel centres (edge pixels repeat outwards).
 Photo resized(const Photo& photo, int width, int height);
 
+// The photograph TwoWings (2560 x 1600) resampled to about `megapixels`
+// (1: half its sides, 4: itself, 16 and 36: two and three times its sides),
+// read from the shared data folder (the environment variable
+// CUTOUT_SHARED_DATA overrides where the build expects it). Empty, with
+// `error` saying why, when it cannot be read.
+Photo twoWings(double megapixels);
+
 // The yardstick the analysis is measured against: a plain marker watershed
 // on one thread. The gradient is the Sobel magnitude (|gx| + |gy|) / 8 of the
 // mean of the three colour samples, clipped to 255; the markers are the pixel

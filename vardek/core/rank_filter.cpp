@@ -13,6 +13,23 @@ using classification::LabelArray;
 
 namespace {
 
+// Whether every sample of `a` lies in [lo, hi].
+template <typename T> bool samplesWithin(const blitz::Array<T, 2>& a, int lo, int hi) {
+    if (lo <= std::numeric_limits<T>::min() && hi >= std::numeric_limits<T>::max()) return true;
+    const Box box = classification::boxOf(a);
+    const std::ptrdiff_t step = a.stride(1);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const T* p = &a(r, box.lower.column);
+        T low = std::numeric_limits<T>::max(), high = std::numeric_limits<T>::min();
+        for (int c = 0, n = box.columns(); c < n; ++c, p += step) {
+            low = std::min(low, *p);
+            high = std::max(high, *p);
+        }
+        if (low < lo || high > hi) return false;
+    }
+    return true;
+}
+
 template <typename T>
 Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> destination,
                       const LabelArray& element, float quantile, int lo, int hi,
@@ -41,46 +58,33 @@ Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> desti
     const RankPosition rank = rankPosition(static_cast<uint32_t>(cells.all.size()), quantile);
 
     const std::ptrdiff_t s0 = source.stride(0), s1 = source.stride(1);
-    const std::vector<std::ptrdiff_t> all = detail::memoryOffsets(cells.all, s0, s1);
-    const std::vector<std::ptrdiff_t> entering = detail::memoryOffsets(cells.entering, s0, s1);
-    const std::vector<std::ptrdiff_t> leaving = detail::memoryOffsets(cells.leaving, s0, s1);
+    const detail::WindowOffsets window(cells, s0, s1);
     // Offsets are added to a position's offset before indexing, so that no
     // pointer outside the source is ever formed.
     const T* origin = source.data();
     const auto positionOffset = [&](int row, int column) {
         return (row - sourceBox.lower.row) * s0 + (column - sourceBox.lower.column) * s1;
     };
+    // Samples inside [lo, hi] are their own bins less lo, with no clamping.
+    const bool inRange = samplesWithin(source, lo, hi);
 
-    const int rows = out.rows();
+    const int rows = out.rows(), columns = out.columns();
+    const std::ptrdiff_t targetStride = destination.stride(1);
     int rowsDone = 0;
     for (int row = out.upper.row; row >= out.lower.row; --row) {
-        std::ptrdiff_t at = positionOffset(row, out.lower.column);
-        for (std::ptrdiff_t d : all)
-            histogram.add(histogram.bin(origin[at + d]));
-        detail::RankCursor cursor(rank);
-        cursor.start(histogram);
+        detail::RankCursor cursors[1] = {detail::RankCursor(rank)};
         T* target = &destination(row, out.lower.column);
-        const std::ptrdiff_t targetStride = destination.stride(1);
-        *target = static_cast<T>(histogram.value(cursor.valueBin(histogram)));
-        for (int column = out.lower.column + 1; column <= out.upper.column; ++column) {
-            at += s1;
-            target += targetStride;
-            for (std::ptrdiff_t d : leaving) {
-                const int b = histogram.bin(origin[at + d]);
-                histogram.remove(b);
-                cursor.removed(b);
-            }
-            for (std::ptrdiff_t d : entering) {
-                const int b = histogram.bin(origin[at + d]);
-                histogram.add(b);
-                cursor.added(b);
-            }
-            cursor.settle(histogram);
-            *target = static_cast<T>(histogram.value(cursor.valueBin(histogram)));
-        }
-        // Empty the histogram by taking the last window out again.
-        for (std::ptrdiff_t d : all)
-            histogram.remove(histogram.bin(origin[at + d]));
+        const auto write = [&](int i) {
+            target[i * targetStride] =
+                static_cast<T>(histogram.value(cursors[0].valueBin(histogram)));
+        };
+        const std::ptrdiff_t at = positionOffset(row, out.lower.column);
+        if (inRange)
+            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+                             detail::DirectBin{lo}, write);
+        else
+            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+                             detail::ClampedBin{histogram}, write);
 
         ++rowsDone;
         if ((row & 0xFF) == 0) progress.report(static_cast<float>(rowsDone) / rows);

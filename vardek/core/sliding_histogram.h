@@ -48,23 +48,56 @@ inline std::vector<std::ptrdiff_t> memoryOffsets(const std::vector<classificatio
     return offsets;
 }
 
+// The window's cells as memory offsets in one array. The first `pairs`
+// leaving and entering cells are paired: both lists run through the window's
+// rows in order with one leaving and one entering cell per run of members, so
+// the cells of a pair lie in the same row, a few samples apart.
+struct WindowOffsets {
+    std::vector<std::ptrdiff_t> all;
+    std::vector<std::ptrdiff_t> leaving;
+    std::vector<std::ptrdiff_t> entering;
+    std::size_t pairs = 0;
+
+    WindowOffsets(const WindowCells& cells, std::ptrdiff_t rowStride, std::ptrdiff_t columnStride)
+        : all(memoryOffsets(cells.all, rowStride, columnStride)),
+          leaving(memoryOffsets(cells.leaving, rowStride, columnStride)),
+          entering(memoryOffsets(cells.entering, rowStride, columnStride)),
+          pairs(std::min(leaving.size(), entering.size())) {}
+};
+
 // Counts of the window's samples, one bin per value from lo to hi; a sample
 // outside the range counts in the nearer end bin.
+//
+// Each bin is kept as four partial counts (lanes) whose sum is the bin's
+// count. A window move changes a few dozen counts, mostly of the same few
+// bins; spreading consecutive changes over the lanes lets them proceed side
+// by side instead of each waiting for the previous change of the same count.
 class SlidingHistogram {
 public:
+    static constexpr int lanes = 4;
+
     SlidingHistogram(int lo, int hi)
-        : lo_(lo), hi_(hi), counts_(static_cast<size_t>(hi - lo) + 1) {}
+        : lo_(lo), hi_(hi), counts_((static_cast<size_t>(hi - lo) + 1) * lanes) {}
 
     int bin(int sample) const { return std::clamp(sample, lo_, hi_) - lo_; }
     int value(int bin) const { return lo_ + bin; }
-    int bins() const { return static_cast<int>(counts_.size()); }
-    uint32_t operator[](int bin) const { return counts_[static_cast<size_t>(bin)]; }
-    void add(int bin) { ++counts_[static_cast<size_t>(bin)]; }
-    void remove(int bin) { --counts_[static_cast<size_t>(bin)]; }
+    int bins() const { return static_cast<int>(counts_.size() / lanes); }
+    uint32_t operator[](int bin) const {
+        const uint32_t* c = &counts_[static_cast<size_t>(bin) * lanes];
+        return c[0] + c[1] + c[2] + c[3];
+    }
+    // `lane` is any number; consecutive changes should use different ones.
+    void add(int bin, std::size_t lane = 0) { ++counts_[index(bin, lane)]; }
+    void remove(int bin, std::size_t lane = 0) { --counts_[index(bin, lane)]; }
 
 private:
+    static size_t index(int bin, std::size_t lane) {
+        return static_cast<size_t>(bin) * lanes + (lane & (lanes - 1));
+    }
+
     int lo_;
     int hi_;
+    // Lane counts may wrap below 0; their sum never does.
     std::vector<uint32_t> counts_;
 };
 
@@ -83,6 +116,10 @@ public:
     // Branch-free: whether a sample lies below the cursor is as good as random.
     void added(int bin) { count_ += static_cast<uint32_t>(bin <= bin_); }
     void removed(int bin) { count_ -= static_cast<uint32_t>(bin <= bin_); }
+    // A sample of bin `from` left and one of bin `to` came.
+    void replaced(int from, int to) {
+        count_ += static_cast<uint32_t>(to <= bin_) - static_cast<uint32_t>(from <= bin_);
+    }
     // Moves v to the low rank again after samples came and went.
     void settle(const SlidingHistogram& h) {
         const int last = h.bins() - 1;
@@ -108,6 +145,79 @@ private:
     int bin_ = 0;
     uint32_t count_ = 0;
 };
+
+// The bin of a sample when every sample is known to lie in the histogram's
+// range, and when samples outside it count in the nearer end bin.
+struct DirectBin {
+    int lo;
+    int operator()(int sample) const { return sample - lo; }
+};
+struct ClampedBin {
+    const SlidingHistogram& histogram;
+    int operator()(int sample) const { return histogram.bin(sample); }
+};
+
+// Slides a window along `positions` positions of one row, `step` elements
+// apart, the first at `at` elements from `origin`, keeping each cursor at its
+// rank. `write(i)` is called at position i (0 first) once the cursors have
+// settled. The histogram must be empty at the start and is empty again at the
+// end.
+//
+// A leaving and an entering sample of equal value change nothing, which in
+// the smooth parts of a photograph is most pairs; the others change the
+// histogram and the cursors by the same total as when every sample is taken
+// out and in on its own.
+template <typename T, typename Bin, std::size_t Cursors, typename Write>
+void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int positions,
+              const WindowOffsets& window, SlidingHistogram& histogram,
+              RankCursor (&cursors)[Cursors], Bin bin, Write write) {
+    for (std::size_t k = 0; k < window.all.size(); ++k)
+        histogram.add(bin(origin[at + window.all[k]]), k);
+    for (RankCursor& cursor : cursors)
+        cursor.start(histogram);
+    write(0);
+    const std::ptrdiff_t* leaving = window.leaving.data();
+    const std::ptrdiff_t* entering = window.entering.data();
+    const std::size_t pairs = window.pairs;
+    for (int i = 1; i < positions; ++i) {
+        at += step;
+        const T* here = origin + at;
+        const auto replace = [&](std::size_t k, std::size_t lane) {
+            const int a = bin(here[leaving[k]]), b = bin(here[entering[k]]);
+            histogram.remove(a, lane);
+            histogram.add(b, lane);
+            for (RankCursor& cursor : cursors)
+                cursor.replaced(a, b);
+        };
+        std::size_t k = 0;
+        for (; k + 4 <= pairs; k += 4) {
+            replace(k, 0);
+            replace(k + 1, 1);
+            replace(k + 2, 2);
+            replace(k + 3, 3);
+        }
+        for (; k < pairs; ++k)
+            replace(k, k);
+        for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
+            const int a = bin(here[leaving[k]]);
+            histogram.remove(a, k);
+            for (RankCursor& cursor : cursors)
+                cursor.removed(a);
+        }
+        for (std::size_t k = pairs; k < window.entering.size(); ++k) {
+            const int b = bin(here[entering[k]]);
+            histogram.add(b, k);
+            for (RankCursor& cursor : cursors)
+                cursor.added(b);
+        }
+        for (RankCursor& cursor : cursors)
+            cursor.settle(histogram);
+        write(i);
+    }
+    // Empty the histogram by taking the last window out again.
+    for (std::size_t k = 0; k < window.all.size(); ++k)
+        histogram.remove(bin(origin[at + window.all[k]]), k);
+}
 
 } // namespace detail
 

@@ -47,51 +47,34 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
                                                     orsine::matting::rankPosition(members, p1)};
 
     const std::ptrdiff_t s0 = input.stride(0), s1 = input.stride(1);
-    const std::vector<std::ptrdiff_t> all = detail::memoryOffsets(cells.all, s0, s1);
-    const std::vector<std::ptrdiff_t> entering = detail::memoryOffsets(cells.entering, s0, s1);
-    const std::vector<std::ptrdiff_t> leaving = detail::memoryOffsets(cells.leaving, s0, s1);
+    const detail::WindowOffsets window(cells, s0, s1);
     const unsigned char* origin = input.data();
+    // Samples inside [lowest, highest] are their own bins less lowest.
+    bool inRange = lowest == 0 && highest == 255;
+    if (!inRange) {
+        const auto [low, high] = std::minmax_element(input.begin(), input.end());
+        inRange = *low >= lowest && *high <= highest;
+    }
 
-    const int rows = out.rows();
+    const int rows = out.rows(), columns = out.columns();
+    const std::ptrdiff_t targetStride = output.stride(1);
     for (int row = out.lower.row; row <= out.upper.row; ++row) {
-        std::ptrdiff_t at =
+        const std::ptrdiff_t at =
             (row - inputBox.lower.row) * s0 + (out.lower.column - inputBox.lower.column) * s1;
-        for (std::ptrdiff_t d : all)
-            histogram.add(histogram.bin(origin[at + d]));
         detail::RankCursor cursors[2] = {detail::RankCursor(ranks[0]),
                                          detail::RankCursor(ranks[1])};
-        cursors[0].start(histogram);
-        cursors[1].start(histogram);
         PercentilePair* target = &output(row, out.lower.column);
-        const std::ptrdiff_t targetStride = output.stride(1);
-        const auto write = [&] {
-            (*target)[0] =
-                static_cast<unsigned char>(histogram.value(cursors[0].valueBin(histogram)));
-            (*target)[1] =
-                static_cast<unsigned char>(histogram.value(cursors[1].valueBin(histogram)));
+        const auto write = [&](int i) {
+            PercentilePair& pair = target[i * targetStride];
+            pair[0] = static_cast<unsigned char>(histogram.value(cursors[0].valueBin(histogram)));
+            pair[1] = static_cast<unsigned char>(histogram.value(cursors[1].valueBin(histogram)));
         };
-        write();
-        for (int column = out.lower.column + 1; column <= out.upper.column; ++column) {
-            at += s1;
-            target += targetStride;
-            for (std::ptrdiff_t d : leaving) {
-                const int b = histogram.bin(origin[at + d]);
-                histogram.remove(b);
-                cursors[0].removed(b);
-                cursors[1].removed(b);
-            }
-            for (std::ptrdiff_t d : entering) {
-                const int b = histogram.bin(origin[at + d]);
-                histogram.add(b);
-                cursors[0].added(b);
-                cursors[1].added(b);
-            }
-            cursors[0].settle(histogram);
-            cursors[1].settle(histogram);
-            write();
-        }
-        for (std::ptrdiff_t d : all)
-            histogram.remove(histogram.bin(origin[at + d]));
+        if (inRange)
+            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+                             detail::DirectBin{lowest}, write);
+        else
+            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+                             detail::ClampedBin{histogram}, write);
 
         if ((row & 0xFF) == 0) progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
     }

@@ -13,6 +13,8 @@
 // bench_support::markerWatershed on the photograph (watershed_ms, one core)
 // and reports the analysis' total against it (total_vs_watershed).
 //
+// BM_AnalysisStage times one stage at a time, for working on it.
+//
 // peak_MB is the process's peak resident size since the benchmark started
 // (the peak is reset after the photograph is made), so it includes the
 // photograph itself, 4 bytes per pixel. The label is a digest of the
@@ -194,6 +196,83 @@ const char* const stageNames[stageCount] = {
     "g_edge_width",       "h_region_flood",      "i_refinement",
     "j_groups",           "k_object_edges"};
 
+// Runs one stage of a full analysis on `c`, as Segmentation::analyse and the
+// segmentation stages run it (the later stages forced).
+void runStage(int stage, Classification& c) {
+    using namespace classification;
+    ProgressRange none(nullptr);
+    const StageParams unset = unsetStageParams();
+    const EdgePlaneRefs edges{c.edgePlaneStorage, c.edgePlanes, c.planeScale, c.pixelScaleMap};
+    Classification::ColourClassifier& classifier = c.colourClassifier;
+    switch (stage) {
+    case textureStage:
+        c.colourClassifier.fanOut.setThreads(c.workerCount);
+        c.buildTextureImage(none);
+        break;
+    case colourHistogramsStage:
+        classifier.buildHistograms(none);
+        break;
+    case colourClustersStage:
+        // What buildColourClusters does after the histograms.
+        classifier.fanOut.runCountdown(Classification::ColourClassifier::levels - 1,
+                                       Classification::ColourClassifier::Watershedder<
+                                           Classification::ColourClassifier::levels>(classifier));
+        break;
+    case blockHistogramsStage:
+        updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none);
+        break;
+    case segmentsStage:
+        segmentHistograms(true, c.params, unset, c.blocks, c.segments, none);
+        break;
+    case edgeFeaturesStage:
+        updateEdgeFeatures(true, c.textureImage, c.domain, c.params.resolution, c.blocks,
+                           c.segments, edges, none, c.workerCount);
+        break;
+    case edgeWidthStage:
+        updateEdgeWidth(true, c.domain, c.params, unset, c.blocks, c.segments, edges, none);
+        break;
+    case regionFloodStage:
+        c.updateRegions(true, none);
+        saveStageParams(c.stageParams, c.params, c.channelEnabled);
+        break;
+    case refinementStage:
+        c.refineRegions();
+        break;
+    case groupsStage:
+        c.buildGroups(none);
+        break;
+    case objectEdgesStage: {
+        std::vector<FloatPolyline> lines;
+        c.buildObjectEdges(lines, none);
+        benchmark::DoNotOptimize(lines.data());
+        break;
+    }
+    }
+}
+
+// What a stage needs before it can run again on a classification that has
+// run every stage up to it.
+void prepareRerun(int stage, Classification& c) {
+    ProgressRange none(nullptr);
+    switch (stage) {
+    case textureStage:
+        c.dropCachedAnalysis();
+        break;
+    case colourHistogramsStage:
+        c.colourClassifier.reset(c.textureImage);
+        break;
+    case colourClustersStage:
+        c.colourClassifier.reset(c.textureImage);
+        c.colourClassifier.buildHistograms(none);
+        break;
+    case refinementStage:
+        c.updateRegions(true, none);
+        break;
+    default:
+        break;
+    }
+}
+
 void BM_AnalysisStages(benchmark::State& state) {
     const bench_support::Photo p = photo(int(state.range(0)));
     if (!setUp(state, p)) return;
@@ -202,47 +281,14 @@ void BM_AnalysisStages(benchmark::State& state) {
     resetPeakMemory();
     double wall[stageCount] = {}, cpu[stageCount] = {};
     double watershedSeconds = 0.0;
-    using namespace classification;
     for (auto _ : state) {
-        // A full redo, stage by stage as Segmentation::analyse runs them.
+        // A full redo, stage by stage.
         c.dropCachedAnalysis();
-        ProgressRange none(nullptr);
-        c.colourClassifier.fanOut.setThreads(c.workerCount);
         Laps laps;
-        c.buildTextureImage(none);
-        laps.lap(wall[textureStage], cpu[textureStage]);
-        c.colourClassifier.buildHistograms(none);
-        laps.lap(wall[colourHistogramsStage], cpu[colourHistogramsStage]);
-        // What buildColourClusters does after the histograms.
-        Classification::ColourClassifier& classifier = c.colourClassifier;
-        classifier.fanOut.runCountdown(Classification::ColourClassifier::levels - 1,
-                                       Classification::ColourClassifier::Watershedder<
-                                           Classification::ColourClassifier::levels>(classifier));
-        laps.lap(wall[colourClustersStage], cpu[colourClustersStage]);
-
-        const StageParams unset = unsetStageParams();
-        updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none);
-        laps.lap(wall[blockHistogramsStage], cpu[blockHistogramsStage]);
-        segmentHistograms(true, c.params, unset, c.blocks, c.segments, none);
-        laps.lap(wall[segmentsStage], cpu[segmentsStage]);
-        const EdgePlaneRefs edges{c.edgePlaneStorage, c.edgePlanes, c.planeScale, c.pixelScaleMap};
-        updateEdgeFeatures(true, c.textureImage, c.domain, c.params.resolution, c.blocks,
-                           c.segments, edges, none, c.workerCount);
-        laps.lap(wall[edgeFeaturesStage], cpu[edgeFeaturesStage]);
-        updateEdgeWidth(true, c.domain, c.params, unset, c.blocks, c.segments, edges, none);
-        laps.lap(wall[edgeWidthStage], cpu[edgeWidthStage]);
-        c.updateRegions(true, none);
-        saveStageParams(c.stageParams, c.params, c.channelEnabled);
-        laps.lap(wall[regionFloodStage], cpu[regionFloodStage]);
-        c.refineRegions();
-        laps.lap(wall[refinementStage], cpu[refinementStage]);
-        c.buildGroups(none);
-        laps.lap(wall[groupsStage], cpu[groupsStage]);
-        std::vector<FloatPolyline> lines;
-        c.buildObjectEdges(lines, none);
-        benchmark::DoNotOptimize(lines.data());
-        laps.lap(wall[objectEdgesStage], cpu[objectEdgesStage]);
-
+        for (int stage = 0; stage < stageCount; ++stage) {
+            runStage(stage, c);
+            laps.lap(wall[stage], cpu[stage]);
+        }
         const auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(bench_support::markerWatershed(p.bgra.data(), p.width, p.height));
         watershedSeconds +=
@@ -265,6 +311,32 @@ void BM_AnalysisStages(benchmark::State& state) {
     state.SetLabel(digestOf(c));
 }
 
+// One stage at a time, for working on it: arguments stage (0 to 10, in the
+// order of the stage counters of BM_AnalysisStages), megapixels, workers. The
+// stages before it run once first; the time is the stage's alone, and cores
+// its CPU time over its wall time.
+void BM_AnalysisStage(benchmark::State& state) {
+    const int stage = int(state.range(0));
+    const bench_support::Photo p = photo(int(state.range(1)));
+    if (!setUp(state, p)) return;
+    Session session(p, unsigned(state.range(2)));
+    Classification& c = session.classification();
+    c.dropCachedAnalysis();
+    for (int before = 0; before < stage; ++before)
+        runStage(before, c);
+    double wall = 0.0, cpu = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        prepareRerun(stage, c);
+        state.ResumeTiming();
+        Laps laps;
+        runStage(stage, c);
+        laps.lap(wall, cpu);
+    }
+    state.counters["cores"] = wall > 0 ? cpu / wall : 0;
+    state.SetLabel(stageNames[stage]);
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"MP", "workers"});
     for (int megapixels : {4, 16, 36})
@@ -276,3 +348,8 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_AnalyseImage)->Apply(sizes)->Args({4, 1});
 BENCHMARK(BM_AnalysisStages)->Apply(sizes);
+BENCHMARK(BM_AnalysisStage)
+    ->ArgNames({"stage", "MP", "workers"})
+    ->ArgsProduct({benchmark::CreateDenseRange(0, stageCount - 1, 1), {4, 16}, {1, 8}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

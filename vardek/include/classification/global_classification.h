@@ -200,6 +200,7 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
         watershed::LevelState& state;
 
         int32_t& label(ColourHashMap::Index i) { return map[i].label; }
+        int32_t sourceLabel(const Edge& e) { return map[e.from].label; }
         uint32_t seed(ColourHashMap::Index i) const { return uint32_t(map[i].count); }
         void spread(const Edge& e, Queue& queue) {
             pushColourNeighbours(e.to, e.level, e.plateau, e.pathLength, queue);

@@ -132,36 +132,130 @@ private:
 
 // The queue of a flood whose levels are bytes: one first-in first-out bucket
 // per level, so a push and a take cost constant time and edges of one level
-// come out in the order they went in.
+// come out in the order they went in. An edge carries the label of its
+// source instead of the source itself: labels never change once given, and
+// the target's label is all a flood gives along an edge.
+//
+// A bucket is a chain of fixed chunks; emptied chunks are kept for reuse, so
+// a flood over millions of pixels allocates only as many chunks as its
+// queue holds at its fullest.
 class BucketQueue {
 public:
     struct Edge {
-        PixelOffset from;
         PixelOffset to;
+        int32_t label; // the source's
         uint8_t level;
     };
+
+    BucketQueue() = default;
+    BucketQueue(const BucketQueue&) = delete;
+    BucketQueue& operator=(const BucketQueue&) = delete;
+    ~BucketQueue() {
+        for (Bucket& b : buckets_)
+            while (b.head) {
+                Chunk* next = b.head->next;
+                delete b.head;
+                b.head = next;
+            }
+        while (spare_) {
+            Chunk* next = spare_->next;
+            delete spare_;
+            spare_ = next;
+        }
+    }
 
     bool empty() const { return count_ == 0; }
     std::size_t size() const { return count_; }
     // The highest level that holds edges; 0 when the queue is empty.
     uint8_t topLevel() const { return static_cast<uint8_t>(current_); }
+
+    // The edges of one level come from all over the image, so the labels a
+    // flood reads at each take are rarely in the cache. With labels given
+    // (and the distance between two rows), every take starts fetching the
+    // labels around the target of the edge `takeAhead` places further on.
+    static constexpr uint32_t takeAhead = 12;
+    void fetchAhead(const int32_t* labels, std::ptrdiff_t rowStride) {
+        labels_ = labels;
+        rowStride_ = rowStride;
+    }
+
     void push(const Edge& edge) {
-        buckets_[edge.level].push_back(edge);
+        Bucket& b = buckets_[edge.level];
+        if (!b.tail || b.end == chunkEntries) {
+            Chunk* chunk = takeChunk();
+            if (b.tail)
+                b.tail->next = chunk;
+            else
+                b.head = chunk;
+            b.tail = chunk;
+            b.end = 0;
+        }
+        b.tail->entries[b.end++] = {edge.to, edge.label};
         current_ = std::max<int>(current_, edge.level);
         ++count_;
     }
     Edge pop() {
-        std::deque<Edge>& bucket = buckets_[static_cast<std::size_t>(current_)];
-        const Edge front = bucket.front();
-        bucket.pop_front();
+        Bucket& b = buckets_[static_cast<std::size_t>(current_)];
+        const Entry front = b.head->entries[b.first++];
+        const Edge edge{front.to, front.label, static_cast<uint8_t>(current_)};
+        if (labels_ && b.first + takeAhead < (b.head == b.tail ? b.end : chunkEntries)) {
+            const int32_t* at = labels_ + b.head->entries[b.first + takeAhead].to;
+            __builtin_prefetch(at);
+            __builtin_prefetch(at - rowStride_);
+            __builtin_prefetch(at + rowStride_);
+        }
+        if (b.head == b.tail && b.first == b.end) {
+            giveChunk(b.head);
+            b = Bucket();
+        } else if (b.first == chunkEntries) {
+            Chunk* done = b.head;
+            b.head = done->next;
+            b.first = 0;
+            giveChunk(done);
+        }
         --count_;
-        while (current_ > 0 && buckets_[static_cast<std::size_t>(current_)].empty())
+        while (current_ > 0 && !buckets_[static_cast<std::size_t>(current_)].head)
             --current_;
-        return front;
+        return edge;
     }
 
 private:
-    std::array<std::deque<Edge>, 256> buckets_;
+    struct Entry {
+        PixelOffset to;
+        int32_t label;
+    };
+    static constexpr uint32_t chunkEntries = 4096;
+    struct Chunk {
+        Entry entries[chunkEntries];
+        Chunk* next = nullptr;
+    };
+    // Entries first .. end - 1 of the chain head .. tail (first in the head
+    // chunk, end in the tail chunk); no chunk when empty.
+    struct Bucket {
+        Chunk* head = nullptr;
+        Chunk* tail = nullptr;
+        uint32_t first = 0;
+        uint32_t end = 0;
+    };
+
+    Chunk* takeChunk() {
+        Chunk* chunk = spare_;
+        if (chunk)
+            spare_ = chunk->next;
+        else
+            chunk = new Chunk;
+        chunk->next = nullptr;
+        return chunk;
+    }
+    void giveChunk(Chunk* chunk) {
+        chunk->next = spare_;
+        spare_ = chunk;
+    }
+
+    std::array<Bucket, 256> buckets_;
+    Chunk* spare_ = nullptr;
+    const int32_t* labels_ = nullptr;
+    std::ptrdiff_t rowStride_ = 0;
     int current_ = 0;
     std::size_t count_ = 0;
 };
@@ -188,6 +282,7 @@ inline constexpr uint64_t floodReportInterval = 32768;
 // Runs the flood. `pending` lists the elements whose label is -1, sorted by
 // seed value, highest first. The graph provides:
 //   int32_t& label(Element)
+//   int32_t sourceLabel(const Edge&): the label of the edge's source
 //   seed(Element), comparable with the queue's levels
 //   void spread(const Edge&, Queue&): push the edges of the target (just
 //       labelled) at the edge's level with the edge's counts
@@ -204,25 +299,40 @@ void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pendi
     uint64_t steps = 0;
     double peak = 1.0;
 
+    // The first pending element that may still be unlabelled. It moves on
+    // only when the flood asks for the first unlabelled element: the seeds
+    // fall along the list, so a labelled element at the front has a seed at
+    // least that of the first unlabelled one, and a queue that reaches it
+    // reaches the first unlabelled one too. Moving on reads the labels of the
+    // elements passed, scattered over the graph, so they are fetched ahead.
     std::size_t front = 0;
+    const std::size_t count = pending.size();
     const auto dropLabelled = [&] {
-        while (front < pending.size() && graph.label(pending[front]) != unlabelled)
-            ++front;
+        constexpr std::size_t ahead = 16;
+        for (; front < count; ++front) {
+            if (front + ahead < count) __builtin_prefetch(&graph.label(pending[front + ahead]));
+            if (graph.label(pending[front]) == unlabelled) break;
+        }
+    };
+    // Whether the first unlabelled element lies above every queued level.
+    const auto firstAboveQueue = [&] {
+        if (front >= count || !(queue.topLevel() < graph.seed(pending[front]))) return false;
+        dropLabelled();
+        return front < count && queue.topLevel() < graph.seed(pending[front]);
     };
 
     for (;;) {
         while (!queue.empty()) {
-            if (front < pending.size() && queue.topLevel() < graph.seed(pending[front])) break;
+            if (firstAboveQueue()) break;
             const auto edge = queue.pop();
             int32_t& target = graph.label(edge.to);
-            const int32_t source = graph.label(edge.from);
+            const int32_t source = graph.sourceLabel(edge);
             if (target == unlabelled) {
                 target = source;
                 graph.spread(edge, queue);
             } else if (target != source) {
                 graph.meet(edge);
             }
-            dropLabelled();
 
             peak = std::max(peak, static_cast<double>(queue.size()) + static_cast<double>(steps));
             ++steps;
@@ -232,31 +342,12 @@ void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pendi
                                        innerCheckpoint(__LINE__));
             }
         }
-        if (front >= pending.size()) return; // and the queue is empty
+        dropLabelled();
+        if (front >= count) return; // and the queue is empty
         const Element first = pending[front];
         graph.label(first) = graph.newLabel();
         graph.startBasin(first, queue);
-        dropLabelled();
     }
-}
-
-// Sorts elements by a byte seed value, highest first, in linear time (equal
-// seeds keep their order).
-template <typename Element, typename SeedOf>
-void sortByByteSeed(std::vector<Element>& elements, SeedOf seedOf) {
-    std::array<std::size_t, 256> next{};
-    for (const Element& e : elements)
-        ++next[static_cast<uint8_t>(seedOf(e))];
-    std::size_t position = 0;
-    for (int seed = 255; seed >= 0; --seed) {
-        const std::size_t count = next[static_cast<std::size_t>(seed)];
-        next[static_cast<std::size_t>(seed)] = position;
-        position += count;
-    }
-    std::vector<Element> sorted(elements.size());
-    for (const Element& e : elements)
-        sorted[next[static_cast<uint8_t>(seedOf(e))]++] = e;
-    elements.swap(sorted);
 }
 
 // The pixels of a label array (over a box, stored row by row with consecutive
@@ -274,9 +365,17 @@ public:
         size_ = static_cast<std::size_t>((box_.rows() - 1) * rowStride_ + box_.columns());
         if (size_ > std::numeric_limits<PixelOffset>::max()) throw std::bad_alloc();
         labels_ = &labels(box_.lower.index());
-        for (int r = box_.lower.row; r <= box_.upper.row; ++r)
-            for (int c = box_.lower.column; c <= box_.upper.column; ++c)
-                if (onRing(r, c) && labels(r, c) == unlabelled) labels(r, c) = 0;
+        const auto ring = [&labels](int r, int c) {
+            if (labels(r, c) == unlabelled) labels(r, c) = 0;
+        };
+        for (int c = box_.lower.column; c <= box_.upper.column; ++c) {
+            ring(box_.lower.row, c);
+            ring(box_.upper.row, c);
+        }
+        for (int r = box_.lower.row; r <= box_.upper.row; ++r) {
+            ring(r, box_.lower.column);
+            ring(r, box_.upper.column);
+        }
     }
 
     const classification::Box& box() const { return box_; }
@@ -301,28 +400,44 @@ public:
     std::vector<uint8_t> plane(const classification::Box& covered, ValueAt valueAt) const {
         std::vector<uint8_t> values(size_, 0);
         const classification::Box part = classification::Box::intersection(box_, covered);
-        for (int r = part.lower.row; r <= part.upper.row; ++r)
+        for (int r = part.lower.row; r <= part.upper.row; ++r) {
+            uint8_t* row = &values[offsetOf({r, part.lower.column})];
             for (int c = part.lower.column; c <= part.upper.column; ++c)
-                values[offsetOf({r, c})] = valueAt(r, c);
+                *row++ = valueAt(r, c);
+        }
         return values;
     }
 
-    // The pixels inside the ring labelled -1, sorted by `seed`, highest first.
+    // The pixels inside the ring labelled -1, sorted by `seed`, highest first;
+    // pixels of equal seed in storage order. A counting sort: the pixels of
+    // each seed value are counted first, then placed.
     std::vector<PixelOffset> pending(const std::vector<uint8_t>& seed) const {
-        std::vector<PixelOffset> list;
-        for (int r = box_.lower.row + 1; r < box_.upper.row; ++r)
-            for (int c = box_.lower.column + 1; c < box_.upper.column; ++c) {
-                const PixelOffset p = offsetOf({r, c});
-                if (labels_[p] == unlabelled) list.push_back(p);
-            }
-        sortByByteSeed(list, [&seed](PixelOffset p) { return seed[p]; });
+        std::array<std::size_t, 256> next{};
+        forEachInside([&](PixelOffset p) {
+            if (labels_[p] == unlabelled) ++next[seed[p]];
+        });
+        std::size_t position = 0;
+        for (int value = 255; value >= 0; --value) {
+            const std::size_t count = next[static_cast<std::size_t>(value)];
+            next[static_cast<std::size_t>(value)] = position;
+            position += count;
+        }
+        std::vector<PixelOffset> list(position);
+        forEachInside([&](PixelOffset p) {
+            if (labels_[p] == unlabelled) list[next[seed[p]]++] = p;
+        });
         return list;
     }
 
 private:
-    bool onRing(int r, int c) const {
-        return r == box_.lower.row || r == box_.upper.row || c == box_.lower.column ||
-               c == box_.upper.column;
+    // Visits the offsets of the pixels inside the ring in storage order.
+    template <typename Visit> void forEachInside(Visit visit) const {
+        for (int r = box_.lower.row + 1; r < box_.upper.row; ++r) {
+            const PixelOffset first = offsetOf({r, box_.lower.column + 1});
+            const PixelOffset end = offsetOf({r, box_.upper.column});
+            for (PixelOffset p = first; p < end; ++p)
+                visit(p);
+        }
     }
 
     classification::Box box_;
@@ -365,6 +480,7 @@ public:
 
     const PixelGrid& grid() const { return grid_; }
     int32_t& label(PixelOffset p) { return grid_.label(p); }
+    int32_t sourceLabel(const Edge& e) { return grid_.label(e.from); }
     int32_t seed(PixelOffset p) const { return values_[p]; }
 
     // Pushes the edges of q at level d with counts (plateau, pathLength) to

@@ -33,6 +33,7 @@ public:
     }
 
     int32_t& label(PixelOffset p) { return grid_.label(p); }
+    int32_t sourceLabel(const Edge& e) const { return e.label; }
     uint8_t seed(PixelOffset p) const { return seed_[p]; }
 
     void spread(const Edge& e, Queue& queue) { push(e.to, e.level, queue); }
@@ -41,6 +42,7 @@ public:
     int32_t newLabel() { return state_.newLabel(); }
 
     void run(Queue& queue, const watershed::FloodReport& where) {
+        queue.fetchAhead(&grid_.label(0), grid_.rowStride());
         watershed::priorityFlood(*this, queue, grid_.pending(seed_), where);
     }
 
@@ -52,7 +54,7 @@ private:
             const auto s = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(q) + step);
             if (grid_.label(s) == own) continue;
             const int level = std::min(d, std::max(edgeOfQ, int(edge_[s])) + tolerance_);
-            queue.push({q, s, static_cast<uint8_t>(level)});
+            queue.push({s, own, static_cast<uint8_t>(level)});
         }
     }
 

@@ -5,11 +5,13 @@
 #define VARDEK_CORE_ARRAYS_H
 
 #include "core/box.h"
+#include "core/large_memory.h"
 
 #include <blitz/array.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace classification {
 
@@ -21,9 +23,21 @@ template <typename T> Box boxOf(const blitz::Array<T, 2>& a) {
     return {a.lbound(0), a.lbound(1), a.ubound(0), a.ubound(1)};
 }
 
-// A new array over `box` (uninitialised unless `fill` is given).
+// A new array over `box` (uninitialised unless `fill` is given). A large
+// array of plain values lies in memory advised for huge pages.
 template <typename T> blitz::Array<T, 2> arrayOver(const Box& box) {
     if (box.isEmpty()) return blitz::Array<T, 2>();
+    const std::size_t count = std::size_t(box.rows()) * std::size_t(box.columns());
+    if constexpr (std::is_trivially_destructible_v<T>) {
+        if (count * sizeof(T) >= largeMemoryBytes) {
+            std::unique_ptr<T[]> data = largeBuffer<T>(count);
+            blitz::Array<T, 2> a(data.get(), blitz::shape(box.rows(), box.columns()),
+                                 blitz::deleteDataWhenDone);
+            data.release(); // the array's now
+            a.reindexSelf(box.lower.index());
+            return a;
+        }
+    }
     return blitz::Array<T, 2>(blitz::Range(box.lower.row, box.upper.row),
                               blitz::Range(box.lower.column, box.upper.column));
 }

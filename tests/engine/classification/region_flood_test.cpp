@@ -1,12 +1,17 @@
 // The region flood: when it runs, what it labels, and how it counts regions.
 #include "classification/region_flood.h"
 #include "classification/segmentation.h"
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
+#include <random>
 #include <set>
+#include <vector>
 
 using namespace classification;
 
@@ -175,6 +180,138 @@ TEST(RegionFlood, AHugeOrUndefinedToleranceStaysWithinTheLevels) {
     EXPECT_EQ(regionTolerance(1e30f, 2.0f), 255);
     EXPECT_EQ(regionTolerance(std::numeric_limits<float>::infinity(), 2.0f), 255);
     EXPECT_EQ(regionTolerance(std::numeric_limits<float>::quiet_NaN(), 2.0f), 0);
+}
+
+// The flood as the text of the algorithm has it, with nothing left out: every
+// edge goes into the queue of its level and is taken in turn, the labelled
+// elements are dropped from the front of the pending list after every step,
+// and the progress is reported every 32768 steps from the queue size and the
+// largest queue size plus steps so far.
+struct PlainFlood {
+    std::vector<int32_t> labels;
+    int32_t count = 0;
+    std::vector<float> reports;
+
+    PlainFlood(const Planes& planes, const Box& domain, int tolerance, float start, float end) {
+        const Box box = domain.grown(2);
+        const int columns = box.columns();
+        const auto at = [&](int r, int c) {
+            return std::size_t(r - box.lower.row) * columns + std::size_t(c - box.lower.column);
+        };
+        labels.assign(std::size_t(box.rows()) * columns, 0);
+        std::vector<int> seed(labels.size()), edge(labels.size());
+        std::vector<std::size_t> pending;
+        for (int r = box.lower.row; r <= box.upper.row; ++r)
+            for (int c = box.lower.column; c <= box.upper.column; ++c) {
+                seed[at(r, c)] = planes(r, c)[0];
+                edge[at(r, c)] = planes(r, c)[1];
+                if (domain.contains(Point(r, c))) {
+                    labels[at(r, c)] = -1;
+                    pending.push_back(at(r, c));
+                }
+            }
+        std::stable_sort(pending.begin(), pending.end(),
+                         [&](std::size_t a, std::size_t b) { return seed[a] > seed[b]; });
+        count = 1; // 0: the border
+
+        struct Edge {
+            std::size_t from, to;
+        };
+        std::vector<std::deque<Edge>> queue(256);
+        std::size_t queued = 0;
+        const auto top = [&] {
+            for (int level = 255; level >= 0; --level)
+                if (!queue[std::size_t(level)].empty()) return level;
+            return 0;
+        };
+        const std::ptrdiff_t w = columns;
+        const std::ptrdiff_t steps[8] = {-1, 1, -w, w, w - 1, w + 1, -w - 1, -w + 1};
+        const auto push = [&](std::size_t q, int d) {
+            for (std::ptrdiff_t step : steps) {
+                const std::size_t s = std::size_t(std::ptrdiff_t(q) + step);
+                if (labels[s] == labels[q]) continue;
+                const int level = std::min(d, std::max(edge[q], edge[s]) + tolerance);
+                queue[std::size_t(level)].push_back({q, s});
+                ++queued;
+            }
+        };
+        const float rangeStart = start, rangeEnd = 0.05f * start + 0.95f * end;
+        float done = 0.0f;
+        uint64_t taken = 0;
+        double peak = 1.0;
+        std::size_t front = 0;
+        const auto dropLabelled = [&] {
+            while (front < pending.size() && labels[pending[front]] != -1)
+                ++front;
+        };
+        for (;;) {
+            while (queued > 0) {
+                if (front < pending.size() && top() < seed[pending[front]]) break;
+                const int level = top();
+                std::deque<Edge>& bucket = queue[std::size_t(level)];
+                const Edge e = bucket.front();
+                bucket.pop_front();
+                --queued;
+                if (labels[e.to] == -1) {
+                    labels[e.to] = labels[e.from];
+                    push(e.to, level);
+                }
+                dropLabelled();
+                peak = std::max(peak, double(queued) + double(taken));
+                ++taken;
+                if (taken % 32768 == 0) {
+                    done = std::max(done, float(1.0 - queued / peak));
+                    reports.push_back((1.0f - done) * rangeStart + done * rangeEnd);
+                }
+            }
+            if (front >= pending.size()) return;
+            const std::size_t first = pending[front];
+            labels[first] = count++;
+            push(first, seed[first]);
+            dropLabelled();
+        }
+    }
+};
+
+// The flood counts the edges it knows to change nothing instead of queueing
+// them; its labels, and its progress reports with them, are those of the
+// plain flood.
+TEST(RegionFlood, LabelsAndReportsAsAPlainFloodOfEveryEdge) {
+    const Box domain(-3, 5, 396, 304);
+    Planes planes = planesOver(domain);
+    std::mt19937 random(7);
+    // Smooth random hills with a little noise: many basins, long plateaus.
+    std::uniform_real_distribution<float> phase(0.0f, 6.3f);
+    const float a = phase(random), b = phase(random);
+    std::uniform_int_distribution<int> noise(0, 12);
+    for (int r = domain.lower.row - 2; r <= domain.upper.row + 2; ++r)
+        for (int c = domain.lower.column - 2; c <= domain.upper.column + 2; ++c) {
+            const float hill = 100.0f + 60.0f * std::sin(r * 0.07f + a) * std::cos(c * 0.05f + b);
+            const int high = std::clamp(int(hill) + noise(random), 0, 255);
+            const int low = std::clamp(high - noise(random) * 3, 0, high);
+            planes(r, c) = PlanePixel(high, low, 4);
+        }
+    for (int tolerance : {0, 9}) {
+        RecordingProgress recorder;
+        ProgressRange flooding = ProgressRange::over(&recorder, 0.2f, 0.6f);
+        LabelArray storage = arrayOver<int32_t>(domain.grown(2), 0);
+        LabelArray inside = windowOf(storage, domain);
+        inside = -1;
+        watershed::LevelState state;
+        state.newLabel();
+        watershed::BucketQueue queue;
+        floodRegions(planes, storage, state, queue, tolerance, flooding);
+
+        const PlainFlood plain(planes, domain, tolerance, 0.2f, 0.6f);
+        EXPECT_EQ(state.next, plain.count) << tolerance;
+        ASSERT_GT(plain.reports.size(), 5u);
+        EXPECT_EQ(recorder.fractions, plain.reports) << tolerance;
+        const Box box = domain.grown(2);
+        std::size_t i = 0;
+        for (int r = box.lower.row; r <= box.upper.row; ++r)
+            for (int c = box.lower.column; c <= box.upper.column; ++c, ++i)
+                ASSERT_EQ(storage(r, c), plain.labels[i]) << tolerance << " at " << r << "," << c;
+    }
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "core/arrays.h"
 #include "core/box.h"
 #include "core/checkpoint.h"
+#include "core/large_memory.h"
 #include "core/progress.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory>
 #include <new>
 #include <queue>
 #include <stdexcept>
@@ -107,6 +109,7 @@ template <typename Element, typename Level> struct HeapEdge {
 template <typename Element, typename Level> class FloodHeap {
 public:
     using Edge = HeapEdge<Element, Level>;
+    static constexpr bool countsIdleEdges = false;
 
     bool empty() const { return heap_.empty(); }
     std::size_t size() const { return heap_.size(); }
@@ -136,6 +139,14 @@ private:
 // source instead of the source itself: labels never change once given, and
 // the target's label is all a flood gives along an edge.
 //
+// An edge that its pusher knows to change nothing when taken (its target is
+// labelled, or an edge pushed before it at a level at least its own goes to
+// the same target and so is taken first) is only counted: the queue keeps
+// the number of such edges in front of each stored edge, and the flood takes
+// them as steps without reading anything, in the order they would have come
+// out. So the flood's steps and its queue size, and with them its progress
+// reports, are those of the full queue.
+//
 // A bucket is a chain of fixed chunks; emptied chunks are kept for reuse, so
 // a flood over millions of pixels allocates only as many chunks as its
 // queue holds at its fullest.
@@ -146,36 +157,33 @@ public:
         int32_t label; // the source's
         uint8_t level;
     };
+    // Edges that change nothing are counted, not stored.
+    static constexpr bool countsIdleEdges = true;
 
     BucketQueue() = default;
     BucketQueue(const BucketQueue&) = delete;
     BucketQueue& operator=(const BucketQueue&) = delete;
     ~BucketQueue() {
         for (Bucket& b : buckets_)
-            while (b.head) {
-                Chunk* next = b.head->next;
-                delete b.head;
-                b.head = next;
-            }
-        while (spare_) {
-            Chunk* next = spare_->next;
-            delete spare_;
-            spare_ = next;
-        }
+            release(b.head);
+        release(spare_);
     }
 
+    // Counting the idle edges.
     bool empty() const { return count_ == 0; }
     std::size_t size() const { return count_; }
     // The highest level that holds edges; 0 when the queue is empty.
     uint8_t topLevel() const { return static_cast<uint8_t>(current_); }
 
-    // The edges of one level come from all over the image, so the labels a
-    // flood reads at each take are rarely in the cache. With labels given
-    // (and the distance between two rows), every take starts fetching the
-    // labels around the target of the edge `takeAhead` places further on.
-    static constexpr uint32_t takeAhead = 12;
-    void fetchAhead(const int32_t* labels, std::ptrdiff_t rowStride) {
+    // The edges of one level come from all over the image, so what a flood
+    // reads around the target of each edge it takes is rarely in the cache.
+    // Given the labels and a byte plane of the pixels (and the distance
+    // between two rows), every take starts fetching the rows around the
+    // target of the edge `takeAhead` places further on in its bucket.
+    static constexpr uint32_t takeAhead = 10;
+    void fetchAhead(const int32_t* labels, const uint8_t* plane, std::ptrdiff_t rowStride) {
         labels_ = labels;
+        plane_ = plane;
         rowStride_ = rowStride;
     }
 
@@ -190,23 +198,54 @@ public:
             b.tail = chunk;
             b.end = 0;
         }
-        b.tail->entries[b.end++] = {edge.to, edge.label};
-        current_ = std::max<int>(current_, edge.level);
-        ++count_;
+        b.tail->entries[b.end++] = {edge.to, edge.label, b.idle};
+        b.idle = 0;
+        raise(edge.level);
     }
+    // An edge that changes nothing when taken. (Stored all the same should
+    // its bucket's count run out.)
+    void pushIdle(const Edge& edge) {
+        Bucket& b = buckets_[edge.level];
+        if (b.idle == std::numeric_limits<uint32_t>::max()) return push(edge);
+        ++b.idle;
+        raise(edge.level);
+    }
+
+    // The idle edges at the front of the top bucket: those before its first
+    // stored edge, or all of its edges when it stores none.
+    std::size_t idleInFront() const {
+        const Bucket& b = buckets_[static_cast<std::size_t>(current_)];
+        return b.head ? b.head->entries[b.first].idleBefore : b.idle;
+    }
+    // Takes the idle edges at the front of the top bucket.
+    void dropIdleInFront() {
+        Bucket& b = buckets_[static_cast<std::size_t>(current_)];
+        if (b.head) {
+            count_ -= b.head->entries[b.first].idleBefore;
+            b.head->entries[b.first].idleBefore = 0;
+        } else {
+            count_ -= b.idle;
+            b.idle = 0;
+            lower();
+        }
+    }
+    // Takes the front edge of the top bucket, which must be a stored one (no
+    // idle edges in front).
     Edge pop() {
         Bucket& b = buckets_[static_cast<std::size_t>(current_)];
         const Entry front = b.head->entries[b.first++];
         const Edge edge{front.to, front.label, static_cast<uint8_t>(current_)};
         if (labels_ && b.first + takeAhead < (b.head == b.tail ? b.end : chunkEntries)) {
-            const int32_t* at = labels_ + b.head->entries[b.first + takeAhead].to;
-            __builtin_prefetch(at);
-            __builtin_prefetch(at - rowStride_);
-            __builtin_prefetch(at + rowStride_);
+            const PixelOffset ahead = b.head->entries[b.first + takeAhead].to;
+            for (std::ptrdiff_t row : {-rowStride_, std::ptrdiff_t(0), rowStride_}) {
+                __builtin_prefetch(labels_ + ahead + row);
+                __builtin_prefetch(plane_ + ahead + row);
+            }
         }
         if (b.head == b.tail && b.first == b.end) {
             giveChunk(b.head);
-            b = Bucket();
+            b.head = b.tail = nullptr;
+            b.first = b.end = 0;
         } else if (b.first == chunkEntries) {
             Chunk* done = b.head;
             b.head = done->next;
@@ -214,8 +253,7 @@ public:
             giveChunk(done);
         }
         --count_;
-        while (current_ > 0 && !buckets_[static_cast<std::size_t>(current_)].head)
-            --current_;
+        lower();
         return edge;
     }
 
@@ -223,21 +261,34 @@ private:
     struct Entry {
         PixelOffset to;
         int32_t label;
+        uint32_t idleBefore; // idle edges pushed to the bucket just before this one
     };
     static constexpr uint32_t chunkEntries = 4096;
     struct Chunk {
         Entry entries[chunkEntries];
         Chunk* next = nullptr;
     };
-    // Entries first .. end - 1 of the chain head .. tail (first in the head
-    // chunk, end in the tail chunk); no chunk when empty.
+    // Stored entries first .. end - 1 of the chain head .. tail (first in the
+    // head chunk, end in the tail chunk; no chunk when none), then `idle`
+    // idle edges pushed after the last of them.
     struct Bucket {
         Chunk* head = nullptr;
         Chunk* tail = nullptr;
         uint32_t first = 0;
         uint32_t end = 0;
+        uint32_t idle = 0;
     };
 
+    void raise(int level) {
+        current_ = std::max(current_, level);
+        ++count_;
+    }
+    // Moves the top level down past empty buckets.
+    void lower() {
+        while (current_ > 0 && !buckets_[static_cast<std::size_t>(current_)].head &&
+               buckets_[static_cast<std::size_t>(current_)].idle == 0)
+            --current_;
+    }
     Chunk* takeChunk() {
         Chunk* chunk = spare_;
         if (chunk)
@@ -251,10 +302,18 @@ private:
         chunk->next = spare_;
         spare_ = chunk;
     }
+    static void release(Chunk* chain) {
+        while (chain) {
+            Chunk* next = chain->next;
+            delete chain;
+            chain = next;
+        }
+    }
 
     std::array<Bucket, 256> buckets_;
     Chunk* spare_ = nullptr;
     const int32_t* labels_ = nullptr;
+    const uint8_t* plane_ = nullptr;
     std::ptrdiff_t rowStride_ = 0;
     int current_ = 0;
     std::size_t count_ = 0;
@@ -280,7 +339,8 @@ inline std::string innerCheckpoint(int line) {
 inline constexpr uint64_t floodReportInterval = 32768;
 
 // Runs the flood. `pending` lists the elements whose label is -1, sorted by
-// seed value, highest first. The graph provides:
+// seed value, highest first (anything with size() and operator[]). The graph
+// provides:
 //   int32_t& label(Element)
 //   int32_t sourceLabel(const Edge&): the label of the edge's source
 //   seed(Element), comparable with the queue's levels
@@ -290,14 +350,19 @@ inline constexpr uint64_t floodReportInterval = 32768;
 //       element at its own seed value with counts 0
 //   void meet(const Edge&): the target carries another label
 //   int32_t newLabel()
-template <typename Graph, typename Queue, typename Element>
-void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pending,
+template <typename Graph, typename Queue, typename Pending>
+void priorityFlood(Graph& graph, Queue& queue, const Pending& pending,
                    const FloodReport& where = {}) {
     const float rangeStart = (1.0f - where.weight) * where.start + where.weight * where.end;
     const float rangeEnd = 0.05f * where.start + 0.95f * where.end;
     float done = 0.0f;
     uint64_t steps = 0;
     double peak = 1.0;
+    const auto report = [&](std::size_t queued) {
+        done = std::max(done, static_cast<float>(1.0 - queued / peak));
+        where.progress->report((1.0f - done) * rangeStart + done * rangeEnd,
+                               innerCheckpoint(__LINE__));
+    };
 
     // The first pending element that may still be unlabelled. It moves on
     // only when the flood asks for the first unlabelled element: the seeds
@@ -324,6 +389,22 @@ void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pendi
     for (;;) {
         while (!queue.empty()) {
             if (firstAboveQueue()) break;
+            if constexpr (Queue::countsIdleEdges) {
+                if (const std::size_t idle = queue.idleInFront()) {
+                    // Taking an idle edge changes nothing but the step count and
+                    // the queue size; between them they hold `peak` still.
+                    const std::size_t queued = queue.size();
+                    queue.dropIdleInFront();
+                    peak = std::max(peak,
+                                    static_cast<double>(queued - 1) + static_cast<double>(steps));
+                    if (where.progress)
+                        for (uint64_t at = (steps / floodReportInterval + 1) * floodReportInterval;
+                             at <= steps + idle; at += floodReportInterval)
+                            report(queued - static_cast<std::size_t>(at - steps));
+                    steps += idle;
+                    continue;
+                }
+            }
             const auto edge = queue.pop();
             int32_t& target = graph.label(edge.to);
             const int32_t source = graph.sourceLabel(edge);
@@ -336,19 +417,33 @@ void priorityFlood(Graph& graph, Queue& queue, const std::vector<Element>& pendi
 
             peak = std::max(peak, static_cast<double>(queue.size()) + static_cast<double>(steps));
             ++steps;
-            if (steps % floodReportInterval == 0 && where.progress) {
-                done = std::max(done, static_cast<float>(1.0 - queue.size() / peak));
-                where.progress->report((1.0f - done) * rangeStart + done * rangeEnd,
-                                       innerCheckpoint(__LINE__));
-            }
+            if (steps % floodReportInterval == 0 && where.progress) report(queue.size());
         }
         dropLabelled();
         if (front >= count) return; // and the queue is empty
-        const Element first = pending[front];
+        const auto first = pending[front];
         graph.label(first) = graph.newLabel();
         graph.startBasin(first, queue);
     }
 }
+
+// A fixed number of plain values (uninitialised when made), in memory
+// advised for huge pages: the per-pixel working arrays of a flood.
+template <typename T> class LargeList {
+public:
+    explicit LargeList(std::size_t count = 0)
+        : values_(classification::largeBuffer<T>(count)), count_(count) {}
+    std::size_t size() const { return count_; }
+    T* data() { return values_.get(); }
+    T& operator[](std::size_t i) { return values_[i]; }
+    const T& operator[](std::size_t i) const { return values_[i]; }
+
+private:
+    std::unique_ptr<T[]> values_;
+    std::size_t count_;
+};
+using PixelList = LargeList<PixelOffset>;
+using BytePlane = LargeList<uint8_t>;
 
 // The pixels of a label array (over a box, stored row by row with consecutive
 // columns) addressed by their offset from the box's first pixel, with dense
@@ -397,8 +492,9 @@ public:
     // A dense copy of valueAt(row, column) over the box where `covered` holds
     // (0 elsewhere).
     template <typename ValueAt>
-    std::vector<uint8_t> plane(const classification::Box& covered, ValueAt valueAt) const {
-        std::vector<uint8_t> values(size_, 0);
+    BytePlane plane(const classification::Box& covered, ValueAt valueAt) const {
+        BytePlane values(size_);
+        std::fill_n(values.data(), size_, uint8_t(0));
         const classification::Box part = classification::Box::intersection(box_, covered);
         for (int r = part.lower.row; r <= part.upper.row; ++r) {
             uint8_t* row = &values[offsetOf({r, part.lower.column})];
@@ -411,7 +507,7 @@ public:
     // The pixels inside the ring labelled -1, sorted by `seed`, highest first;
     // pixels of equal seed in storage order. A counting sort: the pixels of
     // each seed value are counted first, then placed.
-    std::vector<PixelOffset> pending(const std::vector<uint8_t>& seed) const {
+    template <typename Seeds> PixelList pending(const Seeds& seed) const {
         std::array<std::size_t, 256> next{};
         forEachInside([&](PixelOffset p) {
             if (labels_[p] == unlabelled) ++next[seed[p]];
@@ -422,7 +518,7 @@ public:
             next[static_cast<std::size_t>(value)] = position;
             position += count;
         }
-        std::vector<PixelOffset> list(position);
+        PixelList list(position);
         forEachInside([&](PixelOffset p) {
             if (labels_[p] == unlabelled) list[next[seed[p]]++] = p;
         });
@@ -513,7 +609,7 @@ public:
 
 private:
     PixelGrid grid_;
-    std::vector<uint8_t> values_;
+    BytePlane values_;
     std::array<std::ptrdiff_t, 4> steps_{};
     BasinTable& basins_;
     int32_t tolerance_;

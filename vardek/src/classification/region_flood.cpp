@@ -26,6 +26,8 @@ public:
         const Box covered = boxOf(planes);
         seed_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[0]; });
         edge_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[1]; });
+        reached_ = watershed::BytePlane(seed_.size());
+        std::fill_n(reached_.data(), reached_.size(), uint8_t(0));
         // -1 and +1 along the second axis, -1 and +1 along the first, then the
         // diagonals (+1, -1), (+1, +1), (-1, -1), (-1, +1).
         steps_ = {grid_.step(0, -1), grid_.step(0, 1), grid_.step(-1, 0),  grid_.step(1, 0),
@@ -42,27 +44,40 @@ public:
     int32_t newLabel() { return state_.newLabel(); }
 
     void run(Queue& queue, const watershed::FloodReport& where) {
-        queue.fetchAhead(&grid_.label(0), grid_.rowStride());
+        queue.fetchAhead(&grid_.label(0), edge_.data(), grid_.rowStride());
         watershed::priorityFlood(*this, queue, grid_.pending(seed_), where);
     }
 
 private:
+    // An edge to a labelled pixel changes nothing when taken; nor does one
+    // whose target an earlier edge of at least its level goes to, as that
+    // edge is taken first. Such edges are only counted.
     void push(PixelOffset q, int d, Queue& queue) {
         const int32_t own = grid_.label(q);
         const int edgeOfQ = edge_[q];
         for (std::ptrdiff_t step : steps_) {
             const auto s = static_cast<PixelOffset>(static_cast<std::ptrdiff_t>(q) + step);
-            if (grid_.label(s) == own) continue;
+            const int32_t there = grid_.label(s);
+            if (there == own) continue;
             const int level = std::min(d, std::max(edgeOfQ, int(edge_[s])) + tolerance_);
-            queue.push({s, own, static_cast<uint8_t>(level)});
+            const Edge edge{s, own, static_cast<uint8_t>(level)};
+            if (there != watershed::unlabelled || level < reached_[s]) {
+                queue.pushIdle(edge);
+            } else {
+                queue.push(edge);
+                reached_[s] = static_cast<uint8_t>(std::min(level + 1, 255));
+            }
         }
     }
 
     watershed::PixelGrid grid_;
     watershed::LevelState& state_;
     int32_t tolerance_;
-    std::vector<uint8_t> seed_;
-    std::vector<uint8_t> edge_;
+    watershed::BytePlane seed_;
+    watershed::BytePlane edge_;
+    // 1 + the highest level of an edge pushed to each pixel (at most 255), 0
+    // for none.
+    watershed::BytePlane reached_;
     std::array<std::ptrdiff_t, 8> steps_{};
 };
 

@@ -334,6 +334,14 @@ void BM_AnalysisStage(benchmark::State& state) {
         laps.lap(wall, cpu);
     }
     state.counters["cores"] = wall > 0 ? cpu / wall : 0;
+    if (stage == colourHistogramsStage || stage == colourClustersStage) {
+        std::size_t bytes = 0;
+        for (const classification::ColourHashMap& map : c.colourClassifier.colourHistograms)
+            bytes += map.memoryBytes();
+        state.counters["colours_level0"] = double(c.colourClassifier.colourHistograms[0].size());
+        state.counters["colours_level1"] = double(c.colourClassifier.colourHistograms[1].size());
+        state.counters["maps_MB"] = double(bytes) / double(1 << 20);
+    }
     state.SetLabel(stageNames[stage]);
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 namespace classification {
@@ -31,6 +32,22 @@ template <typename T> std::unique_ptr<T[]> largeBuffer(std::size_t count) {
     adviseLargeMemory(buffer.get(), count * sizeof(T));
     return buffer;
 }
+
+// An allocator for std::vector that advises what it allocates as above, for
+// the large tables that grow while they are filled.
+template <typename T> struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <typename U> LargeAllocator(const LargeAllocator<U>&) {}
+    T* allocate(std::size_t count) {
+        T* data = static_cast<T*>(::operator new(count * sizeof(T)));
+        adviseLargeMemory(data, count * sizeof(T));
+        return data;
+    }
+    void deallocate(T* data, std::size_t) { ::operator delete(data); }
+    template <typename U> bool operator==(const LargeAllocator<U>&) const { return true; }
+    template <typename U> bool operator!=(const LargeAllocator<U>&) const { return false; }
+};
 
 } // namespace classification
 

@@ -5,6 +5,8 @@
 #ifndef VARDEK_CLASSIFICATION_COLOUR_HASH_MAP_H
 #define VARDEK_CLASSIFICATION_COLOUR_HASH_MAP_H
 
+#include "core/large_memory.h"
+
 #include <blitz/array.h>
 #include <blitz/tinyvec2.h>
 
@@ -86,14 +88,15 @@ public:
     bool empty() const { return entries_.empty(); }
     Entry& operator[](Index i) { return entries_[i]; }
     const Entry& operator[](Index i) const { return entries_[i]; }
-    std::vector<Entry>& entries() { return entries_; }
-    const std::vector<Entry>& entries() const { return entries_; }
+    using Entries = std::vector<Entry, LargeAllocator<Entry>>;
+    Entries& entries() { return entries_; }
+    const Entries& entries() const { return entries_; }
     std::size_t bucketCount() const { return slots_.size(); }
 
     // Back to no entries and 8 buckets, memory released.
     void clear() {
-        std::vector<Entry>().swap(entries_);
-        std::vector<Slot>(initialBuckets).swap(slots_);
+        Entries().swap(entries_);
+        Slots(initialBuckets).swap(slots_);
         bucketBits_ = initialBucketBits;
         mask_ = initialBuckets - 1;
     }
@@ -125,7 +128,7 @@ private:
 
     // Doubles the buckets once three in four are taken.
     void grow() {
-        std::vector<Slot> old(slots_.size() * 2);
+        Slots old(slots_.size() * 2);
         slots_.swap(old);
         ++bucketBits_;
         mask_ = slots_.size() - 1;
@@ -138,8 +141,9 @@ private:
         }
     }
 
-    std::vector<Entry> entries_;
-    std::vector<Slot> slots_;
+    using Slots = std::vector<Slot, LargeAllocator<Slot>>;
+    Entries entries_;
+    Slots slots_;
     int bucketBits_ = initialBucketBits;
     std::size_t mask_ = initialBuckets - 1;
 };

@@ -49,7 +49,7 @@ inline ColourHashMap::Colour shiftColour(const ColourHashMap::Colour& colour, in
 // [start, end] after every 65535th entry, and `end` when done.
 inline void histogramSubsample(const ColourHashMap& finer, ColourHashMap& coarser,
                                orsine::utility::IiUI* reporter, float start, float end) {
-    const std::vector<ColourHashMap::Entry>& entries = finer.entries();
+    const ColourHashMap::Entries& entries = finer.entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         coarser.findOrInsert(shiftColour(entries[i].colour, 1)).count += entries[i].count;
         if (reporter && i % 65535 == 0) {
@@ -88,33 +88,53 @@ public:
     // ascending. Reports, when `reporter` is given, at the first column of every
     // row whose index is a multiple of 2048, the share of rows done mapped into
     // [start, end].
-    void buildHistogram(Histogram& target, orsine::utility::IiUI* reporter, float start,
-                        float end) const {
+    //
+    // Bands of rows are counted on `pool`, each into a map of its own, and
+    // after each run the band maps are added to `target` in the order of the
+    // bands: a colour enters `target` at its first pixel in row order, as when
+    // the pixels are added one by one. Reports come from the calling thread;
+    // the rows between two reporting rows are one pool run.
+    void buildHistogram(Histogram& target, orsine::utility::IiUI* reporter, float start, float end,
+                        WorkerPool& pool) const {
         if (input.size() == 0) return;
         const int firstRow = input.lbound(0), lastRow = input.ubound(0);
-        const int columns = input.extent(1);
         const float rows = float(input.extent(0));
-        for (int r = firstRow; r <= lastRow; ++r) {
-            if (reporter && (r & 2047) == 0) {
-                const float f = float(r - firstRow) / rows;
+        const int bandsPerRun = int(std::max(1u, pool.threads()));
+        std::vector<Histogram> bands(static_cast<std::size_t>(bandsPerRun));
+        for (int first = firstRow; first <= lastRow;) {
+            if (reporter && (first & 2047) == 0) {
+                const float f = float(first - firstRow) / rows;
                 reporter->report((1.0f - f) * start + f * end,
                                  histogramCheckpoint(__LINE__, "histogram"));
             }
-            const Pixel* pixel = &input(r, input.lbound(1));
-            const std::ptrdiff_t step = input.stride(1);
-            for (int c = 0; c < columns; ++c, pixel += step)
-                ++target.findOrInsert(colourOf(*pixel)).count;
+            const int last = std::min(lastRow, first | 2047);
+            const int runBands = std::min(bandsPerRun, last - first + 1);
+            const long long runRows = last - first + 1;
+            pool.runCountdown(runBands - 1, [&](int b) {
+                const int top = first + int(runRows * b / runBands);
+                const int bottom = first + int(runRows * (b + 1) / runBands) - 1;
+                countRows(bands[std::size_t(b)], top, bottom);
+            });
+            // Merged run by run, so that only one run's band maps are held.
+            for (int b = 0; b < runBands; ++b) {
+                Histogram& band = bands[std::size_t(b)];
+                for (const ColourHashMap::Entry& e : band.entries())
+                    target.findOrInsert(e.colour).count += e.count;
+                band.clear();
+            }
+            first = last + 1;
         }
     }
 
     // Levels 0 to 6, each taking the first half of what is left of the range:
     // level 0 from the pixels, level k from level k - 1.
-    void buildHistograms(ProgressRange& range) {
+    void buildHistograms(ProgressRange& range) { buildHistograms(range, fanOut); }
+    void buildHistograms(ProgressRange& range, WorkerPool& pool) {
         orsine::utility::IiUI* reporter = range.parent();
         const float b = range.end();
         float a = range.valueAt(range.current());
         float m = (a + b) / 2.0f;
-        buildHistogram(colourHistograms[0], reporter, a, m);
+        buildHistogram(colourHistograms[0], reporter, a, m, pool);
         for (int k = 1; k < levels; ++k) {
             a = m;
             m = (a + b) / 2.0f;
@@ -134,6 +154,27 @@ public:
     // One clustering job: floods level k's histogram.
     template <int Levels> struct Watershedder;
 
+    // Adds the pixels of rows first to last of the input to `map`, in order;
+    // a run of pixels of one colour is one look-up.
+    void countRows(Histogram& map, int first, int last) const {
+        const int columns = input.extent(1);
+        const std::ptrdiff_t step = input.stride(1);
+        for (int r = first; r <= last; ++r) {
+            const Pixel* pixel = &input(r, input.lbound(1));
+            int c = 0;
+            while (c < columns) {
+                const ColourHashMap::Colour colour = colourOf(*pixel);
+                int32_t run = 0;
+                do {
+                    ++run;
+                    ++c;
+                    pixel += step;
+                } while (c < columns && colourOf(*pixel) == colour);
+                map.findOrInsert(colour).count += run;
+            }
+        }
+    }
+
     // The colour-cluster stage of the analysis: nothing when every level's
     // clusters are known; otherwise the histograms, reported into the range up
     // to 0.2, then the seven levels clustered as jobs 6, 5, ..., 0 on the pool,
@@ -143,7 +184,7 @@ public:
     void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
     void buildColourClusters(ProgressRange& range, WorkerPool& pool);
 
-    // Fan-out of the clustering jobs: mutex and flags.
+    // Fan-out of the clustering jobs and the histogram bands: mutex and flags.
     WorkerPool fanOut;
 
     Image input; // a view of the classification's texture image
@@ -251,7 +292,7 @@ inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(Pro
     if (std::none_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; }))
         return;
     ProgressRange histograms = range.subRange(0.2f);
-    buildHistograms(histograms);
+    buildHistograms(histograms, pool);
     // Each job works on its own level's map and state and writes its own count.
     pool.runCountdown(levels - 1, Watershedder<levels>(*this));
 }

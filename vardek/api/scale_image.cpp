@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstring>
 #include <emmintrin.h>
+#include <utility>
+#include <vector>
 
 namespace vardek {
 namespace {
@@ -118,6 +120,74 @@ inline unsigned char middleMean(unsigned char* values, int n) {
     return static_cast<unsigned char>((lower + *upper) / 2);
 }
 
+// The comparators of Batcher's odd-even merge sort on `wires` wires (a power
+// of two): after them, in this order, every wire holds its rank's value.
+std::vector<std::pair<int, int>> mergeSortNetwork(int wires) {
+    std::vector<std::pair<int, int>> comparators;
+    for (int p = 1; p < wires; p *= 2)
+        for (int k = p; k >= 1; k /= 2)
+            for (int j = k % p; j + k < wires; j += 2 * k)
+                for (int i = 0; i < k && i + j + k < wires; ++i)
+                    if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
+                        comparators.emplace_back(i + j, i + j + k);
+    return comparators;
+}
+
+// The middle mean of the 4 and 8 patterns for four target pixels at once, all
+// sixteen channel bytes in the lanes of one register: the pattern's samples
+// padded with as many 0s as 255s to a power of two, sorted by a merge network
+// of byte minima and maxima, so that the two middle samples stay the two
+// middle wires.
+class MiddleMeanNetwork {
+public:
+    explicit MiddleMeanNetwork(const Pattern& pattern) : samples_(pattern.count) {
+        wires_ = 1;
+        while (wires_ < samples_)
+            wires_ *= 2;
+        comparators_ = mergeSortNetwork(wires_);
+        lowerWire_ = (wires_ - samples_) / 2 + samples_ / 2 - 1;
+    }
+
+    // Target pixels j to j + 3 of a row; `blocks` is the source pixel at the
+    // top-left of pixel j's block, `offsets` the samples' byte offsets in it.
+    void reduceFour(const unsigned char* blocks, std::ptrdiff_t blockBytes,
+                    const std::ptrdiff_t* offsets, unsigned char* out) const {
+        __m128i w[64];
+        const int pad = (wires_ - samples_) / 2;
+        for (int k = 0; k < pad; ++k) {
+            w[k] = _mm_setzero_si128();
+            w[wires_ - 1 - k] = _mm_set1_epi8(char(0xff));
+        }
+        for (int k = 0; k < samples_; ++k) {
+            const unsigned char* s = blocks + offsets[k];
+            w[pad + k] = _mm_setr_epi32(load(s), load(s + blockBytes), load(s + 2 * blockBytes),
+                                        load(s + 3 * blockBytes));
+        }
+        for (const std::pair<int, int>& c : comparators_) {
+            const __m128i a = w[c.first], b = w[c.second];
+            w[c.first] = _mm_min_epu8(a, b);
+            w[c.second] = _mm_max_epu8(a, b);
+        }
+        const __m128i lower = w[lowerWire_], upper = w[lowerWire_ + 1];
+        // floor((x + y) / 2) = avg(x, y) - ((x ^ y) & 1), avg rounding up
+        const __m128i odd = _mm_and_si128(_mm_xor_si128(lower, upper), _mm_set1_epi8(1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_sub_epi8(_mm_avg_epu8(lower, upper), odd));
+    }
+
+private:
+    static int load(const unsigned char* p) {
+        int v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+
+    int samples_;
+    int wires_;
+    int lowerWire_;
+    std::vector<std::pair<int, int>> comparators_;
+};
+
 void reduceBlocks(const PixelWindow& target, const PixelWindow& source, int f,
                   const Pattern& pattern) {
     const int nR = source.rows / f;
@@ -132,9 +202,13 @@ void reduceBlocks(const PixelWindow& target, const PixelWindow& source, int f,
         std::ptrdiff_t offsets[64];
         for (int k = 0; k < pattern.count; ++k)
             offsets[k] = pattern.rows[k] * source.stride + 4 * pattern.columns[k];
+        const MiddleMeanNetwork network(pattern);
         for (int i = 0; i < nR; ++i) {
             unsigned char* out = target.pixel(i, 0);
-            for (int j = 0; j < nC; ++j, out += 4) {
+            int j = 0;
+            for (; j + 4 <= nC; j += 4, out += 16)
+                network.reduceFour(source.pixel(f * i, f * j), 4 * f, offsets, out);
+            for (; j < nC; ++j, out += 4) {
                 const unsigned char* block = source.pixel(f * i, f * j);
                 for (int k = 0; k < pattern.count; ++k) {
                     const unsigned char* s = block + offsets[k];

@@ -69,18 +69,23 @@ TEST(ScaleImage, PatternCountsOfFourAndEight) {
 
 TEST(ScaleImage, RandomImagesAgainstBruteForceWithLeftoverStrips) {
     std::mt19937 random(7);
+    // Samples take `levels` values spread over 0..255: few levels make ties,
+    // and two make every sample 0 or 255.
     struct Case {
         int w, h, tw, th, f;
+        int levels = 256;
     };
     const std::vector<Case> cases = {
-        {5, 5, 3, 3, 2},   {9, 9, 3, 3, 4},     {37, 23, 19, 12, 2}, {37, 23, 10, 6, 4},
-        {70, 45, 9, 6, 8}, {64, 64, 32, 32, 2}, {17, 16, 9, 8, 2},
+        {5, 5, 3, 3, 2},       {9, 9, 3, 3, 4},       {37, 23, 19, 12, 2},   {37, 23, 10, 6, 4},
+        {70, 45, 9, 6, 8},     {64, 64, 32, 32, 2},   {17, 16, 9, 8, 2},     {43, 25, 11, 7, 4, 2},
+        {43, 25, 11, 7, 4, 5}, {75, 49, 10, 7, 8, 2}, {75, 49, 10, 7, 8, 3},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " -> " << c.tw << "x" << c.th);
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " -> " << c.tw << "x" << c.th
+                                        << ", " << c.levels << " levels");
         Rgba source(c.w, c.h), target(c.tw, c.th);
         for (auto& v : source.pixels)
-            v = static_cast<uint8_t>(random() % 256);
+            v = static_cast<uint8_t>(int(random() % unsigned(c.levels)) * 255 / (c.levels - 1));
         ASSERT_EQ(VkScaleImage(target.view(), source.view()), VkOk);
         for (int i = 0; i < c.th; ++i)
             for (int j = 0; j < c.tw; ++j) {

@@ -58,7 +58,9 @@ template <class Body> VkResult onSession(VkSession* handle, Body&& body) noexcep
     return guarded(*session->engine, [&] { return body(*session); });
 }
 
-// Frame of an entry function on a session and a status image: the image is checked first.
+// Frame of an entry function on a session and a status image: the image is
+// checked first. An image of another engine than the session's is refused
+// like a dead one: the session would keep views of it that outlive it.
 template <class Body>
 VkResult onSessionImage(VkSession* sessionHandle, VkImage* imageHandle, Body&& body) noexcept {
     AllocationHandlerGuard handler;
@@ -66,6 +68,7 @@ VkResult onSessionImage(VkSession* sessionHandle, VkImage* imageHandle, Body&& b
     if (VkResult r = resolveImage(imageHandle, image)) return r;
     VkInSession* session = nullptr;
     if (VkResult r = resolveSession(sessionHandle, session)) return r;
+    if (image->engine != session->engine) return VkBadImage;
     return guarded(*session->engine, [&] { return body(*session, *image); });
 }
 

@@ -66,7 +66,7 @@ Box outputWorkBox(const std::optional<Box>& statusBox, int factor, int64_t outpu
 
 bool readableView(const VkImage& view, int64_t pixelBytes) {
     return view.data && view.width > 0 && view.height > 0 &&
-           int64_t{view.rowBytes} >= pixelBytes * view.width;
+           int64_t{view.rowBytes} >= pixelBytes * view.width && view.rowBytes % pixelBytes == 0;
 }
 
 MaskPatches toMaskPatches(const VkPatchRecord* records, uint32_t count, const Box& domain) {

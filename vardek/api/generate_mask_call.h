@@ -65,7 +65,9 @@ MaskPatches toMaskPatches(const VkPatchRecord* records, uint32_t count,
 MaskForcedEdges toMaskForcedEdges(const VkForcedEdgeRecord* records, uint32_t count);
 
 // Whether the caller's view can be read as pixels of `pixelBytes` bytes: it
-// has data, a positive size, and rows at least as long as its width.
+// has data, a positive size, and rows at least as long as its width that start
+// a whole number of pixels apart (the engine's arrays step by whole pixels, so
+// other row bytes would read the rows askew and write into their padding).
 bool readableView(const VkImage& view, int64_t pixelBytes);
 
 // The caller's view as pixels over (0, 0) to (height - 1, width - 1), rows

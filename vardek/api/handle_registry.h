@@ -1,5 +1,7 @@
-// The set of live engines, sessions and images. Handles are resolved through
-// it, so a handle to a destroyed object is rejected without reading its memory.
+// The set of live engines, sessions and status images: the objects whose
+// handles the application holds. Handles are resolved through it, so a handle
+// to a destroyed object is rejected without reading its memory, and the
+// engine's own aliases and views of images never pass for a handle.
 #ifndef VARDEK_API_HANDLE_REGISTRY_H
 #define VARDEK_API_HANDLE_REGISTRY_H
 

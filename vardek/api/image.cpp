@@ -16,28 +16,22 @@ void enterEngine(VkInImage* image) {
 
 } // namespace
 
-VkInImage::VkInImage() : VkImage{0, 0, 0, 0, nullptr} {
-    vardek::registerHandle(vardek::HandleKind::Image, static_cast<VkImage*>(this));
-}
+VkInImage::VkInImage() : VkImage{0, 0, 0, 0, nullptr} {}
 
 VkInImage::VkInImage(VkEngine* owner, int32_t width, int32_t height)
     : VkImage{0, 0, 0, 0, nullptr}, engine(owner) {
     allocate(width, height, 4);
     enterEngine(this);
-    vardek::registerHandle(vardek::HandleKind::Image, static_cast<VkImage*>(this));
 }
 
 VkInImage::VkInImage(const VkInImage& other)
     : VkImage(static_cast<const VkImage&>(other)), VkSigned(), engine(other.engine),
       buffer(other.buffer), rowAlignment(other.rowAlignment) {
     enterEngine(this);
-    vardek::registerHandle(vardek::HandleKind::Image, static_cast<VkImage*>(this));
 }
 
 VkInImage::VkInImage(unsigned char* pixels, int32_t width, int32_t height, int32_t rowBytes)
-    : VkImage{width, height, rowBytes, 0, pixels} {
-    vardek::registerHandle(vardek::HandleKind::Image, static_cast<VkImage*>(this));
-}
+    : VkImage{width, height, rowBytes, 0, pixels} {}
 
 VkInImage::~VkInImage() {
     release();
@@ -121,5 +115,8 @@ VkInImage* newStatusImage(VkEngine& engine, int32_t width, int32_t height, int32
             std::memset(image->row(r), VkStatusUnassigned, width);
         break;
     }
+    // Only the images handed to the application resolve as handles: the
+    // aliases and views the sessions keep inside must never be taken for one.
+    vardek::registerHandle(vardek::HandleKind::Image, static_cast<VkImage*>(image.get()));
     return image.release();
 }

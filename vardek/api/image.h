@@ -48,7 +48,8 @@ inline VkInImage* inImage(VkImage* handle) {
 // The status image of the application's pixels: VkStatusUnassigned where the
 // pixel is fully opaque (alpha equal to the kind's full scale), VkStatusNone
 // elsewhere; kinds other than VkKindRgba8, VkKindRgba16 and VkKindRgba15 give
-// VkStatusUnassigned everywhere. Throws on allocation failure.
+// VkStatusUnassigned everywhere. The new image is registered as a live handle
+// (no other image is). Throws on allocation failure.
 VkInImage* newStatusImage(VkEngine& engine, int32_t width, int32_t height, int32_t rowBytes,
                           int32_t kind, const void* data);
 

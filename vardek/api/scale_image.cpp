@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <emmintrin.h>
 #include <utility>
@@ -234,6 +235,23 @@ void reduceBlocks(const PixelWindow& target, const PixelWindow& source, int f,
                      source.window(0, source.columns - f, source.rows, f), f, pattern);
 }
 
+// A source lower or narrower than one block, continued to a whole block by
+// repeating its last row and column (as though its edge pixels went on), in
+// `storage`: the application's reduced sizes ceil(size / f) ask for one output
+// row or column from it.
+PixelWindow extendedToBlock(const PixelWindow& source, int f, std::vector<unsigned char>& storage) {
+    const int rows = std::max(source.rows, f), columns = std::max(source.columns, f);
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(columns) * 4;
+    storage.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows));
+    const PixelWindow extended{storage.data(), rows, columns, stride};
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            std::memcpy(extended.pixel(r, c),
+                        source.pixel(std::min(r, source.rows - 1), std::min(c, source.columns - 1)),
+                        4);
+    return extended;
+}
+
 void copyPixels(const PixelWindow& target, const PixelWindow& source) {
     const int rows = std::min(target.rows, source.rows);
     const int columns = std::min(target.columns, source.columns);
@@ -255,6 +273,15 @@ int scaleFactor(const VkImage& target, const VkImage& source) {
     int factor = static_cast<int>(k);
     if (factor == 3) factor = 4;
     if (factor == 7) factor = 8;
+    if (factor == 1 || factor == 2 || factor == 4 || factor == 8) return factor;
+    // The application's workspace is ceil(size / f) on both axes for f = 2, 4
+    // or 8. For small images the quotient of that size is not f (9 rows into
+    // ceil(9 / 8) = 2 give 5), yet the workspace is what is asked for.
+    for (int f : {2, 4, 8}) {
+        if ((int64_t{source.height} + f - 1) / f == target.height &&
+            (int64_t{source.width} + f - 1) / f == target.width)
+            return f;
+    }
     return factor;
 }
 
@@ -263,6 +290,11 @@ void scaleImage(const VkImage& target, const VkImage& source, int factor) {
     const PixelWindow from = windowOf(source);
     if (factor == 1) {
         copyPixels(to, from);
+        return;
+    }
+    if (from.rows < factor || from.columns < factor) {
+        std::vector<unsigned char> storage;
+        reduceBlocks(to, extendedToBlock(from, factor, storage), factor, patternFor(factor));
         return;
     }
     reduceBlocks(to, from, factor, patternFor(factor));

@@ -217,6 +217,15 @@ VkResult VkInSession::push(VkInImage& status) {
 
 VkResult VkInSession::setAnalysisOptions(const VkAnalysisOptions& options) {
     vardek::Variables& v = *variableTable;
+    // Every field must lie in the range of the variable it sets, or name one of
+    // its meanings; otherwise the record is refused before anything changes.
+    const float edge = static_cast<float>(options.edgeWidth);
+    if (!(options.tolerance >= 0.0f && options.tolerance <= 1.0f) ||
+        edge < vardek::Variables::kEdgeWidthMinimum ||
+        edge > vardek::Variables::kEdgeWidthMaximum ||
+        options.contrast >= v.edgeContrast.meaningCount() ||
+        options.texture >= v.textureFilter.meaningCount())
+        return VkNotSupported;
     const std::size_t imageTol = v.indexOf("imageTol");
     v.records()[imageTol].value = 1.0f - options.tolerance;
     v.imageTol.setNormalised(1.0f - options.tolerance);

@@ -102,6 +102,9 @@ struct VkInSession : VkSession, VkSigned {
     VkResult generateMask(Pixels16 working, const Pixels16& source, bool fullScale32768,
                           VkInImage& status, const orsine::matting::MaskRequest& request);
 
+    // VkNotSupported, changing nothing, for a tolerance outside [0, 1], an edge
+    // width outside the range of "inFocusEdgeWidth" or a contrast or texture
+    // that names no meaning.
     VkResult setAnalysisOptions(const VkAnalysisOptions& options);
     // "Undo" / "Redo": one group of the queue, then the changed box is published.
     void undo();

@@ -9,17 +9,19 @@
 #include "classification/despeckle.h"
 #include "classification/set_status.h"
 #include "classification/status_selection.h"
+#include "core/status_bits.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace vardek::operations {
 
 using classification::Box;
 using classification::ByteArray;
-using classification::Point;
 
 bool hasSegmentation(const VkInSession& session) {
     if (session.analysisAllowed) return session.analysed != 0;
@@ -41,11 +43,41 @@ bool readableRect(const VkMaskRect& rect) {
     return rect.rowBytes >= rect.width;
 }
 
-// The bytes of a placed image in image coordinates; empty when it has none.
-ByteArray bytesOf(const VkMaskRect& rect) {
-    if (!rect.data || rect.width <= 0 || rect.height <= 0) return ByteArray();
-    return classification::viewOver(rect.data, rect.height, rect.width, rect.rowBytes,
-                                    Point(rect.y, rect.x));
+// A placed image where it meets the status image: the part of its rectangle
+// inside the image and, when it has bytes, a view of them over that part. The
+// rectangle is taken in 64 bits, so one near the ends of the 32-bit range
+// neither overflows nor reaches outside the caller's rows.
+struct PlacedPart {
+    Box box;
+    ByteArray bytes; // empty when the record has no bytes
+};
+
+std::optional<PlacedPart> placedOn(const VkInImage& image, const VkMaskRect& rect) {
+    const int64_t x0 = std::max<int64_t>(rect.x, 0);
+    const int64_t y0 = std::max<int64_t>(rect.y, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{rect.x} + rect.width, image.width) - 1;
+    const int64_t y1 = std::min<int64_t>(int64_t{rect.y} + rect.height, image.height) - 1;
+    if (x0 > x1 || y0 > y1) return std::nullopt;
+    PlacedPart part{
+        Box(static_cast<int>(y0), static_cast<int>(x0), static_cast<int>(y1), static_cast<int>(x1)),
+        ByteArray()};
+    if (rect.data) {
+        const std::ptrdiff_t offset =
+            static_cast<std::ptrdiff_t>(y0 - rect.y) * rect.rowBytes + (x0 - rect.x);
+        part.bytes.reference(classification::viewOver(rect.data + offset, part.box.rows(),
+                                                      part.box.columns(), rect.rowBytes,
+                                                      part.box.lower));
+    }
+    return part;
+}
+
+// Whether any byte carries a temporary mark of mask generation: those bits are
+// the engine's own bookkeeping, clear between calls, and a mask generation
+// would clear them again without recording it.
+bool holdsTemporaryMarks(const ByteArray& bytes) {
+    for (auto it = bytes.begin(); it != bytes.end(); ++it)
+        if (*it & classification::kTemporaryMarks) return true;
+    return false;
 }
 
 } // namespace
@@ -85,9 +117,11 @@ VkResult runStatusOperation(VkInSession& session, VkInImage& image, const Status
 
 VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke, uint8_t newStatus,
                 uint8_t fromSet, int32_t scope, float tolerance, VkProgressFunction progress) {
-    if (!readableRect(stroke) || std::isnan(tolerance) || scope < 0 ||
-        scope > static_cast<int32_t>(classification::SelectScope::Region))
+    if (!readableRect(stroke) || std::isnan(tolerance) || scope < VkScopeExact ||
+        scope > VkScopeGlobal)
         return VkNotSupported;
+    const std::optional<PlacedPart> placed = placedOn(image, stroke);
+    if (!placed) return VkNotSupported;
     const auto selectScope = static_cast<classification::SelectScope>(scope);
     const classification::SelectMasks masks =
         classification::selectMasks(newStatus, fromSet, selectScope);
@@ -96,8 +130,7 @@ VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke
     StatusFrame frame{"Select", progress};
     frame.needsSegmentation = selectScope != classification::SelectScope::Exact;
     return runStatusOperation(session, image, frame, [&](StatusWork& work) {
-        const classification::Selection selection{
-            Box::fromRect(stroke.x, stroke.y, stroke.width, stroke.height), bytesOf(stroke)};
+        const classification::Selection selection{placed->box, placed->bytes};
         const classification::SelectParams select{newStatus, masks.write, fromSet, masks.test,
                                                   selectScope};
         classification::selectStatus(work.classification, selection, work.status, select, level,
@@ -110,12 +143,14 @@ VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke
 
 VkResult setStatus(VkInSession& session, VkInImage& image, const VkMaskRect& bytes,
                    VkProgressFunction progress) {
-    if (!readableRect(bytes)) return VkNotSupported;
+    if (!bytes.data || !readableRect(bytes)) return VkNotSupported;
+    const std::optional<PlacedPart> placed = placedOn(image, bytes);
+    if (!placed || holdsTemporaryMarks(placed->bytes)) return VkNotSupported;
     StatusFrame frame{"SetStatus", progress};
     frame.needsWholeView = false;
     frame.publishAfterRollBack = false;
     return runStatusOperation(session, image, frame, [&](StatusWork& work) {
-        classification::setStatusRect(work.classification, work.status, bytesOf(bytes));
+        classification::setStatusRect(work.classification, work.status, placed->bytes);
         // The frame publishes once the operation can no longer be cancelled.
         work.range.report(1.0f);
         return VkOk;

@@ -70,15 +70,18 @@ VkResult runStatusOperation(VkInSession& session, VkInImage& image, const Status
 
 // "Select": `stroke` selects its rectangle, or where its bytes are non-zero
 // when it has data. VkNotSupported for a stroke whose row bytes cannot hold
-// its width, a tolerance that is not a number or an unknown scope;
+// its width or whose rectangle does not meet the status image, a tolerance
+// that is not a number or a scope other than exact, local and global;
 // VkNoSegmentation outside exact scope without a segmentation.
 VkResult select(VkInSession& session, VkInImage& image, const VkMaskRect& stroke, uint8_t newStatus,
                 uint8_t fromSet, int32_t scope, float tolerance, VkProgressFunction progress);
 
 // "SetStatus": writes the non-zero bytes of `bytes` over the non-zero status
 // bytes of the session's view, as one undo step. VkNotSupported for a record
-// whose row bytes cannot hold its width. With no progress function (pull and
-// push) nothing is reported and nothing can cancel.
+// without bytes, whose row bytes cannot hold its width, whose rectangle does
+// not meet the status image or whose bytes there carry the temporary marks of
+// mask generation (VkStatusTempDone, VkStatusTempWork). With no progress function (pull and push)
+// nothing is reported and nothing can cancel.
 VkResult setStatus(VkInSession& session, VkInImage& image, const VkMaskRect& bytes,
                    VkProgressFunction progress);
 

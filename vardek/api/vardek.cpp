@@ -11,6 +11,8 @@
 #include "core/progress.h"
 #include "core/status_bits.h"
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <type_traits>
@@ -30,6 +32,15 @@ static_assert(std::is_same_v<VkProgressFunction, orsine::utility::ProgressFuncti
 using namespace vardek::entry;
 using namespace orsine::matting;
 namespace operations = vardek::operations;
+
+namespace {
+
+// The caller's pixel arguments as an image record, for the checks.
+VkImage viewOf(int32_t width, int32_t height, int32_t rowBytes, int32_t kind, const void* data) {
+    return {width, height, rowBytes, kind, static_cast<unsigned char*>(const_cast<void*>(data))};
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // The engine instance and its status images
@@ -61,7 +72,7 @@ VkImage* VkNewStatusImage(VkEngine* handle, int32_t width, int32_t height, int32
     if (!data || width <= 0 || height <= 0) return nullptr;
     if (kind >= VkKindRgba8 && kind <= VkKindRgba15) {
         const int64_t pixelBytes = kind == VkKindRgba8 ? 4 : 8;
-        if (static_cast<int64_t>(rowBytes) < pixelBytes * width) return nullptr;
+        if (!readableView(viewOf(width, height, rowBytes, kind, data), pixelBytes)) return nullptr;
     }
     try {
         return newStatusImage(*engine, width, height, rowBytes, kind, data);
@@ -78,8 +89,10 @@ VkSession* VkBeginSession(VkEngine* handle, int32_t width, int32_t height, int32
     AllocationHandlerGuard handler;
     VkEngine* engine = nullptr;
     if (resolveEngine(handle, engine) != VkOk) return nullptr;
-    if (!data || width <= 0 || height <= 0 || kind != VkKindRgba8) return nullptr;
-    if (static_cast<uint32_t>(rowBytes) < 4u * static_cast<uint32_t>(width)) return nullptr;
+    // Rows are compared in 64 bits: negative row bytes, or a width whose four
+    // bytes a pixel pass the 32-bit range, would read outside the caller's pixels.
+    if (kind != VkKindRgba8 || !readableView(viewOf(width, height, rowBytes, kind, data), 4))
+        return nullptr;
     try {
         VARDEK_FAULT_POINT("session.construct");
         return new VkInSession(*engine, width, height, rowBytes, data);
@@ -245,6 +258,11 @@ VkResult VkSetVariable(VkSession* handle, const char* name, float value) {
     return onSession(handle, [&](VkInSession& session) {
         // A sub-session's variables steer nothing: its analysis settings are its parent's.
         if (session.isSubSession() || !name) return VkNotSupported;
+        // Not a number: refused. Normalised values beyond [0, 1] are clamped:
+        // they would extrapolate the scales past the ranges the analysis is
+        // built for (an edge width of 32768 pixels from 3, say).
+        if (!std::isfinite(value)) return VkNotSupported;
+        value = std::clamp(value, 0.0f, 1.0f);
         try {
             if (!session.variableTable->setByName(name, value)) return VkNotSupported;
         } catch (const vardek::Variables::VariableNotFound&) {
@@ -272,18 +290,9 @@ VkResult VkGetVariable(VkSession* handle, const char* name, VkVariable* variable
 // while an engine call runs, so it leaves the process-wide allocation-failure
 // handler alone.
 // ---------------------------------------------------------------------------
-namespace {
-
-bool readable(const VkImage& image) {
-    return image.data && image.width > 0 && image.height > 0 &&
-           static_cast<int64_t>(image.rowBytes) >= 4 * static_cast<int64_t>(image.width);
-}
-
-} // namespace
-
 VkResult VkScaleImage(VkImage target, VkImage source) {
     if (target.kind != VkKindRgba8 || source.kind != VkKindRgba8) return VkNotSupported;
-    if (!readable(target) || !readable(source)) return VkNotSupported;
+    if (!readableView(target, 4) || !readableView(source, 4)) return VkNotSupported;
     const int factor = vardek::scaleFactor(target, source);
     // Any other factor would write nothing; that is not a success.
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8) return VkNotSupported;
@@ -333,6 +342,8 @@ VkResult VkGenerateMask(VkSession* session, const VkRect* rect, VkImage output, 
         if (!readableView(source, pixelBytes) || !readableView(output, pixelBytes) ||
             output.width != source.width || output.height != source.height)
             return VkNotSupported;
+        // A rectangle that covers no output pixel leaves nothing to generate.
+        if (work.isEmpty()) return VkNotSupported;
 
         try {
             if (source.kind == VkKindRgba8) {

@@ -172,6 +172,9 @@ public:
             meanings_.emplace(number++, meaning);
     }
 
+    // The number of named values, 0 to count - 1.
+    std::size_t meaningCount() const { return meanings_.size(); }
+
     std::string toString() const override {
         std::string text = V::toString();
         const auto found = meanings_.find(static_cast<long long>(this->value()));
@@ -263,9 +266,13 @@ public:
     // cancelled or failed analysis); the caller remembers all again afterwards.
     void rollBack();
 
+    // The range of "inFocusEdgeWidth", in pixels.
+    static constexpr float kEdgeWidthMinimum = 1.0f;
+    static constexpr float kEdgeWidthMaximum = 32.0f;
+
     // The variables. Who reads them takes the typed members directly.
     VarLogScale<float, float> imageTol{1.0f, 4.0f};
-    VarLogScale<int, float> inFocusEdgeWidth{1.0f, 32.0f};
+    VarLogScale<int, float> inFocusEdgeWidth{kEdgeWidthMinimum, kEdgeWidthMaximum};
     VarChoice edgeContrast{0, 2, {"low", "medium", "high"}};
     VarChoice textureFilter{0, 2, {"fine", "medium", "coarse"}};
     VarChoice interpolation{0, 3, {"range", "range fast", "median", "median fast"}};

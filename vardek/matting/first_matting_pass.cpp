@@ -115,8 +115,10 @@ public:
             const ByteArray estimationStatus = boxView(status_, estimation);
             const Image8& analysis = classification_.analysisImage;
             const MaskPatch& patch = *request.patch;
-            keepImage_.reference(firstPassStage(analysis, estimationStatus, kKeep, patch));
-            deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDelete, patch));
+            keepImage_.reference(
+                firstPassStage(analysis, estimationStatus, kKeep, patch, progress.subRange(0.3f)));
+            deleteImage_.reference(firstPassStage(analysis, estimationStatus, kDelete, patch,
+                                                  progress.subRange(0.4f)));
         } else {
             buildPyramid(status_, estimation, kKeep, colourImage, keepPyramid_,
                          progress.subRange(0.3f));

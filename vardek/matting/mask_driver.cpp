@@ -69,6 +69,9 @@ public:
         outputBox_ = outputBoxOf(
             work_, request_.factors,
             Box::intersection(classification::boxOf(output_), classification::boxOf(source_)));
+        // No output pixel to write (the box may be empty along one axis only):
+        // nothing of the status is touched either.
+        if (outputBox_.isEmpty()) return kPassGaveUp;
 
         UndoQueue privateQueue(100);
         privateRun_ = work_ != analysisDomain_;
@@ -101,10 +104,15 @@ public:
             const int passResult = blendPasses(kinds, out, in, prepared, progress);
 
             // A pass that gave up leaves nothing of the run in the output, and
-            // fails whatever the forced edges could add.
+            // fails whatever the forced edges could add. The call then answers
+            // with an error, so the status goes back to what it was too (a
+            // whole-image run would otherwise keep its preparation's group).
             if (passResult != kPassDone) copySourcePixels(out, in, outputBox_);
             finish(queue);
-            if (passResult != kPassDone) return passResult;
+            if (passResult != kPassDone) {
+                rollBackRun(queue, start, classification_);
+                return passResult;
+            }
 
             applyForcedEdges<Kind>(classification_, out, in, status_, request_.factors,
                                    scaledForcedEdges(request_.forcedEdges, request_.factors),

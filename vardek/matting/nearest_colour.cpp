@@ -64,7 +64,7 @@ void scan(Planes& p, const Box& box, bool forward) {
     }
 }
 
-void smooth(Planes& p, const Box& box, int iterations) {
+void smooth(Planes& p, const Box& box, int iterations, ProgressRange& progress) {
     if (iterations <= 0) return;
     // The band pixels in row order, so that updating them in this order is the
     // in-place raster sweep: a pixel sees the values already updated in this
@@ -91,21 +91,24 @@ void smooth(Planes& p, const Box& box, int iterations) {
             for (int ch = 0; ch < 3; ++ch)
                 colour[i][ch] = membraneStep(colour[i][ch], sum[ch], count);
         }
+        progress.report(static_cast<float>(iteration + 1) / static_cast<float>(iterations));
     }
 }
 
 } // namespace
 
 int membraneIterations(float membraneValue) {
-    const float scaled = membraneValue * -99.0f;
-    if (std::isnan(scaled)) return 0;
-    // trunc, kept inside the int range
-    const float truncated = std::trunc(std::clamp(scaled, -2147483520.0f, 2147483520.0f));
-    return 1 - static_cast<int>(truncated);
+    if (std::isnan(membraneValue)) return 0;
+    // The value means 0 to 1, that is 1 to 100 iterations; a larger one asks
+    // for no stiffer a membrane and stops at 100. Far below 0 it is kept
+    // inside the int range (it runs none either way).
+    const float value = std::clamp(membraneValue, -1.0e6f, 1.0f);
+    // 1 - trunc(value x -99)
+    return 1 - static_cast<int>(std::trunc(value * -99.0f));
 }
 
 Rgb8Array firstPassStage(const Image8& analysisImage, const classification::ByteArray& status,
-                         unsigned char classBit, const MaskPatch& patch) {
+                         unsigned char classBit, const MaskPatch& patch, ProgressRange progress) {
     const Box box = classification::boxOf(status);
     if (box.isEmpty()) return Rgb8Array();
 
@@ -144,7 +147,7 @@ Rgb8Array firstPassStage(const Image8& analysisImage, const classification::Byte
     // ever taken from outside the box.
     scan(p, box, true);
     scan(p, box, false);
-    smooth(p, box, membraneIterations(patch.membraneValue));
+    smooth(p, box, membraneIterations(patch.membraneValue), progress);
 
     return boxView(p.colour, box);
 }

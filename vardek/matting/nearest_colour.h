@@ -5,6 +5,7 @@
 #define VARDEK_MATTING_NEAREST_COLOUR_H
 
 #include "core/arrays.h"
+#include "core/progress.h"
 #include "matting/mask_records.h"
 #include "matting/matting_arrays.h"
 
@@ -33,8 +34,8 @@ inline void propagateNearestColour(int32_t* distance, Rgb8* colour, std::ptrdiff
 }
 
 // Smoothing iterations for a membrane value: 1 + floor(99 x value) for values of
-// 0 and above (1 to 100 over 0 to 1); zero or less means none. A value that is
-// not a number gives none.
+// 0 and above (1 to 100 over 0 to 1, and 100 above 1); zero or less means none.
+// A value that is not a number gives none.
 int membraneIterations(float membraneValue);
 
 // One over-relaxed membrane step of a channel: 1.5 x the neighbours' mean minus
@@ -58,8 +59,10 @@ inline unsigned char membraneStep(unsigned char own, int neighbourSum, int neigh
 // membraneIterations(patch.membraneValue) iterations. With no class pixel in
 // the box the analysis colours are kept before smoothing. `analysisImage` is at
 // status resolution and covers the box; only its first three channels are read.
+// The smoothing reports its iterations to `progress`, whose reporter may cancel.
 Rgb8Array firstPassStage(const Image8& analysisImage, const classification::ByteArray& status,
-                         unsigned char classBit, const MaskPatch& patch);
+                         unsigned char classBit, const MaskPatch& patch,
+                         ProgressRange progress = ProgressRange(nullptr));
 
 } // namespace orsine::matting
 

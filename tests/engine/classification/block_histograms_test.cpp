@@ -235,6 +235,36 @@ TEST(BlockHistograms, EveryModeAndOverlapMatchesThePixelByPixelReference) {
     }
 }
 
+TEST(BlockHistograms, AnOverlapBeyondTheGridSmoothsOverTheWholeGrid) {
+    // 6 x 7 blocks: a window of 2 x 3 + 1 already spans the grid, and an
+    // overlap near the top of the int range (an extreme "overlap") must give
+    // the same, not wrap.
+    const TextureImage t = stage_fixtures::texture(21, 25, [](int r, int c, int k) {
+        return (stage_fixtures::noise(r, c, k) % 90) + (c > 12 ? 120 : 20) + k;
+    });
+    const auto smoothed = [&](int overlap) {
+        SegmentationParams p;
+        p.resolution = 4;
+        p.overlap = overlap;
+        p.colourBits = 5;
+        BlockGrid grid;
+        RecordingProgress progress;
+        ProgressRange range(&progress);
+        EXPECT_TRUE(updateHistograms(t, boxOf(t), p, unsetStageParams(), grid, range));
+        return grid;
+    };
+    const BlockGrid spanning = smoothed(3);
+    for (int overlap : {100, std::numeric_limits<int>::max()}) {
+        const BlockGrid grid = smoothed(overlap);
+        ASSERT_EQ(boxOf(grid), boxOf(spanning));
+        for (int bx = 0; bx <= 5; ++bx)
+            for (int by = 0; by <= 6; ++by)
+                for (int channel = 0; channel < 6; ++channel)
+                    ASSERT_EQ(countsOf(grid(bx, by)[channel]), countsOf(spanning(bx, by)[channel]))
+                        << overlap << " at " << bx << "," << by << " channel " << channel;
+    }
+}
+
 TEST(BlockHistograms, UniformChannelGivesOneBin) {
     const TextureImage t = stage_fixtures::grey(17, 19, [](int, int) { return 77; });
     for (int mode = 0; mode < 4; ++mode) {

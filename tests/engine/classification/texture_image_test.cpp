@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -190,6 +192,26 @@ TEST(TextureJob, RadiusZeroCopiesAndAConstantStaysConstant) {
         classification::textureJob(cl, ch, constant, {3, bits, 0.16f}, ProgressRange(nullptr));
         EXPECT_TRUE(blitz::all(cl == (201 >> (8 - bits)))) << bits;
         EXPECT_TRUE(blitz::all(ch == (201 >> (8 - bits)))) << bits;
+    }
+}
+
+TEST(TextureJob, ARadiusBeyondTheImageCountsAsItsLargerSide) {
+    // The arrays grow with the radius: a huge one (an extreme edge width)
+    // must cost no more than the image's larger side, and give its result.
+    std::mt19937 rng(13);
+    const ByteArray source = randomChannel(rng, 6, 9);
+    const auto run = [&](int radius) {
+        ByteArray low(source.shape()), high(source.shape());
+        low.reindexSelf(source.base());
+        high.reindexSelf(source.base());
+        classification::textureJob(low, high, source, {radius, 8, 0.16f}, ProgressRange(nullptr));
+        return std::make_pair(low, high);
+    };
+    const auto side = run(9);
+    for (int radius : {10, 1000, std::numeric_limits<int>::max()}) {
+        const auto huge = run(radius);
+        EXPECT_TRUE(blitz::all(huge.first == side.first)) << radius;
+        EXPECT_TRUE(blitz::all(huge.second == side.second)) << radius;
     }
 }
 

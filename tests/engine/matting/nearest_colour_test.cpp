@@ -1,7 +1,9 @@
 // Nearest-colour propagation and membrane smoothing of one class.
 #include "values.h"
 
+#include "core/exceptions.h"
 #include "matting/nearest_colour.h"
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -58,12 +60,43 @@ TEST(NearestColour, IterationCountsFollowTheMembraneValue) {
     const struct {
         float value;
         int iterations;
-    } cases[] = {{0.0f, 1}, {0.015f, 2}, {0.5f, 50}, {1.0f, 100}, {-0.5f, -48}, {-0.001f, 1}};
+    } cases[] = {{0.0f, 1},   {0.015f, 2},  {0.5f, 50},
+                 {1.0f, 100}, {-0.5f, -48}, {-0.001f, 1},
+                 {1.5f, 100}, {1e30f, 100}, {std::numeric_limits<float>::infinity(), 100}};
     for (const auto& c : cases)
         EXPECT_EQ(membraneIterations(c.value), c.iterations) << c.value;
     EXPECT_LE(membraneIterations(std::numeric_limits<float>::quiet_NaN()), 0);
     EXPECT_LT(membraneIterations(-1e30f), 0);
-    EXPECT_GT(membraneIterations(1e30f), 0);
+}
+
+// Throws the cancel exception at its `at`th report.
+struct CancellingProgress : orsine::utility::IiUI {
+    int at;
+    int reports = 0;
+    explicit CancellingProgress(int n) : at(n) {}
+    void report(float, const std::string&) override {
+        if (++reports == at) throw VkExCancel();
+    }
+};
+
+TEST(NearestColour, SmoothingReportsEveryIterationAndCanBeCancelled) {
+    Scene s({"KbbKx", "bbbbb"});
+    // A membrane value far beyond 1 (from a patch record) runs the 100
+    // iterations of value 1, each reported.
+    RecordingProgress parent;
+    const Rgb8Array huge =
+        firstPassStage(s.analysis, s.status, 0x02, withMembrane(1e30f), ProgressRange(&parent));
+    ASSERT_EQ(parent.fractions.size(), 101u); // the range's opening 0, then one per iteration
+    EXPECT_FLOAT_EQ(parent.fractions[1], 0.01f);
+    EXPECT_FLOAT_EQ(parent.fractions.back(), 1.0f);
+    const Rgb8Array one = firstPassStage(s.analysis, s.status, 0x02, withMembrane(1.0f));
+    EXPECT_EQ(values(huge(1, 2)), values(one(1, 2)));
+
+    CancellingProgress cancelling(10);
+    EXPECT_THROW(
+        firstPassStage(s.analysis, s.status, 0x02, withMembrane(1.0f), ProgressRange(&cancelling)),
+        VkExCancel);
+    EXPECT_EQ(cancelling.reports, 10);
 }
 
 TEST(NearestColour, MembraneStepOverRelaxesTowardTheMean) {

@@ -48,7 +48,8 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
 // One channel's opening into `low` and closing into `high`. The job computes
 // the rows of the source channel's box that `low` holds (`high` holds the
 // same box), reading the source rows around them that the discs reach, so
-// bands of rows computed separately give the whole channel's result.
+// bands of rows computed separately give the whole channel's result. A
+// radius beyond the larger side of the source's box counts as that side.
 void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
                 const TextureParameters& parameters, ProgressRange progress);
 

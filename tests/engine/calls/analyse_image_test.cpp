@@ -45,8 +45,9 @@ struct Opened {
     ~Opened() {
         vardek::fault::disarm();
         // A failed engine refuses VkFinish and keeps everything; a test that
-        // made it fail releases it.
+        // made it fail releases it, the same way VkFinish would have.
         if (engine->failed) {
+            EXPECT_EQ(VkFinish(engine), VkEngineFailed);
             delete engine;
             return;
         }

@@ -50,6 +50,10 @@ VardekThread* VardekThread::instance() {
 
 void VardekThread::submit(VardekCommand* cmd, int mode) {
     if (!cmd) return;
+    if (interceptor_) {
+        interceptor_(cmd);
+        return;
+    }
     if (!open_) {
         logStream() << "Trapped a VardekCommand being submitted when VardekThread is closed"
                     << endLogLine;
@@ -77,6 +81,10 @@ void VardekThread::setOpen(bool open) {
 
 void VardekThread::setUndoCountQueryFactory(UndoCountQueryFactory factory) {
     undoCountQuery_ = std::move(factory);
+}
+
+void VardekThread::setSubmissionInterceptor(SubmissionInterceptor interceptor) {
+    interceptor_ = std::move(interceptor);
 }
 
 int VardekThread::lastCutoutChangeCount() {

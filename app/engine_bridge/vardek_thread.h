@@ -27,6 +27,11 @@ public:
     // refreshesUndoCount() is true. Null (the default) runs nothing.
     using UndoCountQueryFactory = std::function<VardekCommand*(GmModel* model)>;
 
+    // Receives, instead of the queue, every command submitted while it is
+    // installed, and owns it: a fake engine thread for tests of what the
+    // document submits.
+    using SubmissionInterceptor = std::function<void(VardekCommand* cmd)>;
+
     // Submission modes.
     enum Mode { Ordinary = 0, NotCancellable = 1 };
 
@@ -69,6 +74,8 @@ public:
     int changeCount() const { return changeCount_; }
 
     void setUndoCountQueryFactory(UndoCountQueryFactory factory);
+    // Installs `interceptor`; an empty one lets submissions reach the queue again.
+    void setSubmissionInterceptor(SubmissionInterceptor interceptor);
 
     // The change count of the last whole-image cut-out (written by mask
     // generation on the worker, compared with changeCount() before "Save and Apply").
@@ -121,6 +128,7 @@ private:
     VardekCommand* current_ = nullptr;
     QList<VardekCommand*> queue_;
     UndoCountQueryFactory undoCountQuery_;
+    SubmissionInterceptor interceptor_;
 
     // Read by the progress function on the worker thread.
     std::atomic<bool> cancelling_{false};

@@ -14,6 +14,21 @@ std::function<QWidget*()>& dialogParentHook() {
     return hook;
 }
 
+std::function<void(bool)>& windowBusyHook() {
+    static std::function<void(bool)> hook;
+    return hook;
+}
+
+std::function<void(const QString&)>& tipHook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
+std::function<int()>& runModeHook() {
+    static std::function<int()> hook;
+    return hook;
+}
+
 } // namespace
 
 void setInternalErrorHook(InternalErrorHook hook) {
@@ -34,4 +49,32 @@ void setDialogParentHook(std::function<QWidget*()> hook) {
 
 QWidget* dialogParent() {
     return dialogParentHook() ? dialogParentHook()() : nullptr;
+}
+
+void setWindowBusyHook(std::function<void(bool)> hook) {
+    windowBusyHook() = std::move(hook);
+}
+
+void setWindowBusy(bool busy) {
+    if (windowBusyHook()) windowBusyHook()(busy);
+}
+
+void setTipHook(std::function<void(const QString&)> hook) {
+    tipHook() = std::move(hook);
+}
+
+void showTip(const QString& html) {
+    if (tipHook()) {
+        tipHook()(html);
+        return;
+    }
+    logStream() << "Tip: " << html << endLogLine;
+}
+
+void setRunModeHook(std::function<int()> hook) {
+    runModeHook() = std::move(hook);
+}
+
+int runMode() {
+    return runModeHook() ? runModeHook()() : StandaloneMode;
 }

@@ -1,8 +1,10 @@
-// What the document's file handling needs of the main window, which the
-// window installs when it is built: its internal-error handler (for running
-// out of memory while a file loads) and the widget that messages are shown
-// over. Until then an internal error is written to the log, and messages have
-// no parent. User-interface thread only.
+// What the document needs of the main window, which installs it when it is
+// built: its internal-error handler (for running out of memory while a file
+// loads), the widget that messages are shown over, the busy state while the
+// engine thread drains before a session reopens, the tip panel, and the run
+// mode of the application. Until then an internal error and a tip are
+// written to the log, messages have no parent, nothing shows the busy state
+// and the mode is standalone. User-interface thread only.
 #ifndef APP_FILES_MAIN_WINDOW_HOOKS_H
 #define APP_FILES_MAIN_WINDOW_HOOKS_H
 
@@ -24,5 +26,25 @@ void reportInternalError(const QString& commandText, const QString& errorText);
 // empty one restores the default (no parent).
 void setDialogParentHook(std::function<QWidget*()> hook);
 QWidget* dialogParent();
+
+// Installs what makes the window busy (true: disabled, with the wait cursor
+// as override cursor) and idle again (false); an empty one restores the
+// default (nothing). The model makes the window busy while it waits for the
+// engine thread to drain before a session opens again.
+void setWindowBusyHook(std::function<void(bool busy)> hook);
+void setWindowBusy(bool busy);
+
+// Installs what shows an HTML tip in the tip panel; an empty one restores the
+// default (a log line). Engine commands tell the user so why a stroke changed nothing.
+void setTipHook(std::function<void(const QString& html)> hook);
+void showTip(const QString& html);
+
+// How the application was started: the host's images and the control file's
+// stay with the application when a document closes.
+enum RunMode { StandaloneMode = 0, HostBridgeMode = 2, ControlFileMode = 3 };
+// Installs the function that answers the run mode; an empty one restores the
+// default (standalone).
+void setRunModeHook(std::function<int()> hook);
+int runMode();
 
 #endif

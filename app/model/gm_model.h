@@ -1,56 +1,87 @@
-// The one document of the process, reached through GmModel::instance().
+// The one document of the process, reached through GmModel::instance(): the
+// source image and the working image that receives the cut-out, the
+// workspace resolution factor, the status array, the patches and forced
+// edges with the active one of each, the blending and edge-finding settings
+// of the whole image, the engine handle and the undo counts. It submits
+// engine commands for the user's actions and turns their results into the
+// signals the canvas, the panels and the main window listen to.
 //
-// So far it holds what outlines, brush strokes and the view need: the source
-// and working images, the workspace resolution factor, the registered brush
-// strokes, and the signals tellImageChanged, rectDirty and brushSizeSliderMoved. Images, sessions,
-// patches, forced edges and the engine's state come with the rest of the model.
-//
-// User-interface thread only.
+// The model makes no widgets; the seven patch actions are QActions (Qt 5
+// keeps them in its widget library). User-interface thread only.
 #ifndef APP_MODEL_GM_MODEL_H
 #define APP_MODEL_GM_MODEL_H
 
 #include "model/dirty_hint.h"
+#include "model/gm_session.h"
 #include "model/image_coordinates.h"
 
+#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QRectF>
+#include <QVariant>
 
+#include <cstdint>
+
+#include "vardek.h"
+
+class ArrowTarget;
+class BlendingStuff;
+class ForcedEdge;
 class GmBrushing;
+class GmRegion;
+class GmStatusArray;
+class GmTool;
+class QAction;
+class QCursor;
+class SegmentationStuff;
 class ZtSourceImage;
+namespace zt {
+class Rectangle;
+}
 
 class GmModel : public QObject {
     Q_OBJECT
 public:
+    // Document states: what isUnmodified compares the undo counts with.
+    enum SessionState { NoDocument = 0, OpenedFromImage = 1, OpenedFromProject = 2 };
+
     // The model, created on the first call; it lives until the process ends.
     static GmModel* instance();
 
+    // ----- Images and sessions -----
+
     // The image the engine segments, or null without a document.
     ZtSourceImage* sourceImage() const { return sourceImage_; }
-    // The image mask generation writes the cut-out into, or null.
+    // The copy of the source that receives the cut-out, or null.
     ZtSourceImage* workingImage() const { return workingImage_; }
-    // 1, 2, 4 or 8: the workspace is the image divided by it.
-    int resolutionFactor() const { return resolutionFactor_; }
-
     // The source image's workspace copy at the current factor (built when
     // needed), or a null image without a source image.
     const QImage& workspaceImage();
     // The source image's full rectangle (0, 0, width, height) in image
     // pixels, or the empty value without a source image.
     ImageRectF imageRect() const;
-
     // Stores the source image, and nothing more: no session is opened, no
-    // signal is sent and the model does not take the image over (its caller
-    // keeps it and sets null before deleting it). Opening a document builds
-    // on this.
+    // signal is sent and the model does not take the image over. For tests
+    // of shapes and strokes.
     void setSourceImage(ZtSourceImage* image);
     // Stores the working image in the same way: the pointer and nothing more.
     void setWorkingImage(ZtSourceImage* image);
-    // Stores the factor, and nothing more: the workspace copy is rebuilt on
-    // its next use. Only 1, 2, 4 and 8 are taken; the answer tells whether
-    // the factor was. Changing the resolution of an open document builds on this.
+    // Called by the status-image commands: the status array shows `handle`.
+    void setStatusImage(VkImage* handle);
+    int sessionState() const { return sessionState_; }
+
+    // ----- Resolution and coordinates -----
+
+    // 1, 2, 4 or 8: the workspace is the image divided by it.
+    int resolutionFactor() const { return resolutionFactor_; }
+    // Stores the factor, and nothing more (1, 2, 4 and 8 only; the answer
+    // tells whether it was taken). For tests of shapes and strokes.
     bool setResolutionFactor(int factor);
+
+    // ----- Brush strokes -----
 
     // The brush strokes that exist, in the order they were made; each stroke
     // registers itself when it is made and leaves when it is destroyed.
@@ -58,27 +89,153 @@ public:
     void addBrushing(GmBrushing* brushing);
     void removeBrushing(GmBrushing* brushing);
 
-public slots:
-    // Deletes the active patch, if there is one.
-    void deleteActiveRegionSlot();
+    // ----- Patches and forced edges -----
+
+    // Every patch in drawing order (the active one last), every forced edge.
+    const QList<ArrowTarget*>& regions() const { return regions_; }
+    const QList<ArrowTarget*>& forcedEdges() const { return forcedEdges_; }
+    // Appended by their constructors (drawn ones) or by the project loader.
+    void appendRegion(GmRegion* region);
+    void appendForcedEdge(ForcedEdge* edge);
+    // A target being destroyed leaves the lists (and stops being active).
+    void forgetArrowTarget(ArrowTarget* target);
+    GmRegion* activeRegion() const;
+    ForcedEdge* activeForcedEdge() const;
+    // All patches followed by all forced edges.
+    QList<ArrowTarget*> allArrowTargets() const;
+    // Makes `region` (or nothing) the active patch, clearing the active
+    // forced edge; the active patch moves to the end of the list. With
+    // `announce` 1, deactivating announces activeRegionReady(null).
+    void setActiveRegion(GmRegion* region, int announce);
+    // Makes `edge` (or nothing) the active forced edge, clearing the active patch.
+    void setActiveForcedEdge(ForcedEdge* edge);
+    void announceActiveRegionReady(GmRegion* region);
+    // Takes the patch out of the list and ends its engine state; it is
+    // deleted once its sub-session has ended. Nothing for a patch not in the list.
+    void deleteRegion(GmRegion* region);
+    // Takes the forced edge out of the list and deletes it.
+    void deleteForcedEdge(ForcedEdge* edge);
+    void deleteAllArrowTargets();
+    // Every target releases its engine state; brushed patches go.
+    void resetArrowTargets();
+    bool containsRegion(ArrowTarget* target) const;
+    // The patch actions' enabled and checked states for `region`.
+    void updatePatchActions(GmRegion* region);
+    // The Delete key goes to Delete Patch or Delete Forced Edge.
+    void updateDeleteShortcuts(ArrowTarget* target);
+    // Lays the protection of every protected patch again: protection cleared
+    // over the image, then each protected patch protected in list order.
+    void reprotectAll();
+    // Every forced-edge mark back to unassigned, then each forced edge laid again.
+    void resubmitForcedEdges();
+    // The cut-out preview rectangle and the zoom tool's rubber band (owned).
+    zt::Rectangle* previewRectangle() const { return previewRectangle_; }
+    void setPreviewRectangle(const QPointF& anchor);
+    void clearPreviewRectangle();
+    zt::Rectangle* zoomRectangle() const { return zoomRectangle_; }
+    void setZoomRectangle(const QPointF& anchor);
+    void clearZoomRectangle();
+    // Despeckle the marks of `statuses` (2, 4, 8 combined), or the last selection.
+    void cleanAllSelection(int statuses);
+    void cleanLastSelection();
+
+    // The seven patch actions (owned by the model).
+    QAction* deletePatchAction() const { return deletePatchAction_; }
+    QAction* deleteForcedEdgeAction() const { return deleteForcedEdgeAction_; }
+    QAction* eraseMaskInPatchAction() const { return eraseMaskAction_; }
+    QAction* protectPatchAction() const { return protectPatchAction_; }
+    QAction* autoFillKeepAction() const { return autoFillKeepAction_; }
+    QAction* autoFillDeleteAction() const { return autoFillDeleteAction_; }
+    QAction* previewPatchAction() const { return previewAction_; }
+
+    // ----- Engine state -----
+
+    GmStatusArray* statusArray() const { return statusArray_; }
+    VkEngine* engine() const { return engine_; }
+    void setEngine(VkEngine* engine) { engine_ = engine; }
+    BlendingStuff* imageBlendage() const { return imageBlendage_; }
+    SegmentationStuff* imageSmeg() const { return imageSmeg_; }
+    // The image's session, or null.
+    VkSession* imageSession() const;
+    uint32_t undoCount() const { return undoCount_; }
+    uint32_t redoCount() const { return redoCount_; }
+    // Stores the engine's counts and emits vkUndoStackChanged.
+    void setUndoCounts(uint32_t undos, uint32_t redos);
 
 signals:
-    // The document's image changed; null when the document closed.
     void tellImageChanged(const ZtSourceImage* image);
+    void statusImageChanged(const QImage* image);
     // `rect` (image pixels) must be repainted, grown by the hint's margin;
     // a patch preview under it is dropped when asked.
     void rectDirty(const ImageRectF& rect, DirtyHint hint, PatchPreviewWanted preview);
     void rectDirty(const ImageRectF& rect, DirtyHint hint);
-    // The brush-size slider is being dragged.
+    void toolChanged(const GmTool* tool);
+    void cursorChanged(const QCursor* cursor);
+    void activeRegionChanged(GmRegion* region);
+    void activeRegionReady(GmRegion* region);
+    void resolutionChanged(int oldRes, int newRes);
+    void smegChanged();
+    void vkVariableChanged(QString name);
+    void vkUndoStackChanged(uint32_t numUndos, uint32_t numRedos);
+    void ownSmegStatusChanged(GmRegion* region);
+    void sessionHasBegun();
+    void imageBlendRatioChanged(float ratio);
+    void protectionChanged(GmRegion* region);
+    void imageAnalysisHasBegun();
     void brushSizeSliderMoved();
+    void patchPreviewAvailable(const GmRegion* r);
+    void cutoutChanged(QImage cutout);
+    void hintOpacityChanged();
+    void showOriginal();
+    void changeBackgroundColour();
+
+public slots:
+    void deleteActiveRegionSlot();
+    void deleteActiveForcedEdgeSlot();
+    void clearMaskInActiveRegionSlot();
+    void protectActiveRegionSlot();
+    void signalDirtyImageSlot(PatchPreviewWanted preview);
+    void signalDirtyImageSlot();
+    void autoFillImageSlot();
+    void autoFillImageWithKeepSlot();
+    void autoFillWithKeepSlot();
+    void autoFillImageWithDeleteSlot();
+    void autoFillWithDeleteSlot();
+    void testRenderActiveRegionSlot();
+    void dirtyRectSlot(ImageRectF r);
 
 private:
     GmModel();
+    void createActions();
+    void submitAutoFill(GmRegion* region, int boundingClass);
+    // Repaints the bounds of two targets' shapes: one after the other when
+    // apart, their union when they meet.
+    void dirtyBounds(const ImageRectF& oldBounds, const ImageRectF& newBounds);
 
     ZtSourceImage* sourceImage_ = nullptr;
     ZtSourceImage* workingImage_ = nullptr;
     int resolutionFactor_ = 1;
     QList<GmBrushing*> brushings_;
+    QList<ArrowTarget*> regions_;
+    QList<ArrowTarget*> forcedEdges_;
+    QPointer<GmRegion> activeRegion_;
+    QPointer<ForcedEdge> activeForcedEdge_;
+    zt::Rectangle* previewRectangle_ = nullptr;
+    zt::Rectangle* zoomRectangle_ = nullptr;
+    QAction* deletePatchAction_ = nullptr;
+    QAction* deleteForcedEdgeAction_ = nullptr;
+    QAction* eraseMaskAction_ = nullptr;
+    QAction* protectPatchAction_ = nullptr;
+    QAction* autoFillKeepAction_ = nullptr;
+    QAction* autoFillDeleteAction_ = nullptr;
+    QAction* previewAction_ = nullptr;
+    GmStatusArray* statusArray_ = nullptr;
+    VkEngine* engine_ = nullptr;
+    BlendingStuff* imageBlendage_ = nullptr;
+    SegmentationStuff* imageSmeg_ = nullptr;
+    int sessionState_ = NoDocument;
+    uint32_t undoCount_ = 0;
+    uint32_t redoCount_ = 0;
 };
 
 #endif

@@ -72,6 +72,12 @@ void Shape::setEdges(const VkSession* session) {
     edges_.setFromSegmentation(session);
 }
 
+std::unique_ptr<PixelState> Shape::takePixelState() {
+    std::unique_ptr<PixelState> old = std::move(pixelState_);
+    pixelState_ = std::make_unique<PixelState>();
+    return old;
+}
+
 QImage* Shape::mask(const QPen& pen, const QBrush& brush) {
     if (!pixelState_->mask()) pixelState_->createMask(*this, pen, brush);
     return pixelState_->mask();

@@ -77,6 +77,10 @@ public:
     QImage* mask(const QPen& pen, const QBrush& brush);
 
     PixelState* pixelState() const { return pixelState_.get(); }
+    // Hands the pixel state over and starts a new, empty one (a patch whose
+    // engine state is released keeps the old mask alive until its session
+    // has ended).
+    std::unique_ptr<PixelState> takePixelState();
     const VectorEdges& edges() const { return edges_; }
     // The hit and vertex-handle size: half the last positive pen width painted with.
     double tolerance() const { return tolerance_; }

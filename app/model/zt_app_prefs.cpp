@@ -27,19 +27,22 @@ ZtAppPrefs::ZtAppPrefs() {
     current = this;
 
     // The key is the English name; the description is what the user reads.
-    colors_ << new GmColor(Qt::green, QStringLiteral("Keep Mask"),
+    colors_ << new GmColor(defaultColor(KeepMaskColor), QStringLiteral("Keep Mask"),
                            QObject::tr("Keep Mask", "[zt3]"), 1)
-            << new GmColor(Qt::red, QStringLiteral("Delete Mask"),
+            << new GmColor(defaultColor(DeleteMaskColor), QStringLiteral("Delete Mask"),
                            QObject::tr("Delete Mask", "[zt3]"), 1)
-            << new GmColor(Qt::blue, QStringLiteral("Blend Mask"),
+            << new GmColor(defaultColor(BlendMaskColor), QStringLiteral("Blend Mask"),
                            QObject::tr("Blend Mask", "[zt3]"), 1)
-            << new GmColor(Qt::white, QStringLiteral("Patch Protection"),
+            << new GmColor(defaultColor(PatchProtectionColor), QStringLiteral("Patch Protection"),
                            QObject::tr("Patch Protection", "[zt3]"), 1)
-            << new GmColor(Qt::darkYellow, QStringLiteral("Patch or Forced Edge"),
+            << new GmColor(defaultColor(PatchOrForcedEdgeColor),
+                           QStringLiteral("Patch or Forced Edge"),
                            QObject::tr("Patch or Forced Edge", "[zt3]"), 1)
-            << new GmColor(Qt::yellow, QStringLiteral("Active Patch or Forced Edge"),
+            << new GmColor(defaultColor(ActivePatchOrForcedEdgeColor),
+                           QStringLiteral("Active Patch or Forced Edge"),
                            QObject::tr("Active Patch or Forced Edge", "[zt3]"), 1)
-            << new GmColor(Qt::yellow, QStringLiteral("Color Workspace Highlight"),
+            << new GmColor(defaultColor(ColorWorkspaceHighlightColor),
+                           QStringLiteral("Color Workspace Highlight"),
                            QObject::tr("Color Workspace Highlight", "[zt3]"), 1);
 }
 
@@ -54,4 +57,29 @@ ZtAppPrefs::~ZtAppPrefs() {
 
 ZtAppPrefs* ZtAppPrefs::instance() {
     return current;
+}
+
+QColor ZtAppPrefs::defaultColor(ColorIndex index) {
+    switch (index) {
+    case KeepMaskColor:
+        return Qt::green;
+    case DeleteMaskColor:
+        return Qt::red;
+    case BlendMaskColor:
+        return Qt::blue;
+    case PatchProtectionColor:
+        return Qt::white;
+    case PatchOrForcedEdgeColor:
+        return Qt::darkYellow;
+    case ActivePatchOrForcedEdgeColor:
+    case ColorWorkspaceHighlightColor:
+        return Qt::yellow;
+    case ColorCount:
+        break;
+    }
+    return QColor();
+}
+
+QColor ZtAppPrefs::currentColor(ColorIndex index) {
+    return current ? current->color(index)->color() : defaultColor(index);
 }

@@ -9,6 +9,7 @@
 #ifndef APP_MODEL_ZT_APP_PREFS_H
 #define APP_MODEL_ZT_APP_PREFS_H
 
+#include <QColor>
 #include <QList>
 
 class GmColor;
@@ -43,6 +44,11 @@ public:
     // The seven colours in the order of ColorIndex; owned by the preferences.
     const QList<GmColor*>& colors() const { return colors_; }
     GmColor* color(ColorIndex index) const { return colors_.at(index); }
+
+    // The colour's default.
+    static QColor defaultColor(ColorIndex index);
+    // The preferences' colour at `index`, or its default while there are no preferences.
+    static QColor currentColor(ColorIndex index);
 
 private:
     bool persistOptions_ = false;

@@ -299,6 +299,11 @@ void ZtSourceImage::refreshPixmap() {
     displayStale_ = false;
 }
 
+void ZtSourceImage::markPixelsChanged() {
+    displayStale_ = true;
+    displayPixmap_ = QPixmap();
+}
+
 const QImage& ZtSourceImage::displayImage() {
     refreshPixmap();
     return displayImage_;
@@ -328,6 +333,8 @@ void ZtSourceImage::updateWorkingImage(int resolutionFactor) {
     // already there for this factor stays.
     if (!workspaceImage_.isNull() && factor == workspaceFactor_) return;
     if (displayImage_.isNull()) return;
+    // A session may still read the copy being replaced.
+    if (!workspaceImage_.isNull()) retiredWorkspaces_.append(workspaceImage_);
     if (factor == 1) {
         workspacePixmap_ = displayPixmap();
         workspaceImage_ = displayImage_;
@@ -337,6 +344,10 @@ void ZtSourceImage::updateWorkingImage(int resolutionFactor) {
         if (workspaceImage_.isNull()) return;
     }
     workspaceFactor_ = factor;
+}
+
+void ZtSourceImage::releaseRetiredWorkspaces() {
+    retiredWorkspaces_.clear();
 }
 
 void ZtSourceImage::reduceWorkspace(int factor) {

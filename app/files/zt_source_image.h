@@ -14,7 +14,8 @@
 // Beside the full-resolution display image the image keeps a workspace copy
 // reduced by the document's resolution factor, built on demand. The engine
 // reads the workspace copy's pixels during a session, so it is rebuilt only
-// when it is missing or the factor changed.
+// when it is missing or the factor changed, and a copy it replaces stays
+// alive until the model, once the sessions over it have ended, releases it.
 //
 // Files are read in three stages: a 16-bit RGB or RGBA PNG, a 16-bit RGB TIFF
 // (both kept at 16 bits), then any format Qt reads, turned upright by its
@@ -31,6 +32,7 @@
 #include "files/pixel_view.h"
 
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -94,6 +96,9 @@ public:
     // Builds the workspace copy when it is missing or was built for another
     // factor; otherwise leaves it (and the pixels an engine session reads) alone.
     void updateWorkingImage(int resolutionFactor);
+    // Frees the workspace copies replaced since the last call; no engine
+    // session may read them any more.
+    void releaseRetiredWorkspaces();
     // The workspace copy as it is (null until built), its pixmap, pixels and factor.
     const QImage& workspaceImage() const { return workspaceImage_; }
     const QPixmap& workspacePixmap() const { return workspacePixmap_; }
@@ -106,6 +111,10 @@ public:
     // Rebuilds the 8-bit display pixels (and, when next asked for, the pixmap)
     // of a stale 16-bit master.
     void refreshPixmap();
+    // The master's pixels were rewritten in place (the engine wrote the
+    // cut-out): the display pixels and the pixmap are made again when next
+    // asked for.
+    void markPixelsChanged();
     // The master's pixels for the engine (kind 1, 2 or 3), refreshed first;
     // all zero for an image without pixels.
     VkImage engineView();
@@ -153,6 +162,7 @@ private:
     QPixmap workspacePixmap_;
     QImage displayImage_;
     QImage workspaceImage_;
+    QList<QImage> retiredWorkspaces_;
     PixelView8 workspaceView_;
     PixelView8 view8_;
     PixelView16 view16_;

@@ -249,6 +249,23 @@ TEST(ZtSourceImageWorkspace, IsRebuiltOnlyWhenMissingOrTheFactorChanged) {
     EXPECT_EQ(image.workspaceView().pixels, host.data());
 }
 
+TEST(ZtSourceImageWorkspace, AReplacedCopyStaysReadableUntilReleased) {
+    PixelStore8 host = fixtures::store8(64, 48, [](int x, int y) {
+        return Bgra8{uchar(x), uchar(y), 0, 255};
+    });
+    ZtSourceImage image(host.view(), QStringLiteral("layer"));
+    image.updateWorkingImage(2);
+    const PixelView8 session = image.workspaceView(); // what an engine session reads
+    const int before = session.row(23)[4 * 31];
+
+    // A new factor while the old session still runs (a resolution change).
+    image.updateWorkingImage(4);
+    EXPECT_NE(image.workspaceView().pixels, session.pixels);
+    EXPECT_EQ(session.row(23)[4 * 31], before) << "still there for the old session";
+    image.releaseRetiredWorkspaces();
+    EXPECT_EQ(image.workspaceFactor(), 4);
+}
+
 TEST(ZtSourceImageWorkspace, AnInvalidImageHasNone) {
     ZtSourceImage image{QString()};
     EXPECT_TRUE(image.image(2).isNull());

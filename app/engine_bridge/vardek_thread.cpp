@@ -1,6 +1,7 @@
 #include "engine_bridge/vardek_thread.h"
 
 #include "engine_bridge/vardek_command.h"
+#include "engine_bridge/vk_cmd_num_available_undo_redo.h"
 #include "shell/services/logger.h"
 
 #include <cstdint>
@@ -22,7 +23,10 @@ void logCommandLine(const char* format, VardekCommand* cmd) {
 
 } // namespace
 
-VardekThread::VardekThread(QObject* parent) : QThread(parent) {
+VardekThread::VardekThread(QObject* parent)
+    : QThread(parent), undoCountQuery_([](GmModel* model) -> VardekCommand* {
+          return new VkCmdNumAvailableUndoRedo(model);
+      }) {
     setObjectName(QStringLiteral("VardekThread"));
     theThread.store(this);
     // finished() is emitted on the worker; the finish step runs here, on the

@@ -24,7 +24,8 @@ class VardekThread : public QThread {
 public:
     // Builds the command that reads the engine's undo and redo counts for a
     // model; the thread runs it inline after every command whose
-    // refreshesUndoCount() is true. Null (the default) runs nothing.
+    // refreshesUndoCount() is true. By default it is VkCmdNumAvailableUndoRedo;
+    // null runs nothing.
     using UndoCountQueryFactory = std::function<VardekCommand*(GmModel* model)>;
 
     // Receives, instead of the queue, every command submitted while it is

@@ -4,23 +4,50 @@
 #include "engine_bridge/vardek_thread.h"
 #include "engine_bridge/vk_cmd_analyse_image.h"
 #include "engine_bridge/vk_cmd_auto_fill.h"
+#include "engine_bridge/vk_cmd_begin_session.h"
+#include "engine_bridge/vk_cmd_delete_status_image.h"
 #include "engine_bridge/vk_cmd_despeckle_selection.h"
+#include "engine_bridge/vk_cmd_end_session.h"
+#include "engine_bridge/vk_cmd_finish.h"
+#include "engine_bridge/vk_cmd_init.h"
+#include "engine_bridge/vk_cmd_new_status_image.h"
 #include "engine_bridge/vk_cmd_protect.h"
 #include "engine_bridge/vk_cmd_select.h"
+#include "files/main_window_hooks.h"
 #include "files/zt_source_image.h"
 #include "model/arrow_target.h"
 #include "model/blending_stuff.h"
+#include "model/brushing.h"
 #include "model/forced_edge.h"
 #include "model/gm_region.h"
 #include "model/gm_status_array.h"
 #include "model/segmentation_stuff.h"
+#include "model/tool_hooks.h"
+#include "model/variant_values.h"
+#include "model/zt_app_prefs.h"
 #include "model/zt_rectangle.h"
+#include "shell/services/logger.h"
+#include "shell/services/prompt_service.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QKeySequence>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <algorithm>
+#include <cmath>
+#include <new>
 
 namespace {
+
+// Above this many pixels the workspace is reduced (chooseResolution).
+constexpr unsigned kWorkspacePixelLimit = 4000000;
+constexpr int kLargestFactor = 8;
+
+bool persistOptions() {
+    return ZtAppPrefs::instance() && ZtAppPrefs::instance()->persistOptions();
+}
 
 bool isFactor(int factor) {
     return factor == 1 || factor == 2 || factor == 4 || factor == 8;
@@ -85,6 +112,14 @@ const QImage& GmModel::workspaceImage() {
     return sourceImage_->image(resolutionFactor_);
 }
 
+VkImage GmModel::workspaceEngineView() {
+    if (!sourceImage_) return VkImage{0, 0, 0, 0, nullptr};
+    sourceImage_->updateWorkingImage(resolutionFactor_);
+    const PixelView8& view = sourceImage_->workspaceView();
+    if (view.isEmpty()) return VkImage{0, 0, 0, 0, nullptr};
+    return VkImage{view.width, view.height, view.rowBytes, VkKindRgba8, view.pixels};
+}
+
 ImageRectF GmModel::imageRect() const {
     if (!sourceImage_) return ImageRectF::empty();
     return ImageRectF(0, 0, sourceImage_->width(), sourceImage_->height());
@@ -98,10 +133,176 @@ void GmModel::setWorkingImage(ZtSourceImage* image) {
     workingImage_ = image;
 }
 
+bool GmModel::setImages(int preservation, int sessionState, ZtSourceImage* source,
+                        ZtSourceImage* working) {
+    sessionState_ = sessionState;
+    ZtSourceImage* ownCopy = nullptr;
+    if (!sourceImage_) {
+        if (!source || !source->isValid()) {
+            forgetImages();
+            return false;
+        }
+        sourceImage_ = source;
+        workingImage_ = working;
+        if (!workingImage_) {
+            try {
+                ownCopy = new ZtSourceImage(*source);
+            } catch (const std::bad_alloc&) {
+                reportInternalError(tr("Opening %1").arg(source->filename()),
+                                    tr("Out of memory", "description of Vardek Library error"));
+            }
+            workingImage_ = ownCopy;
+        }
+    }
+    if (!sourceImage_ || !workingImage_ || !sourceImage_->isValid() || !workingImage_->isValid()) {
+        delete ownCopy;
+        forgetImages();
+        return false;
+    }
+
+    if (preservation == GmSession::SettingsForNewImage && !persistOptions())
+        chooseResolution(unsigned(sourceImage_->width()) * unsigned(sourceImage_->height()));
+
+    command_support::submit(new VkCmdInit(this));
+    imageSmeg_->setChecked(true);
+    openSession(GmSession::SettingsPreservation(preservation));
+
+    const int shorter = std::min(sourceImage_->width(), sourceImage_->height());
+    setBrushSize(shorter / 10);
+    setCleanStrength(shorter / 50);
+    return true;
+}
+
+void GmModel::forgetImages() {
+    sourceImage_ = nullptr;
+    workingImage_ = nullptr;
+}
+
+void GmModel::openSession() {
+    openSession(GmSession::SettingsForNewImage);
+}
+
+void GmModel::openSession(GmSession::SettingsPreservation preservation) {
+    VardekThread* thread = VardekThread::instance();
+    if (!thread) {
+        logStream() << "GmModel::openSession: no engine thread" << endLogLine;
+        return;
+    }
+    if (thread->isOpen()) {
+        sessionPreservation_ = preservation;
+        thread->setOpen(false);
+        if (thread->isBusy() || thread->queuedCount() > 0) {
+            // Resumed from closureComplete once the queue has drained.
+            setWindowBusy(true);
+            disconnect(resumeConnection_);
+            resumeConnection_ = connect(thread, &VardekThread::closureComplete, this,
+                                        QOverload<>::of(&GmModel::openSession));
+            return;
+        }
+    } else if (resumeConnection_) {
+        disconnect(resumeConnection_);
+        resumeConnection_ = QMetaObject::Connection();
+        setWindowBusy(false);
+    }
+
+    thread->setOpen(true);
+    if (!sourceImage_) return;
+    // Every session that read an earlier workspace copy has ended by now.
+    sourceImage_->releaseRetiredWorkspaces();
+    sourceImage_->updateWorkingImage(resolutionFactor_);
+    command_support::submit(new VkCmdNewStatusImage(this));
+    command_support::submit(new VkCmdBeginSession(this));
+    for (ArrowTarget* target : allArrowTargets())
+        target->submitToEngine();
+    emit tellImageChanged(sourceImage_);
+}
+
+void GmModel::sessionBegun(const VkAnalysisOptions& options, int preservation) {
+    EDOs& edos = imageSmeg_->edos();
+    edos.sensitivity_.setDefaultValue(qRound(options.tolerance * 99.0f + 1.0f));
+    edos.width_.setDefaultValue(int(options.edgeWidth));
+    edos.contrast_.setDefaultValue(options.contrast);
+    edos.texture_.setDefaultValue(options.texture);
+    if (preservation == GmSession::SettingsForNewImage && !persistOptions())
+        edos.setCurrentFromEngine(options);
+    edos.applyAll();
+    edos.storeAll();
+    emit sessionHasBegun();
+}
+
 void GmModel::setStatusImage(VkImage* handle) {
     statusArray_->setImage(handle);
     const QImage& image = statusArray_->statusImage();
     emit statusImageChanged(image.isNull() ? nullptr : &image);
+}
+
+void GmModel::closeSession(ZtSourceImage* source, ZtSourceImage* working) {
+    if (resumeConnection_) {
+        disconnect(resumeConnection_);
+        resumeConnection_ = QMetaObject::Connection();
+        setWindowBusy(false);
+    }
+    if (VardekThread* thread = VardekThread::instance()) thread->cancelCommandsSlot();
+    clearPreviewRectangle();
+    resetArrowTargets();
+    VkSession* session = imageSmeg_->session();
+    VkSession* segmentation = imageSmeg_->segmentationSession();
+    if (session || segmentation || source || working) {
+        imageSmeg_->setSession(nullptr);
+        imageSmeg_->setSegmentationSession(nullptr);
+        imageSmeg_->refreshEdges();
+        // The images go once the session that reads them has ended.
+        command_support::submit(new VkCmdEndSession(
+            this, session, segmentation == session ? nullptr : segmentation, source, working));
+    }
+    if (statusArray_->engineImage()) command_support::submit(new VkCmdDeleteStatusImage(this));
+}
+
+bool GmModel::closeImage() {
+    if (!sourceImage_) return true;
+    deleteAllArrowTargets();
+    if (runMode() != StandaloneMode) {
+        // The host's images belong to the application.
+        closeSession(nullptr, nullptr);
+    } else {
+        closeSession(sourceImage_, workingImage_);
+        forgetImages();
+    }
+    // Also when the engine's start is still queued: the finish runs after it
+    // and finds the engine then (without one it does nothing).
+    command_support::submit(new VkCmdFinish(this));
+    emit tellImageChanged(nullptr);
+    sessionState_ = NoDocument;
+    return true;
+}
+
+bool GmModel::isUnmodified() const {
+    if (!regions_.isEmpty() || !forcedEdges_.isEmpty()) return false;
+    switch (sessionState_) {
+    case NoDocument:
+        return true;
+    case OpenedFromImage:
+        return undoCount_ == 0 && redoCount_ == 0;
+    case OpenedFromProject:
+        return undoCount_ <= 1 && redoCount_ == 0;
+    default:
+        return false;
+    }
+}
+
+void GmModel::revertOutputImage() {
+    if (sourceImage_ && workingImage_) workingImage_->copyPixelsFrom(*sourceImage_);
+    for (ArrowTarget* target : regions_)
+        if (Shape* shape = target->shape()) shape->pixelState()->clearSaved();
+}
+
+QColor GmModel::workingPixelColour(double x, double y) {
+    if (!sourceImage_) return Qt::black;
+    const QImage& image = workspaceImage();
+    const int px = int(std::floor(x / resolutionFactor_));
+    const int py = int(std::floor(y / resolutionFactor_));
+    if (!image.valid(px, py)) return Qt::black;
+    return QColor(image.pixel(px, py));
 }
 
 // ---------------------------------------------------------------------------
@@ -112,6 +313,42 @@ bool GmModel::setResolutionFactor(int factor) {
     if (!isFactor(factor)) return false;
     resolutionFactor_ = factor;
     return true;
+}
+
+void GmModel::chooseResolution(unsigned pixelCount) {
+    const int old = resolutionFactor_;
+    int factor = 1;
+    while (factor < kLargestFactor && pixelCount / unsigned(factor) > kWorkspacePixelLimit)
+        factor *= 2;
+    resolutionFactor_ = factor;
+    emit resolutionChanged(old, factor);
+}
+
+void GmModel::setResolution(int factor) {
+    if (!isFactor(factor)) return;
+    if (!sourceImage_) {
+        resolutionFactor_ = factor;
+        return;
+    }
+    const int old = resolutionFactor_;
+    if (factor != old) {
+        const VkPixelStatus marks = VkStatusKeep | VkStatusDelete | VkStatusBlend;
+        bool go = true;
+        if (statusArray_->statusesPresent() & marks)
+            go = promptService()->message(
+                     dialogParent(), PromptService::Kind::Question,
+                     tr("Confirm change of resolution"),
+                     tr("<p>When changing resolution, the image will be reverted, and masks laid "
+                        "down in the workspace will be lost.</p><p>Do you wish to continue?</p>"),
+                     PromptService::Yes | PromptService::No) == PromptService::Yes;
+        if (go) {
+            closeSession(nullptr, nullptr);
+            resolutionFactor_ = factor;
+            openSession(GmSession::SettingsForNewImage);
+            setBrushSize(int(float(Brushing::brushSize()) * float(old) / float(factor)));
+        }
+    }
+    emit resolutionChanged(old, resolutionFactor_);
 }
 
 // ---------------------------------------------------------------------------
@@ -374,6 +611,14 @@ void GmModel::signalDirtyImageSlot() {
     signalDirtyImageSlot(KeepPatchPreview);
 }
 
+void GmModel::signalDirtyOutputImageSlot() {
+    if (!workingImage_) return;
+    workingImage_->markPixelsChanged();
+    emit rectDirty(ImageRectF(0, 0, workingImage_->width(), workingImage_->height()), NoDirtyMargin,
+                   KeepPatchPreview);
+    emit cutoutChanged(workingImage_->displayImage());
+}
+
 void GmModel::submitAutoFill(GmRegion* region, int boundingClass) {
     command_support::submit(new VkCmdAutoFill(this, region, boundingClass));
 }
@@ -409,3 +654,61 @@ void GmModel::dirtyRectSlot(ImageRectF r) {
 // ---------------------------------------------------------------------------
 // Project map
 // ---------------------------------------------------------------------------
+
+QVariant GmModel::toVariant() const {
+    QVariantMap m;
+    m.insert(QStringLiteral("segImg_"), sourceImage_ ? sourceImage_->toVariant() : QVariant());
+    m.insert(QStringLiteral("blendImg_"), workingImage_ ? workingImage_->toVariant() : QVariant());
+    // A copy: the engine goes on writing its own bytes.
+    m.insert(QStringLiteral("statusArray_"), statusArray_->statusImage().copy());
+    m.insert(QStringLiteral("imageSmeg_"), imageSmeg_->toVariant());
+    m.insert(QStringLiteral("imageBlendage_"), imageBlendage_->toVariant());
+    m.insert(QStringLiteral("resolution_"), resolutionFactor_);
+    QVariantList targets;
+    for (ArrowTarget* target : allArrowTargets())
+        targets << target->toVariant();
+    m.insert(QStringLiteral("arrowTargetList"), targets);
+    return m;
+}
+
+void GmModel::fromVariant(const QVariant& map) {
+    const QVariantMap m = map.toMap();
+    const int old = resolutionFactor_;
+    const int factor = intFromVariant(m.value(QStringLiteral("resolution_"))).value_or(old);
+    if (isFactor(factor) && factor != old) {
+        resolutionFactor_ = factor;
+        emit resolutionChanged(old, factor);
+    }
+
+    ZtSourceImage* source = nullptr;
+    ZtSourceImage* working = nullptr;
+    if (runMode() == StandaloneMode) {
+        source = new ZtSourceImage(m.value(QStringLiteral("segImg_")));
+        working = new ZtSourceImage(m.value(QStringLiteral("blendImg_")));
+        sourceImage_ = source;
+        workingImage_ = working;
+    }
+
+    statusArray_->setLoadedImage(m.value(QStringLiteral("statusArray_")).value<QImage>());
+    if (statusArray_->engineImage()) statusArray_->pushLoadedStatuses();
+
+    delete imageSmeg_;
+    imageSmeg_ = new SegmentationStuff(m.value(QStringLiteral("imageSmeg_")), nullptr);
+    imageSmeg_->setParent(this);
+    delete imageBlendage_;
+    imageBlendage_ = new BlendingStuff(m.value(QStringLiteral("imageBlendage_")), nullptr);
+
+    for (const QVariant& entry : m.value(QStringLiteral("arrowTargetList")).toList()) {
+        ArrowTarget* target = ArrowTarget::createFromVariant(entry);
+        if (!target) continue;
+        if (GmRegion* region = target->asRegion())
+            appendRegion(region);
+        else if (ForcedEdge* edge = target->asForcedEdge())
+            appendForcedEdge(edge);
+    }
+
+    if (!setImages(GmSession::KeepSettings, OpenedFromProject, nullptr, nullptr)) {
+        delete source;
+        delete working;
+    }
+}

@@ -6,6 +6,11 @@
 // engine commands for the user's actions and turns their results into the
 // signals the canvas, the panels and the main window listen to.
 //
+// The engine starts per image: setImages submits the engine's start, and
+// openSession the status image, the session and every patch and forced edge.
+// Reopening (a new resolution) first lets the engine thread drain; the window
+// shows itself busy meanwhile through files/main_window_hooks.h.
+//
 // The model makes no widgets; the seven patch actions are QActions (Qt 5
 // keeps them in its widget library). User-interface thread only.
 #ifndef APP_MODEL_GM_MODEL_H
@@ -60,6 +65,9 @@ public:
     // The source image's workspace copy at the current factor (built when
     // needed), or a null image without a source image.
     const QImage& workspaceImage();
+    // The workspace copy as the engine reads it (kind 1), built when needed;
+    // all zero without a source image.
+    VkImage workspaceEngineView();
     // The source image's full rectangle (0, 0, width, height) in image
     // pixels, or the empty value without a source image.
     ImageRectF imageRect() const;
@@ -69,8 +77,41 @@ public:
     void setSourceImage(ZtSourceImage* image);
     // Stores the working image in the same way: the pointer and nothing more.
     void setWorkingImage(ZtSourceImage* image);
+
+    // Opens a document: `source` (with `working`, or a copy of the source
+    // when null) becomes the model's unless it already has a source; the
+    // engine is started and a session opened (with `preservation`, see
+    // GmSession). False, with both images null, when an image is missing or
+    // not valid; the caller keeps what it passed then. From now on the model
+    // owns the images until closeImage hands them over.
+    bool setImages(int preservation, int sessionState, ZtSourceImage* source,
+                   ZtSourceImage* working);
+    // Called by the begin-session command: the engine's suggested edge values
+    // become the image's defaults (and, for a new image without persisted
+    // options, its current values); all are applied and stored; sessionHasBegun().
+    void sessionBegun(const VkAnalysisOptions& options, int preservation);
+    // The preservation last given to openSession while the engine thread was open.
+    int sessionPreservation() const { return sessionPreservation_; }
     // Called by the status-image commands: the status array shows `handle`.
     void setStatusImage(VkImage* handle);
+    // Ends the engine state of the document: commands are cancelled, patches
+    // and forced edges release theirs, the image's session ends and the
+    // status image goes. `source` and `working`, when given, are deleted once
+    // the session has ended.
+    void closeSession(ZtSourceImage* source, ZtSourceImage* working);
+    // Drops the document (patches, forced edges, session, engine). In
+    // standalone mode the images are deleted; in the other modes they belong
+    // to the application and stay. Always true.
+    bool closeImage();
+    // Nothing would be lost by closing: no patch or forced edge, and no step
+    // beyond how the document was opened.
+    bool isUnmodified() const;
+    // Revert Mask: the working image takes the source's pixels again and
+    // every patch forgets its saved preview state.
+    void revertOutputImage();
+    // The colour of the workspace copy at an image point; black without an
+    // image or outside it.
+    QColor workingPixelColour(double x, double y);
     int sessionState() const { return sessionState_; }
 
     // ----- Resolution and coordinates -----
@@ -80,6 +121,14 @@ public:
     // Stores the factor, and nothing more (1, 2, 4 and 8 only; the answer
     // tells whether it was taken). For tests of shapes and strokes.
     bool setResolutionFactor(int factor);
+    // The factor for an image of `pixelCount` pixels: the smallest of 1, 2, 4
+    // and 8 that brings the count to at most 4,000,000 (8 at most); emits
+    // resolutionChanged(old, new).
+    void chooseResolution(unsigned pixelCount);
+    // The user changes the factor: with masks present only after a Yes to the
+    // question; the session is reopened at the new factor. resolutionChanged
+    // tells the factor in effect afterwards.
+    void setResolution(int factor);
 
     // ----- Brush strokes -----
 
@@ -162,6 +211,14 @@ public:
     // Stores the engine's counts and emits vkUndoStackChanged.
     void setUndoCounts(uint32_t undos, uint32_t redos);
 
+    // ----- Project -----
+
+    // "segImg_", "blendImg_", "statusArray_", "imageSmeg_", "imageBlendage_",
+    // "resolution_" and "arrowTargetList".
+    QVariant toVariant() const;
+    // Rebuilds the document from such a map and starts its engine.
+    void fromVariant(const QVariant& map);
+
 signals:
     void tellImageChanged(const ZtSourceImage* image);
     void statusImageChanged(const QImage* image);
@@ -196,6 +253,7 @@ public slots:
     void protectActiveRegionSlot();
     void signalDirtyImageSlot(PatchPreviewWanted preview);
     void signalDirtyImageSlot();
+    void signalDirtyOutputImageSlot();
     void autoFillImageSlot();
     void autoFillImageWithKeepSlot();
     void autoFillWithKeepSlot();
@@ -203,6 +261,11 @@ public slots:
     void autoFillWithDeleteSlot();
     void testRenderActiveRegionSlot();
     void dirtyRectSlot(ImageRectF r);
+    // Closes the engine thread, waits for it to drain (the window busy), then
+    // opens it again and submits the status image, the session and every
+    // patch and forced edge.
+    void openSession(GmSession::SettingsPreservation preservation);
+    void openSession();
 
 private:
     GmModel();
@@ -211,6 +274,7 @@ private:
     // Repaints the bounds of two targets' shapes: one after the other when
     // apart, their union when they meet.
     void dirtyBounds(const ImageRectF& oldBounds, const ImageRectF& newBounds);
+    void forgetImages();
 
     ZtSourceImage* sourceImage_ = nullptr;
     ZtSourceImage* workingImage_ = nullptr;
@@ -236,6 +300,9 @@ private:
     int sessionState_ = NoDocument;
     uint32_t undoCount_ = 0;
     uint32_t redoCount_ = 0;
+    int sessionPreservation_ = GmSession::SettingsForNewImage;
+    // openSession waits for the engine thread through this connection.
+    QMetaObject::Connection resumeConnection_;
 };
 
 #endif

@@ -1,0 +1,88 @@
+#include "document_fixture.h"
+
+#include "files/main_window_hooks.h"
+#include "files/named_image.h"
+#include "files/zt_source_image.h"
+#include "model/brushing.h"
+#include "model/gm_brushing.h"
+#include "model/gm_status_array.h"
+#include "model/segmentation_stuff.h"
+#include "engine_bridge/vk_cmd_select.h"
+#include "support/test_environment.h"
+
+#include <QSignalSpy>
+
+DocumentFixture::DocumentFixture() : thread_(std::make_unique<VardekThread>()) {
+    setTipHook([this](const QString& html) { tips_ << html; });
+    Brushing::setBrushSizeHook([] { return 9; });
+}
+
+DocumentFixture::~DocumentFixture() {
+    GmModel* model = GmModel::instance();
+    model->closeImage();
+    waitIdle();
+    EXPECT_EQ(model->engine(), nullptr);
+    model->setResolutionFactor(1);
+    thread_.reset();
+    setTipHook(nullptr);
+    Brushing::setBrushSizeHook(nullptr);
+}
+
+void DocumentFixture::openFile(const QString& file) {
+    auto* source = new ZtSourceImage(QStringLiteral(CUTOUT_TEST_DATA "/") + file);
+    ASSERT_TRUE(source->isValid());
+    QSignalSpy begun(model(), &GmModel::sessionHasBegun);
+    ASSERT_TRUE(model()->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
+                                   nullptr));
+    ASSERT_TRUE(test_support::waitFor([&] { return begun.count() == 1; }));
+    waitIdle();
+}
+
+void DocumentFixture::openImage(const QImage& image) {
+    auto* source = new ZtSourceImage(NamedImage(image, QUrl()));
+    ASSERT_TRUE(source->isValid());
+    QSignalSpy begun(model(), &GmModel::sessionHasBegun);
+    ASSERT_TRUE(model()->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
+                                   nullptr));
+    ASSERT_TRUE(test_support::waitFor([&] { return begun.count() == 1; }));
+    waitIdle();
+}
+
+void DocumentFixture::analyse() {
+    model()->imageSmeg()->analyse();
+    waitIdle();
+    ASSERT_TRUE(model()->imageSmeg()->hasSegmentation());
+}
+
+void DocumentFixture::waitIdle() {
+    ASSERT_TRUE(test_support::waitFor(
+        [this] { return thread_->isOpen() && !thread_->isBusy() && thread_->queuedCount() == 0; },
+        60000));
+}
+
+void DocumentFixture::stroke(QPointF from, QPointF to, int status, int scope) {
+    auto* stroke = new GmBrushing(Qt::green);
+    stroke->brushing()->startAt(from);
+    stroke->brushing()->lineTo(to);
+    submitAndWait(new VkCmdSelect(model(), stroke, 15, status, scope, 0));
+}
+
+void DocumentFixture::submitAndWait(VardekCommand* command) {
+    thread_->submit(command);
+    waitIdle();
+}
+
+uchar DocumentFixture::statusAt(int x, int y) const {
+    return model()->statusArray()->statusImage().pixelIndex(x, y);
+}
+
+int DocumentFixture::countWith(uchar bits) const {
+    const QImage& status = model()->statusArray()->statusImage();
+    int count = 0;
+    for (int y = 0; y < status.height(); ++y) {
+        const uchar* line = status.constScanLine(y);
+        for (int x = 0; x < status.width(); ++x)
+            count += (line[x] & bits) != 0;
+    }
+    return count;
+}

@@ -1,0 +1,53 @@
+// A document driven through the model alone, as the window would drive it:
+// the real engine thread and engine, a photograph or a plain image loaded
+// with setImages, strokes submitted as the brush tools submit them. The
+// document is closed and the engine finished afterwards.
+#ifndef TESTS_APP_DOCUMENT_DOCUMENT_FIXTURE_H
+#define TESTS_APP_DOCUMENT_DOCUMENT_FIXTURE_H
+
+#include "engine_bridge/vardek_thread.h"
+#include "model/gm_model.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QStringList>
+#include <QVector>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class DocumentFixture : public ::testing::Test {
+protected:
+    DocumentFixture();
+    ~DocumentFixture() override;
+
+    GmModel* model() const { return GmModel::instance(); }
+    VardekThread& thread() { return *thread_; }
+
+    // Opens `file` (tests/data) or `image` as a new document and waits until
+    // the session has begun.
+    void openFile(const QString& file);
+    void openImage(const QImage& image);
+    // Runs the image's analysis and waits for it.
+    void analyse();
+    // Waits until the engine thread has nothing left to do.
+    void waitIdle();
+    // Submits a brush stroke from `from` to `to` (image pixels) that paints
+    // `status` over every class (the overwrite set 15) in `scope`, as the
+    // mask brushes do, and waits for it.
+    void stroke(QPointF from, QPointF to, int status, int scope);
+    void submitAndWait(VardekCommand* command);
+
+    // The status byte of a workspace pixel, and how many pixels carry `bits`.
+    uchar statusAt(int x, int y) const;
+    int countWith(uchar bits) const;
+    // The tips shown since the test began.
+    const QStringList& tips() const { return tips_; }
+
+private:
+    std::unique_ptr<VardekThread> thread_;
+    QStringList tips_;
+};
+
+#endif

@@ -101,6 +101,24 @@ TEST_F(Document, ALocalStrokeInAPatchNeverAnalysedOnItsOwnShowsTheApplyTip) {
     EXPECT_EQ(statusAt(15, 30) & VkStatusClassMask, VkStatusKeep);
 }
 
+TEST_F(Document, ALocalStrokeBeforeAnyAnalysisShowsTheNoSegmentationTipAndStillRefreshesUndo) {
+    openImage(twoHalves());
+    QSignalSpy counts(model(), &GmModel::vkUndoStackChanged);
+
+    stroke(QPointF(10, 30), QPointF(20, 30), VkStatusKeep, VkScopeLocal);
+    ASSERT_EQ(tips().size(), 1);
+    EXPECT_TRUE(tips().first().contains("no segmentation was available"));
+    EXPECT_EQ(countWith(VkStatusKeep), 0) << "nothing changed";
+    EXPECT_EQ(counts.count(), 1) << "the undo counts are read after a failed selection too";
+
+    // Without a session the undo-count query is not run at all.
+    model()->closeImage();
+    waitIdle();
+    counts.clear();
+    submitAndWait(new VkCmdUndo(model()));
+    EXPECT_EQ(counts.count(), 0);
+}
+
 TEST_F(Document, AutoFillOfTheImageWithOnlyDeleteMarksFillsWithKeep) {
     openImage(twoHalves());
     analyse();

@@ -1,0 +1,1 @@
+#include "tools/gm_action.h"

@@ -227,8 +227,7 @@ void GmTool::setEnabledSlot() {
 bool GmTool::installSlot() {
     if (isAvailable()) {
         if (theCurrentTool != this && action_) {
-            // A disabled action ignores trigger(); the tool is usable now
-            // even when its action has not heard of it yet.
+            // The action may not have heard yet that the tool became usable.
             action_->setEnabled(true);
             action_->trigger();
         }

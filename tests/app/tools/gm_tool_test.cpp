@@ -116,6 +116,17 @@ TEST_F(GmToolTest, WithoutAnImageNoToolCanBeInstalledNotEvenTheEmptyOne) {
     EXPECT_EQ(GmTool::currentTool(), &none);
     EXPECT_EQ(none.allowedViewTabs(), 127);
     EXPECT_TRUE(none.action()->whatsThis().isEmpty());
+
+    // A tool that became usable before its action heard of it still installs.
+    Options later;
+    later.available = 0;
+    TestTool late("Late", later);
+    EXPECT_FALSE(late.action()->isEnabled());
+    late.setAvailable(1);
+    EXPECT_TRUE(late.installSlot());
+    EXPECT_EQ(GmTool::currentTool(), &late);
+    EXPECT_TRUE(late.action()->isChecked());
+    EXPECT_TRUE(late.action()->isEnabled());
 }
 
 TEST_F(GmToolTest, ClosingTheImageUnderABrushFallsBackOnlyToAnAvailableTool) {

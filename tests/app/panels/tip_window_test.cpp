@@ -166,6 +166,9 @@ TEST_F(TipWindowTest, TabBarShowsTheTabUnderThePointerEveryTime) {
     bar.setTabWhatsThis(0, "<p><b>Source</b></p>");
     bar.setTabWhatsThis(1, "<p><b>Workspace</b></p>");
     bar.resize(bar.sizeHint());
+    // The request the bar leaves unanswered reaches the window too, which
+    // must not replace the tab's text.
+    window_->setWhatsThis("<p><b>Window</b></p>");
     help(&bar, QEvent::ToolTip, bar.tabRect(1).center());
     EXPECT_EQ(shown(), QString("Workspace"));
     help(&bar, QEvent::ToolTip, bar.tabRect(0).center());

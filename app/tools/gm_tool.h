@@ -126,7 +126,10 @@ public:
     static GmTool* currentTool();
     // The empty tool, or null while none exists.
     static NoTool* emptyTool();
-    // The view whose tabs the tools check and switch (set by the main window).
+    // The view whose tabs the tools check and switch, set by the main window
+    // before it makes its tools: a tool follows the view's tab changes only
+    // when the view was set when the tool was built. Its window owns the
+    // shared action group and options strip.
     static ImageView* imageView();
     static void setImageView(ImageView* view);
     // The arrow tool, Escape's and the fallback's first choice (registered by it).

@@ -4,6 +4,7 @@
 #define APP_FILES_NAMED_IMAGE_H
 
 #include <QImage>
+#include <QMetaType>
 #include <QUrl>
 
 class NamedImage : public QImage {
@@ -21,5 +22,7 @@ public:
 private:
     QUrl url_;
 };
+
+Q_DECLARE_METATYPE(NamedImage)
 
 #endif

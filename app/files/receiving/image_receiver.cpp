@@ -1,0 +1,106 @@
+#include "files/receiving/image_receiver.h"
+
+#include "files/main_window_hooks.h"
+#include "shell/services/prompt_service.h"
+
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QUrlQuery>
+
+ImageReceiver::ImageReceiver(const QMimeData* mimeData, QObject* parent) : QObject(parent) {
+    if (mimeData->hasImage())
+        imageReceivedSlot(NamedImage(qvariant_cast<QImage>(mimeData->imageData()), QUrl()));
+    if (mimeData->hasText()) addUrl(QUrl(mimeData->text(), QUrl::TolerantMode));
+    const QList<QUrl> urls = mimeData->urls();
+    for (const QUrl& url : urls)
+        addUrl(url);
+}
+
+ImageReceiver::~ImageReceiver() {
+    if (dialog_) {
+        dialog_->disconnect(this);
+        delete dialog_;
+    }
+}
+
+void ImageReceiver::addUrl(const QUrl& url) {
+    if (!url.isValid()) return;
+    // A drop of links usually carries them as text too; each address is
+    // fetched or read once (a second copy could never win: ties keep the first).
+    if (addedUrls_.contains(url)) return;
+    addedUrls_.insert(url);
+
+    const QList<QPair<QString, QString>> items = QUrlQuery(url).queryItems();
+    if (!items.isEmpty()) {
+        // A search result's link: the page itself is no image, but a value
+        // of its query may be the full image's address.
+        for (const auto& item : items) {
+            const QString& value = item.second;
+            if (value.contains(QLatin1Char('.')) && value.contains(QLatin1Char(':')))
+                addUrl(QUrl::fromEncoded(value.toUtf8(), QUrl::TolerantMode));
+        }
+        return;
+    }
+
+    const QString scheme = url.scheme();
+    if (!url.host().isEmpty() &&
+        (scheme == QLatin1String("http") || scheme == QLatin1String("ftp"))) {
+        const QUrl decoded(QUrl::fromPercentEncoding(url.toString().toUtf8()), QUrl::TolerantMode);
+        auto* getter = new NetworkImageGetter(decoded);
+        getters_.append(getter);
+        connect(getter, &NetworkImageGetter::imageReceived, this,
+                &ImageReceiver::imageReceivedSlot);
+        connect(getter, &NetworkImageGetter::finished, getter, &QObject::deleteLater);
+        connect(getter, &QObject::destroyed, this, &ImageReceiver::possiblyFinished);
+        getter->start();
+        return;
+    }
+
+    const QString localFile = url.toLocalFile();
+    if (!localFile.isEmpty()) imageReceivedSlot(NamedImage(QImage(localFile), url));
+}
+
+void ImageReceiver::start() {
+    if (!getters_.isEmpty()) {
+        const QString label = best_.isNull() ? tr("Loading images from the Internet")
+                                             : tr("Searching for larger image");
+        dialog_ = new QProgressDialog(label, tr("Cancel"), 0, getters_.size());
+        connect(dialog_, &QProgressDialog::canceled, this, &ImageReceiver::cancelSlot);
+    }
+    possiblyFinished();
+}
+
+void ImageReceiver::imageReceivedSlot(const NamedImage& image) {
+    if (image.isNull()) return;
+    const qint64 pixels = qint64(image.width()) * image.height();
+    const qint64 bestPixels = best_.isNull() ? 0 : qint64(best_.width()) * best_.height();
+    if (pixels > bestPixels) best_ = image;
+}
+
+void ImageReceiver::possiblyFinished() {
+    int gone = 0;
+    for (const QPointer<NetworkImageGetter>& getter : getters_)
+        if (!getter) ++gone;
+    if (dialog_) dialog_->setValue(gone);
+    if (gone == getters_.size()) {
+        report();
+        emit finished();
+    }
+}
+
+void ImageReceiver::cancelSlot() {
+    report();
+}
+
+void ImageReceiver::report() {
+    if (best_.isNull()) {
+        promptService()->message(dialogParent(), PromptService::Kind::Warning,
+                                 tr("Image dropped", "Title of dialogue box"),
+                                 tr("Image could not be opened", "Message in a dialogue box"),
+                                 PromptService::Ok);
+        return;
+    }
+    if (emitted_) return;
+    emitted_ = true;
+    emit bestImage(best_);
+}

@@ -62,6 +62,15 @@ QString imageProblem(const QVariantMap& content, const QString& key) {
     if (!value.isValid()) return QString();
     const QVariantMap map = value.toMap();
     if (!map.value(QStringLiteral("valid_")).toBool()) return QString();
+    const int master =
+        map.value(QStringLiteral("imageMaster_"), int(ZtSourceImage::DisplayMaster)).toInt();
+    if (master == ZtSourceImage::DisplayMaster) {
+        // The stream has decoded the display image already.
+        if (map.value(QStringLiteral("imageImage_")).value<QImage>().isNull())
+            return key + QStringLiteral(": the image cannot be read");
+        return QString();
+    }
+    // Samples stored as PNG bytes: only decoding them tells.
     const ZtSourceImage image(value);
     if (!image.isValid()) return key + QStringLiteral(": the pixels cannot be read");
     return QString();

@@ -202,6 +202,9 @@ TEST_F(ProjectFileTest, RefusesOtherFilesAndDamagedContentWithTheirMessages) {
     };
     QVariantMap unreadablePixels = source_.toVariant().toMap();
     unreadablePixels.insert(QStringLiteral("imageImage_"), QByteArray("\x89PNG\r\n\x1a\n broken"));
+    const QVariantMap noDisplayImage{{QStringLiteral("valid_"), true},
+                                     {QStringLiteral("imageMaster_"), 0},
+                                     {QStringLiteral("imageImage_"), QImage()}};
     QVariantMap withoutFactor = good;
     withoutFactor.remove(QStringLiteral("resolution_"));
 
@@ -223,6 +226,8 @@ TEST_F(ProjectFileTest, RefusesOtherFilesAndDamagedContentWithTheirMessages) {
         {"no factor", frame(project_file::Magic, 11, 0, withoutFactor), damaged},
         {"unreadable source pixels",
          frame(project_file::Magic, 11, 0, with("segImg_", unreadablePixels)), damaged},
+        {"valid source without its display image",
+         frame(project_file::Magic, 11, 0, with("segImg_", noDisplayImage)), damaged},
         {"unreadable working pixels",
          frame(project_file::Magic, 11, 0, with("blendImg_", unreadablePixels)), damaged},
         {"no status image", frame(project_file::Magic, 11, 0, with("statusArray_", QImage())),

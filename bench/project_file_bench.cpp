@@ -8,6 +8,8 @@
 // The photograph is a real one scaled up to 6000 x 4000.
 #include "files/project_file.h"
 #include "files/zt_source_image.h"
+#include "model/blending_stuff.h"
+#include "model/segmentation_stuff.h"
 
 #include "shell/services/logger.h"
 
@@ -77,10 +79,14 @@ const Document& document() {
 }
 
 bool saveProject(const Document& d) {
-    const QVariantMap content{{QStringLiteral("resolution_"), kFactor},
-                              {QStringLiteral("segImg_"), d.source->toVariant()},
-                              {QStringLiteral("blendImg_"), d.working->toVariant()},
-                              {QStringLiteral("statusArray_"), d.statuses}};
+    const QVariantMap content{
+        {QStringLiteral("resolution_"), kFactor},
+        {QStringLiteral("segImg_"), d.source->toVariant()},
+        {QStringLiteral("blendImg_"), d.working->toVariant()},
+        {QStringLiteral("statusArray_"), d.statuses},
+        {QStringLiteral("imageSmeg_"), SegmentationStuff(nullptr).toVariant()},
+        {QStringLiteral("imageBlendage_"), BlendingStuff().toVariant()},
+        {QStringLiteral("arrowTargetList"), QVariantList()}};
     QSaveFile file(d.path);
     return file.open(QIODevice::WriteOnly) &&
            project_file::save(file, d.source->checksum(), content);

@@ -1,6 +1,7 @@
 #include "files/project_file.h"
 
 #include "files/main_window_hooks.h"
+#include "files/project_keys.h"
 #include "files/zt_source_image.h"
 #include "shell/services/logger.h"
 #include "shell/services/prompt_service.h"
@@ -56,12 +57,11 @@ bool isVersionRead(qint32 version) {
     return version >= OldestVersion && version <= Version;
 }
 
-// Why an image map of the content cannot be used; empty when it can.
+// Why an image map of the content cannot be used; empty when it can. A
+// document always has both images, so a project without one makes none.
 QString imageProblem(const QVariantMap& content, const QString& key) {
-    const QVariant value = content.value(key);
-    if (!value.isValid()) return QString();
-    const QVariantMap map = value.toMap();
-    if (!map.value(QStringLiteral("valid_")).toBool()) return QString();
+    const QVariantMap map = content.value(key).toMap();
+    if (!map.value(QStringLiteral("valid_")).toBool()) return key + QStringLiteral(": no image");
     const int master =
         map.value(QStringLiteral("imageMaster_"), int(ZtSourceImage::DisplayMaster)).toInt();
     if (master == ZtSourceImage::DisplayMaster) {
@@ -71,13 +71,15 @@ QString imageProblem(const QVariantMap& content, const QString& key) {
         return QString();
     }
     // Samples stored as PNG bytes: only decoding them tells.
-    const ZtSourceImage image(value);
+    const ZtSourceImage image{QVariant(map)};
     if (!image.isValid()) return key + QStringLiteral(": the pixels cannot be read");
     return QString();
 }
 
 // Why the content cannot be loaded; empty when it can.
 QString contentProblem(const QVariantMap& content) {
+    const QString missing = project_keys::missingKey(content);
+    if (!missing.isEmpty()) return missing;
     bool isNumber = false;
     const int factor = content.value(QStringLiteral("resolution_")).toInt(&isNumber);
     if (!isNumber || (factor != 1 && factor != 2 && factor != 4 && factor != 8))
@@ -87,10 +89,9 @@ QString contentProblem(const QVariantMap& content) {
         const QString problem = imageProblem(content, key);
         if (!problem.isEmpty()) return problem;
     }
-    const QVariantMap source = content.value(QStringLiteral("segImg_")).toMap();
-    if (source.value(QStringLiteral("valid_")).toBool() &&
-        content.value(QStringLiteral("statusArray_")).value<QImage>().isNull())
-        return QStringLiteral("statusArray_: no status image");
+    const QImage statuses = content.value(QStringLiteral("statusArray_")).value<QImage>();
+    if (statuses.isNull()) return QStringLiteral("statusArray_: no status image");
+    if (statuses.depth() != 8) return QStringLiteral("statusArray_: not one byte a pixel");
     return QString();
 }
 
@@ -113,15 +114,18 @@ bool write(QIODevice& device, quint16 checksum, const QVariant& content) {
 
 bool save(QSaveFile& file, quint16 checksum, const QVariant& content) {
     bool written = false;
-    {
+    // A file that could not be opened (a read-only folder) takes nothing.
+    if (file.isOpen()) {
         WaitCursor waiting;
         written = write(file, checksum, content);
     }
     QString error;
     if (!written) {
         error = file.errorString();
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
+        if (file.isOpen()) {
+            file.cancelWriting();
+            file.commit(); // discards the temporary file
+        }
     } else if (!file.commit()) {
         written = false;
         error = file.errorString();

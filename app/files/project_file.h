@@ -58,8 +58,9 @@ struct ReadResult {
 };
 
 // Reads the frame and the content and checks the content: the stream must
-// hold all of it, the resolution factor must be 1, 2, 4 or 8, and every image
-// a valid image map carries must decode.
+// hold all of it, every map must carry its required keys (project_keys.h),
+// the resolution factor must be 1, 2, 4 or 8, and the source image, the
+// working image and the status image must be there and decode.
 ReadResult read(QIODevice& device);
 
 // Which image a project must belong to. In standalone mode any project

@@ -7,9 +7,14 @@
 #include "files/zt_source_image.h"
 #include "image_fixtures.h"
 #include "model/blending_options.h"
+#include "model/blending_stuff.h"
+#include "model/segmentation_stuff.h"
+#include "model/zt_polygon.h"
+#include "model/zt_rectangle.h"
 #include "shell/services/shell_functions.h"
 #include "support/test_environment.h"
 
+#include <QBitmap>
 #include <QBuffer>
 #include <QDataStream>
 #include <QDir>
@@ -43,25 +48,50 @@ QPainterPath samplePath() {
     return path;
 }
 
-// A content with the kinds of values a model writes: image maps, a status
-// image, a resolution factor, nested maps with polygons and painter paths.
+QVariantMap regionMap() {
+    return {{QStringLiteral("smeg_"), SegmentationStuff(nullptr).toVariant()},
+            {QStringLiteral("blendage_"), BlendingStuff().toVariant()},
+            {QStringLiteral("isProtected_"), true}};
+}
+
+const QPolygonF kEdgePoints({{1, 1}, {4.5, 2}, {3, 7}});
+
+// A content with every map a model writes: image maps, a status image, a
+// resolution factor, the image's settings and one target of each type, with
+// polygons and painter paths inside.
 QVariantMap sampleContent(const ZtSourceImage& source) {
     QImage statuses(3, 2, QImage::Format_Indexed8);
     statuses.setColorCount(256);
     statuses.fill(5);
     statuses.setPixel(2, 1, 17);
-    QVariantMap edge{
+    const QVariantMap rectangle{
+        {QStringLiteral("type"), 0},
+        {QStringLiteral("GmRegion"), regionMap()},
+        {QStringLiteral("rectangle_"), zt::Rectangle(QPointF(1, 2), 1).toVariant()}};
+    const QVariantMap polygon{
+        {QStringLiteral("type"), 1},
+        {QStringLiteral("GmRegion"), regionMap()},
+        {QStringLiteral("poly_"),
+         zt::Polygon(QPolygonF({{0, 0}, {5, 0}, {2, 3}}), zt::Polygon::Closed).toVariant()}};
+    const QVariantMap brush{
+        {QStringLiteral("type"), 2},
+        {QStringLiteral("GmRegion"), regionMap()},
+        {QStringLiteral("brushing_"),
+         QVariantMap{{QStringLiteral("Bitmap"), QBitmap()},
+                     {QStringLiteral("path_"), QVariant::fromValue(samplePath())},
+                     {QStringLiteral("boundingReducedRect_"), QRectF(0, 0, 4, 4)},
+                     {QStringLiteral("color_"), QColor(Qt::green)}}}};
+    const QVariantMap edge{
         {QStringLiteral("type"), 3},
-        {QStringLiteral("poly_"), QVariant::fromValue(QPolygonF({{1, 1}, {4.5, 2}, {3, 7}}))}};
-    QVariantMap brush{{QStringLiteral("type"), 2},
-                      {QStringLiteral("path_"), QVariant::fromValue(samplePath())}};
+        {QStringLiteral("poly_"), zt::Polygon(kEdgePoints, zt::Polygon::Open).toVariant()},
+        {QStringLiteral("width_"), 4}};
     return {{QStringLiteral("resolution_"), 2},
             {QStringLiteral("segImg_"), source.toVariant()},
-            {QStringLiteral("blendImg_"), QVariant()},
+            {QStringLiteral("blendImg_"), source.toVariant()},
             {QStringLiteral("statusArray_"), statuses},
-            {QStringLiteral("imageBlendage_"),
-             QVariantMap{{QStringLiteral("bos_"), BlendingOptions().toVariant()}}},
-            {QStringLiteral("arrowTargetList"), QVariantList{brush, edge}}};
+            {QStringLiteral("imageSmeg_"), SegmentationStuff(nullptr).toVariant()},
+            {QStringLiteral("imageBlendage_"), BlendingStuff().toVariant()},
+            {QStringLiteral("arrowTargetList"), QVariantList{rectangle, polygon, brush, edge}}};
 }
 
 QByteArray frame(qint32 magic, qint32 version, quint16 checksum, const QVariant& content) {
@@ -142,10 +172,11 @@ TEST_F(ProjectFileTest, WritesTheFrameBigEndianAndReadsEverythingBack) {
     EXPECT_EQ(image.checksum(), source_.checksum());
     EXPECT_EQ(fixtures::pixelAt(image.view8(), 5, 3), fixtures::pixelAt(store_.view(), 5, 3));
     const QVariantList targets = back.value("arrowTargetList").toList();
-    ASSERT_EQ(targets.size(), 2);
-    EXPECT_EQ(targets[0].toMap().value("path_").value<QPainterPath>(), samplePath());
-    EXPECT_EQ(targets[1].toMap().value("poly_").value<QPolygonF>(),
-              QPolygonF({{1, 1}, {4.5, 2}, {3, 7}}));
+    ASSERT_EQ(targets.size(), 4);
+    EXPECT_EQ(targets[2].toMap().value("brushing_").toMap().value("path_").value<QPainterPath>(),
+              samplePath());
+    EXPECT_EQ(targets[3].toMap().value("poly_").toMap().value("qpoly_").value<QPolygonF>(),
+              kEdgePoints);
 }
 
 TEST_F(ProjectFileTest, VersionEightWithoutOptionalKeysLoadsWithDefaults) {
@@ -166,7 +197,9 @@ TEST_F(ProjectFileTest, VersionEightWithoutOptionalKeysLoadsWithDefaults) {
         {QStringLiteral("segImg_"), imageMap},
         {QStringLiteral("blendImg_"), imageMap},
         {QStringLiteral("statusArray_"), QImage(5, 3, QImage::Format_Indexed8)},
-        {QStringLiteral("imageBlendage_"), QVariantMap{{QStringLiteral("bos_"), blending}}}};
+        {QStringLiteral("imageSmeg_"), SegmentationStuff(nullptr).toVariant()},
+        {QStringLiteral("imageBlendage_"), QVariantMap{{QStringLiteral("bos_"), blending}}},
+        {QStringLiteral("arrowTargetList"), QVariantList()}};
 
     const QVariant loaded = load(frame(project_file::Magic, 8, 0, content));
     ASSERT_TRUE(loaded.isValid());
@@ -203,6 +236,7 @@ TEST_F(ProjectFileTest, RefusesOtherFilesAndDamagedContentWithTheirMessages) {
     QVariantMap unreadablePixels = source_.toVariant().toMap();
     unreadablePixels.insert(QStringLiteral("imageImage_"), QByteArray("\x89PNG\r\n\x1a\n broken"));
     const QVariantMap noDisplayImage{{QStringLiteral("valid_"), true},
+                                     {QStringLiteral("filename_"), QStringLiteral("a.png")},
                                      {QStringLiteral("imageMaster_"), 0},
                                      {QStringLiteral("imageImage_"), QImage()}};
     QVariantMap withoutFactor = good;
@@ -232,6 +266,11 @@ TEST_F(ProjectFileTest, RefusesOtherFilesAndDamagedContentWithTheirMessages) {
          frame(project_file::Magic, 11, 0, with("blendImg_", unreadablePixels)), damaged},
         {"no status image", frame(project_file::Magic, 11, 0, with("statusArray_", QImage())),
          damaged},
+        {"invalid source image",
+         frame(project_file::Magic, 11, 0, with("segImg_", ZtSourceImage(QVariant()).toVariant())),
+         damaged},
+        {"no working image", frame(project_file::Magic, 11, 0, with("blendImg_", QVariant())),
+         damaged},
         {"content no map", frame(project_file::Magic, 11, 0, QStringLiteral("map")), damaged},
     };
     for (const Case& c : cases) {
@@ -241,6 +280,93 @@ TEST_F(ProjectFileTest, RefusesOtherFilesAndDamagedContentWithTheirMessages) {
         EXPECT_FALSE(load(c.bytes).isValid());
         expectOneWarning(c.message);
     }
+}
+
+// `value` without the key at the end of `path` (map keys and list indices).
+QVariant without(const QVariant& value, QStringList path) {
+    const QString step = path.takeFirst();
+    if (value.userType() == QMetaType::QVariantList) {
+        QVariantList list = value.toList();
+        const int index = step.toInt();
+        list[index] = without(list[index], path);
+        return list;
+    }
+    QVariantMap map = value.toMap();
+    if (path.isEmpty())
+        map.remove(step);
+    else
+        map.insert(step, without(map.value(step), path));
+    return map;
+}
+
+TEST_F(ProjectFileTest, EveryKeyIsRequiredButThoseOlderProjectsMayLack) {
+    const QVariantMap good = sampleContent(source_);
+    struct Case {
+        const char* path;
+        bool loads;
+    };
+    const Case cases[] = {
+        // The optional keys: their readers give defaults.
+        {"segImg_.format_", true},
+        {"blendImg_.format_", true},
+        {"imageBlendage_.bos_.isChoices_", true},
+        {"imageBlendage_.bos_.choices1F_", true},
+        {"imageBlendage_.bos_.choices2F_", true},
+        {"imageBlendage_.bos_.isMembrane_", true},
+        {"imageBlendage_.bos_.membrane1F_", true},
+        {"imageBlendage_.bos_.isUniformBg_", true},
+        {"arrowTargetList.1.GmRegion.blendage_.bos_.isUniformBg_", true},
+        {"arrowTargetList.0.rectangle_.snap_", true},
+        // Every other key of every map.
+        {"resolution_", false},
+        {"segImg_", false},
+        {"blendImg_", false},
+        {"statusArray_", false},
+        {"imageSmeg_", false},
+        {"imageBlendage_", false},
+        {"arrowTargetList", false},
+        {"segImg_.valid_", false},
+        {"blendImg_.filename_", false},
+        {"segImg_.imageImage_", false},
+        {"imageSmeg_.isChecked_", false},
+        {"imageSmeg_.edos_", false},
+        {"imageSmeg_.edos_.widthInImageCoords_", false},
+        {"imageSmeg_.edos_.texture_", false},
+        {"imageBlendage_.bos_", false},
+        {"imageBlendage_.bos_.blendRatioF_", false},
+        {"imageBlendage_.bos_.feather_", false},
+        {"imageBlendage_.bos_.fgOverride_", false},
+        {"imageBlendage_.bos_.bgOverride_.qColor_", false},
+        {"imageBlendage_.bos_.fgOverride_.persist_", false},
+        {"arrowTargetList.0.type", false},
+        {"arrowTargetList.0.GmRegion", false},
+        {"arrowTargetList.0.rectangle_.corner1_", false},
+        {"arrowTargetList.1.GmRegion.isProtected_", false},
+        {"arrowTargetList.1.GmRegion.smeg_.edos_.sensitivity_", false},
+        {"arrowTargetList.1.poly_.openness_", false},
+        {"arrowTargetList.2.brushing_.path_", false},
+        {"arrowTargetList.2.brushing_.Bitmap", false},
+        {"arrowTargetList.2.GmRegion.blendage_.bos_.bgChecked_", false},
+        {"arrowTargetList.3.width_", false},
+        {"arrowTargetList.3.poly_.qpoly_", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        prompts().reset();
+        if (!c.loads) prompts().answer(PromptService::Ok);
+        const QVariant content = without(good, QString::fromLatin1(c.path).split(QLatin1Char('.')));
+        EXPECT_EQ(load(frame(project_file::Magic, 11, 0, content)).isValid(), c.loads);
+        EXPECT_EQ(prompts().asked().size(), c.loads ? 0 : 1);
+    }
+
+    // A target of a type this program does not know is skipped by the model,
+    // whatever it carries.
+    QVariantMap unknown = good;
+    QVariantList targets = good.value(QStringLiteral("arrowTargetList")).toList();
+    targets << QVariantMap{{QStringLiteral("type"), 7}};
+    unknown.insert(QStringLiteral("arrowTargetList"), targets);
+    prompts().reset();
+    EXPECT_TRUE(load(frame(project_file::Magic, 11, 0, unknown)).isValid());
 }
 
 TEST_F(ProjectFileTest, TruncatedFileIsRefusedWhereverItEnds) {

@@ -16,6 +16,9 @@ namespace {
 // functions below that hold a setjmp point keep only trivial locals, so the
 // jump never skips a destructor; everything with one lives in their callers.
 
+// zlib's level for pixels encoded in memory (1 fastest, 9 smallest).
+constexpr int kProjectCompressionLevel = 2;
+
 struct ErrorText {
     char text[200] = {};
 };
@@ -257,6 +260,13 @@ bool encodeBytes(const PixelView<Sample>& view, QByteArray* bytes, QString* erro
     }
     WriteStructs structs;
     png_set_write_fn(structs.png(), bytes, writeToMemory, flushNothing);
+    // Pixels kept inside a project: saving quickly matters more than the
+    // last bytes. A fast zlib level and the one "up" filter (each row less
+    // the row above) in place of trying every filter on every row: on a
+    // photograph several times faster than the defaults, for a file about a
+    // fifth larger. Any PNG reader takes it.
+    png_set_compression_level(structs.png(), kProjectCompressionLevel);
+    png_set_filter(structs.png(), PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     std::vector<png_bytep> rows = rowsOf(view);
     const Header header = headerOf(view);
     if (writeRows(structs.png(), structs.info(), &header, rows.data())) return true;

@@ -34,7 +34,8 @@ ImageReadResult decodeRgba8(const QByteArray& bytes, PixelStore8& pixels);
 bool write(const QString& fileName, const PixelView8& pixels, QString* error = nullptr);
 bool write(const QString& fileName, const PixelView16& pixels, QString* error = nullptr);
 
-// The bytes of the PNG file that write() would write; false on failure.
+// The bytes of a PNG file of the same kind as write() writes, compressed
+// for speed rather than size (pixels kept in projects); false on failure.
 bool encode(const PixelView8& pixels, QByteArray* bytes, QString* error = nullptr);
 bool encode(const PixelView16& pixels, QByteArray* bytes, QString* error = nullptr);
 

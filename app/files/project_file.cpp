@@ -2,6 +2,7 @@
 
 #include "files/main_window_hooks.h"
 #include "files/project_keys.h"
+#include "files/project_stream.h"
 #include "files/zt_source_image.h"
 #include "shell/services/logger.h"
 #include "shell/services/prompt_service.h"
@@ -108,7 +109,8 @@ QString description() {
 bool write(QIODevice& device, quint16 checksum, const QVariant& content) {
     QDataStream stream(&device);
     prepareStream(stream);
-    stream << Magic << Version << checksum << content;
+    stream << Magic << Version << checksum;
+    project_stream::write(stream, content);
     return stream.status() == QDataStream::Ok;
 }
 

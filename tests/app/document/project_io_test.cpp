@@ -29,7 +29,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-
 namespace {
 
 using test_support::prompts;

@@ -20,6 +20,8 @@ public:
     void finished() override;
     bool refreshesUndoCount() const override { return true; }
 
+    // The classes cleaned, 0 for the last selection.
+    int statuses() const { return statuses_; }
     int strength() const { return strength_; }
     int result() const { return result_; }
 

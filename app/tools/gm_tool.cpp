@@ -118,8 +118,7 @@ void GmTool::mouseRelease(QMouseEvent*, const QPointF&) {}
 void GmTool::mouseDoubleClick(QMouseEvent*, const QPointF&) {}
 
 void GmTool::escape() {
-    buttonState_ = ButtonUp;
-    previousButtonState_ = ButtonUp;
+    resetButtonState();
     if (runStep(escapeSteps.clearPreviewRectangle)) return;
     if (runStep(escapeSteps.deselectRegion)) return;
     if (runStep(escapeSteps.deselectForcedEdge)) return;
@@ -214,6 +213,11 @@ void GmTool::setWhatsThisText(const QString& text) {
 
 void GmTool::setOptionsWidget(QWidget* widget) {
     optionsWidget_ = widget;
+}
+
+void GmTool::resetButtonState() {
+    buttonState_ = ButtonUp;
+    previousButtonState_ = ButtonUp;
 }
 
 // ----- Selection -----

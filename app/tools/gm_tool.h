@@ -185,8 +185,11 @@ protected:
     // The empty tool registers itself when it is built.
     static void registerEmptyTool(NoTool* tool);
     // The tool's options widget (deleted with the tool); subclasses set it
-    // in their constructors.
+    // in their constructors. A widget shared by several tools is taken back
+    // (set to null) by every tool but the last before it goes.
     void setOptionsWidget(QWidget* widget);
+    // The left button counts as up, as after Escape.
+    void resetButtonState();
 
 private:
     int buttonState_ = ButtonUp;

@@ -1,0 +1,127 @@
+// The background picker: where its swatches lie, which brush is the
+// background, and how single and double clicks (told apart by its click
+// filter) open the colour dialog or swap the swatches.
+#include "panels/background_picker.h"
+
+#include "model/gm_color.h"
+#include "panels/mouse_click_filter.h"
+#include "support/test_environment.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BackgroundPickerTest : public ::testing::Test {
+protected:
+    void SetUp() override { QSettings().remove("Colors/BackgroundPicker"); }
+    void TearDown() override { QSettings().remove("Colors/BackgroundPicker"); }
+
+    // The events a real click or double click at `p` delivers to the picker.
+    static void send(QWidget& picker, QEvent::Type type, QPoint p) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+        QMouseEvent event(type, p, Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(&picker, &event);
+    }
+    static void click(QWidget& picker, QPoint p) {
+        send(picker, QEvent::MouseButtonPress, p);
+        send(picker, QEvent::MouseButtonRelease, p);
+    }
+    static void doubleClick(QWidget& picker, QPoint p) {
+        click(picker, p);
+        send(picker, QEvent::MouseButtonDblClick, p);
+        send(picker, QEvent::MouseButtonRelease, p);
+    }
+    // Lets a pending single click be reported.
+    static void settle(BackgroundPicker& picker) {
+        ASSERT_TRUE(
+            test_support::waitFor([&] { return !picker.clickFilter()->hasPendingRelease(); },
+                                  QApplication::doubleClickInterval() * 4));
+    }
+};
+
+TEST_F(BackgroundPickerTest, SwatchesAreSquaresSteppingDiagonallyCentredAlongTheLongerSide) {
+    BackgroundPicker picker;
+    EXPECT_EQ(picker.sizeHint(), QSize(50, 50));
+    EXPECT_EQ(picker.minimumSizeHint(), QSize(50, 50));
+    const struct {
+        QSize size;
+        QRect front;
+        QRect back;
+    } rows[] = {
+        {{50, 50}, QRect(QPoint(0, 0), QPoint(32, 32)), QRect(QPoint(16, 16), QPoint(48, 48))},
+        {{80, 50}, QRect(QPoint(5, 0), QPoint(37, 32)), QRect(QPoint(21, 16), QPoint(53, 48))},
+        {{50, 80}, QRect(QPoint(0, 5), QPoint(32, 37)), QRect(QPoint(16, 21), QPoint(48, 53))},
+    };
+    for (const auto& row : rows) {
+        picker.resize(row.size);
+        EXPECT_EQ(picker.swatchRect(0), row.front)
+            << row.size.width() << " x " << row.size.height();
+        EXPECT_EQ(picker.swatchRect(1), row.back) << row.size.width() << " x " << row.size.height();
+    }
+}
+
+TEST_F(BackgroundPickerTest, TheFrontSwatchIsTheBackgroundBlueThenTheGreyChequer) {
+    BackgroundPicker picker;
+    ASSERT_EQ(picker.swatchCount(), 2);
+    EXPECT_EQ(picker.brushFor(0).style(), Qt::SolidPattern);
+    EXPECT_EQ(picker.brushFor(0).color(), QColor(Qt::blue));
+    picker.swap();
+    const QBrush chequer = picker.brushFor(0);
+    EXPECT_EQ(chequer.style(), Qt::TexturePattern);
+    const QImage pattern = chequer.textureImage();
+    EXPECT_EQ(QColor(pattern.pixel(0, 0)), QColor(Qt::gray));
+    EXPECT_EQ(QColor(pattern.pixel(pattern.width() - 1, 0)), QColor(Qt::white));
+    EXPECT_EQ(picker.swatchColour(0)->keyName(), QString("BackgroundPicker/Secondary Background"));
+}
+
+TEST_F(BackgroundPickerTest, ADoubleClickSwapsOnceAndOpensNoDialog) {
+    BackgroundPicker picker;
+    picker.resize(50, 50);
+    QSignalSpy changed(&picker, &BackgroundPicker::activeBrushChanged);
+    doubleClick(picker, QPoint(10, 10));
+    settle(picker);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(picker.brushFor(0).style(), Qt::TexturePattern);
+    EXPECT_TRUE(test_support::prompts().asked().isEmpty());
+}
+
+TEST_F(BackgroundPickerTest, AClickOnEitherSwatchChangesTheFrontOneBesideThemSwaps) {
+    struct Row {
+        QPoint at;
+        bool dialog;
+        bool swapped;
+    };
+    const Row rows[] = {
+        {{10, 10}, true, false}, // the front swatch
+        {{45, 45}, true, false}, // the visible corner of the back swatch
+        {{45, 5}, false, true},  // right of the middle, beside the swatches
+        {{5, 45}, false, false}, // left of the middle
+    };
+    for (const Row& row : rows) {
+        QSettings().remove("Colors/BackgroundPicker");
+        BackgroundPicker picker;
+        picker.resize(50, 50);
+        QSignalSpy changed(&picker, &BackgroundPicker::activeBrushChanged);
+        test_support::prompts().reset();
+        if (row.dialog) test_support::prompts().answerColour(Qt::yellow);
+        click(picker, row.at);
+        settle(picker);
+        const auto& asked = test_support::prompts().asked();
+        ASSERT_EQ(asked.size(), row.dialog ? 1 : 0) << row.at.x() << ", " << row.at.y();
+        if (row.dialog) {
+            EXPECT_EQ(asked.first().text, QColor(Qt::blue).name(QColor::HexArgb))
+                << "the front swatch's dialog";
+            EXPECT_EQ(picker.brushFor(0).color(), QColor(Qt::yellow));
+        }
+        EXPECT_EQ(picker.brushFor(0).style() == Qt::TexturePattern, row.swapped);
+        EXPECT_EQ(changed.count(), row.dialog || row.swapped ? 1 : 0);
+    }
+}
+
+} // namespace

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include <initializer_list>
+
 namespace {
 
 QPointer<ViewOptions> theViewOptions;
@@ -27,6 +29,15 @@ bool persistOptions() {
 
 QString textOfFactor(int factor) {
     return QStringLiteral("1:%1").arg(factor);
+}
+
+// A label and its control explain themselves alike.
+void setHelp(std::initializer_list<QWidget*> widgets, const QString& toolTip,
+             const QString& whatsThis) {
+    for (QWidget* widget : widgets) {
+        widget->setToolTip(toolTip);
+        widget->setWhatsThis(whatsThis);
+    }
 }
 
 } // namespace
@@ -122,11 +133,7 @@ void ViewOptions::addOpacityControls() {
            "%1 is the label on the opacity slider[tip, zt3]")
             .arg(tr("Mask Opacity", "[zt3]")) +
         learnMoreParagraph(QString::fromLatin1(kHelpPage));
-    for (QWidget* widget :
-         {static_cast<QWidget*>(opacityLabel_), static_cast<QWidget*>(opacitySlider_)}) {
-        widget->setToolTip(toolTip);
-        widget->setWhatsThis(whatsThis);
-    }
+    setHelp({opacityLabel_, opacitySlider_}, toolTip, whatsThis);
     layout_->addWidget(opacityLabel_);
     layout_->addWidget(opacitySlider_);
     GmStatusArray::setOpacitySlider(opacitySlider_);
@@ -160,10 +167,7 @@ void ViewOptions::addResolutionControls() {
            "[tip, zt3]")
             .arg(tr("and <b>Patches</b>", "[tip, zt3]")) +
         learnMoreParagraph(QString::fromLatin1(kHelpPage));
-    for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(resolutionBox_)}) {
-        widget->setToolTip(toolTip);
-        widget->setWhatsThis(whatsThis);
-    }
+    setHelp({label, resolutionBox_}, toolTip, whatsThis);
 
     // The persistent box put the stored text first; the table replaces it.
     const QString stored = resolutionBox_->itemText(0);

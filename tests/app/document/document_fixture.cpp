@@ -12,6 +12,14 @@
 
 #include <QSignalSpy>
 
+QImage twoHalves() {
+    QImage image(80, 60, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, x < 40 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
+    return image;
+}
+
 DocumentFixture::DocumentFixture() : thread_(std::make_unique<VardekThread>()) {
     setTipHook([this](const QString& html) { tips_ << html; });
     Brushing::setBrushSizeHook([] { return 9; });

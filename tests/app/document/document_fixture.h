@@ -17,6 +17,9 @@
 
 #include <memory>
 
+// Two flat halves, dark and light (80 x 60), that the analysis separates along x = 40.
+QImage twoHalves();
+
 class DocumentFixture : public ::testing::Test {
 protected:
     DocumentFixture();

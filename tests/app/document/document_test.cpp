@@ -23,15 +23,6 @@ namespace {
 
 using Document = DocumentFixture;
 
-// Two flat halves, dark and light, that the analysis separates along x = 40.
-QImage twoHalves() {
-    QImage image(80, 60, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, x < 40 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
-    return image;
-}
-
 TEST_F(Document, TheSessionBeginsOverTheWorkspaceCopyAndSessionHasBegunFollows) {
     QList<const QImage*> statusImages;
     int images = 0;

@@ -5,14 +5,6 @@
 
 #include <QMouseEvent>
 
-QImage twoHalves() {
-    QImage image(80, 60, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, x < 40 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
-    return image;
-}
-
 void pressOn(GmTool& tool, QPointF point, Qt::MouseButton button) {
     QMouseEvent event(QEvent::MouseButtonPress, point, button, button, Qt::NoModifier);
     tool.trackButtonState(&event);

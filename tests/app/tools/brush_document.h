@@ -1,6 +1,6 @@
-// A document on the real engine for the brush and clean-tool tests, with
-// the canvas's mouse played on a tool: two flat halves (dark left, light
-// right, 80 x 60) that the analysis separates along x = 40.
+// What the brush and clean-tool tests add to a document on the real engine
+// (DocumentFixture, twoHalves): the canvas's mouse played on a tool, and the
+// commands the engine thread starts.
 #ifndef TESTS_APP_TOOLS_BRUSH_DOCUMENT_H
 #define TESTS_APP_TOOLS_BRUSH_DOCUMENT_H
 
@@ -12,8 +12,6 @@
 #include <QPointF>
 
 class QObject;
-
-QImage twoHalves();
 
 // The canvas's calls for one event: the button state first, then the tool.
 void pressOn(GmTool& tool, QPointF point, Qt::MouseButton button = Qt::LeftButton);

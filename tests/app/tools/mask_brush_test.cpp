@@ -5,6 +5,8 @@
 #include "brush_document.h"
 
 #include "engine_bridge/vk_cmd_undo.h"
+#include "model/brushing.h"
+#include "model/gm_brushing.h"
 #include "model/gm_region.h"
 #include "model/rect_region.h"
 #include "model/segmentation_stuff.h"
@@ -164,6 +166,23 @@ TEST_F(MaskBrushes, AClickWithoutMovementSubmitsOneDot) {
     EXPECT_EQ(statusAt(20, 30) & VkStatusClassMask, VkStatusKeep);
     EXPECT_GE(countWith(VkStatusKeep), 9);
     EXPECT_LE(countWith(VkStatusKeep), 25);
+}
+
+TEST_F(MaskBrushes, WithShiftHeldOnlyTheStraightSegmentMovesUntilTheRelease) {
+    openImage(twoHalves());
+    MaskBrushTool& keep = take(Kind::KeepExact, 3);
+    pressOn(keep, QPointF(5.5, 10.5));
+    moveOn(keep, QPointF(30.5, 40.5), Qt::ShiftModifier);
+    moveOn(keep, QPointF(35.5, 10.5), Qt::ShiftModifier);
+    ASSERT_NE(keep.stroke(), nullptr);
+    const Brushing* painted = keep.stroke()->brushing();
+    EXPECT_TRUE(painted->hasPendingSegment());
+    EXPECT_FALSE(painted->contains(QPointF(20.5, 10.5))) << "nothing painted yet";
+    EXPECT_FALSE(painted->contains(QPointF(18, 25))) << "the first end was only shown";
+    releaseOn(keep, QPointF(35.5, 10.5));
+    waitIdle();
+    EXPECT_EQ(statusAt(20, 10) & VkStatusClassMask, VkStatusKeep);
+    EXPECT_EQ(statusAt(18, 25) & VkStatusClassMask, VkStatusUnassigned);
 }
 
 TEST_F(MaskBrushes, AStrokeOutsideTheActivePatchDeactivatesItForTheStrokeOnly) {

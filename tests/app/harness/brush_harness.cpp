@@ -20,6 +20,7 @@
 #include "workspace/image_view.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSplitter>
@@ -79,7 +80,11 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&window);
     auto* toolBar = new QToolBar(&window);
     layout->addWidget(toolBar);
-    layout->addWidget(GmTool::sharedOptionsParent());
+    auto* optionsRow = new QHBoxLayout;
+    layout->addLayout(optionsRow);
+    optionsRow->addWidget(GmTool::sharedOptionsParent());
+    optionsRow->addStretch();
+    optionsRow->addWidget(new BackgroundPicker(&window));
     auto* splitter = new QSplitter(&window);
     layout->addWidget(splitter, 1);
     auto* view = new ImageView(&window);
@@ -100,8 +105,6 @@ int main(int argc, char** argv) {
     auto brushes = createMaskBrushes(nullptr, &window, toolBar, nullptr);
     toolBar->addSeparator();
     CleanTool clean(nullptr, &window, toolBar, nullptr);
-    toolBar->addSeparator();
-    toolBar->addWidget(new BackgroundPicker(toolBar));
 
     window.resize(1200, 760);
     window.show();

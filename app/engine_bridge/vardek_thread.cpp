@@ -138,6 +138,7 @@ void VardekThread::run() {
     } catch (...) {
         logStream() << cmd->description() << " - execute failed" << endLogLine;
     }
+    executed_.fetch_add(1, std::memory_order_release);
 }
 
 void VardekThread::commandThreadFinishedSlot() {
@@ -146,6 +147,7 @@ void VardekThread::commandThreadFinishedSlot() {
     if (!wait(kWorkerJoinMs))
         logStream() << "VardekThread: the worker did not end within " << kWorkerJoinMs << " ms"
                     << endLogLine;
+    executed_.load(std::memory_order_acquire);
     finishCurrent();
 }
 

@@ -134,6 +134,10 @@ private:
     // Read by the progress function on the worker thread.
     std::atomic<bool> cancelling_{false};
     std::atomic<bool> abandon_{false};
+    // Counts the executes that ran to their end: stored by the worker after
+    // execute, read after the join, so that what execute wrote is seen by
+    // finished also by tools that cannot see the join inside Qt.
+    std::atomic<unsigned> executed_{0};
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "engine_bridge/vk_cmd_despeckle_selection.h"
 #include "engine_bridge/vk_cmd_end_session.h"
 #include "engine_bridge/vk_cmd_finish.h"
+#include "engine_bridge/vk_cmd_generate_mask.h"
 #include "engine_bridge/vk_cmd_init.h"
 #include "engine_bridge/vk_cmd_new_status_image.h"
 #include "engine_bridge/vk_cmd_protect.h"
@@ -24,6 +25,7 @@
 #include "model/segmentation_stuff.h"
 #include "model/tool_hooks.h"
 #include "model/variant_values.h"
+#include "model/view_hooks.h"
 #include "model/zt_app_prefs.h"
 #include "model/zt_rectangle.h"
 #include "shell/services/logger.h"
@@ -412,6 +414,11 @@ void GmModel::setActiveRegion(GmRegion* region, int announce) {
         emit activeRegionChanged(region);
         updatePatchActions(region);
         updateDeleteShortcuts(region);
+        // The edges shown switch between the image's and the patch's.
+        GmRegion* const patch = region ? region : old;
+        if ((!region || !old) && patch && edgesShown() && patch->smeg().hasSegmentation() &&
+            imageSmeg_->hasSegmentation())
+            signalDirtyImageSlot(KeepPatchPreview);
         dirtyBounds(boundsOf(old), boundsOf(region));
         if (region) return;
     } else if (region) {
@@ -437,6 +444,7 @@ void GmModel::announceActiveRegionReady(GmRegion* region) {
 
 void GmModel::deleteRegion(GmRegion* region) {
     if (!region || !regions_.contains(region)) return;
+    stopPatchEdit(region);
     if (VardekThread* thread = VardekThread::instance())
         if (region->smeg().pendingAnalysis()) thread->cancel(region->smeg().pendingAnalysis());
     regions_.removeAll(region);
@@ -553,6 +561,17 @@ void GmModel::cleanLastSelection() {
     command_support::submit(new VkCmdDespeckleSelection(this, 0));
 }
 
+void GmModel::snapshotRegionPixels(GmRegion* patch) {
+    Shape* shape = patch ? patch->shape() : nullptr;
+    if (!shape) return;
+    PixelState* state = shape->pixelState();
+    state->savemask(statusArray_->statusImage());
+    state->setBlendingSnapshot(patch->blendage().options().toVariant());
+    for (ArrowTarget* target : regions_)
+        if (target != patch && target->shape())
+            target->shape()->pixelState()->mergeSavedFrom(*state);
+}
+
 // ---------------------------------------------------------------------------
 // Engine state
 // ---------------------------------------------------------------------------
@@ -591,6 +610,7 @@ void GmModel::deleteActiveForcedEdgeSlot() {
 
 void GmModel::clearMaskInActiveRegionSlot() {
     if (!activeRegion_) return;
+    showViewTab(WorkspaceTabRequest);
     command_support::submit(new VkCmdSelect(this, activeRegion_.data(),
                                             VkStatusKeep | VkStatusDelete | VkStatusBlend,
                                             VkStatusUnassigned, 0));
@@ -645,6 +665,11 @@ void GmModel::autoFillWithDeleteSlot() {
 
 void GmModel::testRenderActiveRegionSlot() {
     if (activeRegion_ && activeRegion_->canPreview()) activeRegion_->testRender();
+}
+
+void GmModel::generateMaskSlot() {
+    showViewTab(CutoutTabRequest);
+    command_support::submit(new VkCmdGenerateMask(this, static_cast<const ImageRectF*>(nullptr)));
 }
 
 void GmModel::dirtyRectSlot(ImageRectF r) {

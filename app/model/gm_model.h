@@ -187,6 +187,10 @@ public:
     // Despeckle the marks of `statuses` (2, 4, 8 combined), or the last selection.
     void cleanAllSelection(int statuses);
     void cleanLastSelection();
+    // After a patch's cut-out preview: the patch remembers the statuses under
+    // it and its blending, so that later cut-outs keep its result while both
+    // stay the same; the other patches take the new statuses where they overlap it.
+    void snapshotRegionPixels(GmRegion* patch);
 
     // The seven patch actions (owned by the model).
     QAction* deletePatchAction() const { return deletePatchAction_; }
@@ -260,6 +264,8 @@ public slots:
     void autoFillImageWithDeleteSlot();
     void autoFillWithDeleteSlot();
     void testRenderActiveRegionSlot();
+    // Create Cut-out: shows the Cut-out tab and generates the whole image's cut-out.
+    void generateMaskSlot();
     void dirtyRectSlot(ImageRectF r);
     // Closes the engine thread, waits for it to drain (the window busy), then
     // opens it again and submits the status image, the session and every

@@ -220,6 +220,17 @@ void GmStatusArray::markUnchangedPatch(GmRegion* patch) {
     }
 }
 
+void GmStatusArray::clearTemporaryMarks() {
+    if (!engineImage_ || statusImage_.isNull()) return;
+    const uchar keep = uchar(~(VkStatusTempDone | VkStatusTempWork));
+    for (int y = 0; y < statusImage_.height(); ++y) {
+        // The engine's own bytes: written in place, never detached.
+        uchar* line = engineImage_->data + static_cast<qptrdiff>(y) * engineImage_->rowBytes;
+        for (int x = 0; x < statusImage_.width(); ++x)
+            line[x] &= keep;
+    }
+}
+
 QImage GmStatusArray::trimap() const {
     QImage trimap = statusImage_.copy();
     if (trimap.isNull()) return trimap;

@@ -77,6 +77,10 @@ public:
     // still match, OR 0x40 into the status pixels under its mask, so that the
     // engine keeps its earlier result there.
     void markUnchangedPatch(GmRegion* patch);
+    // After mask generation: takes the temporary marks (0x40, 0x80) off every
+    // status pixel. The engine clears them only where it worked, and a patch
+    // marked outside a preview's rectangle must not stay marked.
+    void clearTemporaryMarks();
 
     // The statuses as a trimap: keep (2) white, delete (4) black, every
     // other byte grey (128, 128, 128).

@@ -30,3 +30,7 @@ void setCleanStrength(int strength) {
 void previewPatch(GmRegion* patch) {
     if (toolHooks().previewPatch) toolHooks().previewPatch(patch);
 }
+
+void stopPatchEdit(GmRegion* patch) {
+    if (toolHooks().stopPatchEdit) toolHooks().stopPatchEdit(patch);
+}

@@ -1,7 +1,8 @@
 // What the document needs of the tools, which install it when they are built
 // (the tools' library sits above the document's): the brushes' "Strength"
 // row, the clean tool's strength, the brush size to set when an image opens
-// or the resolution changes, and the cut-out preview of a patch. Until a
+// or the resolution changes, the cut-out preview of a patch, and the end of
+// a polygon patch's edit when the patch is deleted. Until a
 // hook is installed the values are the tools' defaults and setting does
 // nothing. The brush size itself is read through Brushing::brushSize().
 // User-interface thread only.
@@ -23,6 +24,9 @@ struct ToolHooks {
     std::function<void(int)> setCleanStrength;
     // Preview the cut-out inside a patch.
     std::function<void(GmRegion*)> previewPatch;
+    // The polygon patch tool stops editing the patch (which is being
+    // deleted) when it is the one it edits.
+    std::function<void(GmRegion*)> stopPatchEdit;
 };
 
 // The installed hooks; assign members to install, a default ToolHooks to remove all.
@@ -35,5 +39,6 @@ int cleanStrength();
 void setBrushSize(int size);
 void setCleanStrength(int strength);
 void previewPatch(GmRegion* patch);
+void stopPatchEdit(GmRegion* patch);
 
 #endif

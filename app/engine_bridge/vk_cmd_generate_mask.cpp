@@ -96,8 +96,8 @@ VkCmdGenerateMask::~VkCmdGenerateMask() = default;
 bool VkCmdGenerateMask::prepare() {
     GmModel* model = this->model();
     if (!model) return false;
-    // Every refusal comes first: once unchanged patches are marked in the
-    // status image, only the engine's generation clears the marks again.
+    // Every refusal comes first: a command that marks unchanged patches in
+    // the status image must run, or the marks would stay behind.
     const SegmentationStuff* smeg = model->imageSmeg();
     if (!smeg->hasSegmentation() && !smeg->hasPendingAnalysis()) return false;
     GmStatusArray* statusArray = model->statusArray();

@@ -84,12 +84,13 @@ uchar DocumentFixture::statusAt(int x, int y) const {
     return model()->statusArray()->statusImage().pixelIndex(x, y);
 }
 
-int DocumentFixture::countWith(uchar bits) const {
+int DocumentFixture::countWith(uchar bits, const QRect& area) const {
     const QImage& status = model()->statusArray()->statusImage();
+    const QRect within = area.isNull() ? status.rect() : area & status.rect();
     int count = 0;
-    for (int y = 0; y < status.height(); ++y) {
+    for (int y = within.top(); y <= within.bottom(); ++y) {
         const uchar* line = status.constScanLine(y);
-        for (int x = 0; x < status.width(); ++x)
+        for (int x = within.left(); x <= within.right(); ++x)
             count += (line[x] & bits) != 0;
     }
     return count;

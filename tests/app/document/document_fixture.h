@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QStringList>
 #include <QVector>
 
@@ -42,9 +43,10 @@ protected:
     void stroke(QPointF from, QPointF to, int status, int scope);
     void submitAndWait(VardekCommand* command);
 
-    // The status byte of a workspace pixel, and how many pixels carry `bits`.
+    // The status byte of a workspace pixel, and how many pixels carry `bits`
+    // (in the whole status image, or within `area`).
     uchar statusAt(int x, int y) const;
-    int countWith(uchar bits) const;
+    int countWith(uchar bits, const QRect& area = QRect()) const;
     // The tips shown since the test began.
     const QStringList& tips() const { return tips_; }
 

@@ -26,15 +26,6 @@
 
 namespace {
 
-// Two flat halves, dark and light, that the analysis separates along x = 40.
-QImage twoHalves() {
-    QImage image(80, 60, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, x < 40 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
-    return image;
-}
-
 // The rectangle of a whole-image cut-out.
 const ImageRectF* const kWholeImage = nullptr;
 
@@ -97,14 +88,6 @@ protected:
         for (int y = 0; y < mask->height(); ++y)
             for (int x = 0; x < mask->width(); ++x)
                 count += mask->pixelIndex(x, y) != 0;
-        return count;
-    }
-    // Pixels inside `rect` (workspace) that carry `bits`.
-    int countWithin(const QRect& rect, uchar bits) const {
-        int count = 0;
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            for (int x = rect.left(); x <= rect.right(); ++x)
-                count += (statusAt(x, y) & bits) != 0;
         return count;
     }
     QImage cutout() const { return model()->workingImage()->displayImage().copy(); }
@@ -215,7 +198,7 @@ TEST_F(MaskGeneration, PatchesUnchangedSinceTheirPreviewAreKeptAndARefusedPrevie
         thread().submit(new VkCmdGenerateMask(model(), kWholeImage));
         ASSERT_TRUE(hold.waitStarted());
         EXPECT_EQ(countWith(VkStatusTempDone), c.marked);
-        EXPECT_EQ(countWithin(leftArea, VkStatusTempDone), c.markedLeft);
+        EXPECT_EQ(countWith(VkStatusTempDone, leftArea), c.markedLeft);
         hold.release();
         waitIdle();
         EXPECT_EQ(countWith(VkStatusTempDone), 0);
@@ -279,16 +262,16 @@ TEST_F(MaskGeneration, DeletingTheActiveForcedEdgeLaysTheOthersAgainWithoutIts) 
     second->submitToEngine();
     waitIdle();
     const QRect firstRow(0, 8, 80, 5), secondRow(0, 48, 80, 5);
-    ASSERT_GT(countWithin(firstRow, VkStatusForcedEdge), 0);
-    const int secondMarks = countWithin(secondRow, VkStatusForcedEdge);
+    ASSERT_GT(countWith(VkStatusForcedEdge, firstRow), 0);
+    const int secondMarks = countWith(VkStatusForcedEdge, secondRow);
     ASSERT_GT(secondMarks, 0);
 
     first->activate();
     model()->deleteActiveForcedEdgeSlot();
     waitIdle();
     EXPECT_EQ(model()->forcedEdges(), QList<ArrowTarget*>{second});
-    EXPECT_EQ(countWithin(firstRow, VkStatusForcedEdge), 0);
-    EXPECT_EQ(countWithin(secondRow, VkStatusForcedEdge), secondMarks);
+    EXPECT_EQ(countWith(VkStatusForcedEdge, firstRow), 0);
+    EXPECT_EQ(countWith(VkStatusForcedEdge, secondRow), secondMarks);
 }
 
 // The whole road: a photograph, keep and delete strokes, the rest filled, a

@@ -6,17 +6,22 @@
 #include "engine_bridge/vk_cmd_generate_mask.h"
 #include "engine_bridge/vk_cmd_select.h"
 #include "model/blending_options.h"
+#include "model/brush_region.h"
+#include "model/brushing.h"
 #include "model/forced_edge.h"
 #include "model/gm_model.h"
 #include "model/rect_region.h"
 #include "model/segmentation_stuff.h"
+#include "model/shape.h"
 #include "model/tool_hooks.h"
 #include "model/view_hooks.h"
 #include "command_recorder.h"
 #include "model_fixture.h"
 
 #include <QAction>
+#include <QBrush>
 #include <QKeySequence>
+#include <QPen>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
@@ -187,6 +192,30 @@ TEST_F(PatchManagementTest, DeletingAPatchStopsItsEditAndEndsItsSessionBeforeItG
     ASSERT_EQ(ended.size(), 1);
     EXPECT_EQ(ended.first()->form(), VkCmdEndSession::DeletePatchForm);
     engine.clear(); // the end of the session deletes the patch
+}
+
+TEST_F(PatchManagementTest, ResettingReleasesEveryEngineStateAndRemovesBrushedPatches) {
+    CommandRecorder engine;
+    setBrushSize(5);
+    RectRegion* drawn = patchAt(4, 4);
+    Brushing stroke{QColor(Qt::yellow)};
+    stroke.startAt(QPointF(30, 10));
+    stroke.lineTo(QPointF(50, 20));
+    new BrushRegion(stroke); // joins the model's patches
+    ForcedEdge* edge = edgeFrom(QPointF(2, 40), QPointF(60, 40));
+    ASSERT_NE(edge->shape()->mask(QPen(Qt::color1), QBrush(Qt::NoBrush)), nullptr);
+
+    model()->resetArrowTargets();
+    EXPECT_EQ(model()->regions(), targets({drawn}));
+    EXPECT_EQ(model()->forcedEdges(), targets({edge}));
+    EXPECT_EQ(edge->shape()->pixelState()->mask(), nullptr) << "the edge's mask is drawn afresh";
+    QList<VkCmdEndSession::Form> forms;
+    for (VkCmdEndSession* ended : engine.commandsOf<VkCmdEndSession>())
+        forms << ended->form();
+    EXPECT_EQ(forms, (QList<VkCmdEndSession::Form>{VkCmdEndSession::RecordForm,
+                                                   VkCmdEndSession::RecordForm,
+                                                   VkCmdEndSession::DeletePatchForm}));
+    engine.clear(); // the last end of a session deletes the brushed patch
 }
 
 TEST_F(PatchManagementTest, TheSlotsSubmitTheirCommands) {

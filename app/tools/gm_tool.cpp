@@ -85,6 +85,8 @@ GmTool::GmTool(const QString& name, const QString& translatedName, const QIcon& 
     if (theImageView)
         connect(theImageView, &ImageView::viewTabChanged, this, &GmTool::setEnabledSlot);
 
+    CanvasTool::setCurrentToolSource([]() -> CanvasTool* { return theCurrentTool; });
+
     // The base's isAvailable while under construction; a tool that decides
     // otherwise refreshes once it is built.
     setEnabledSlot();

@@ -11,6 +11,9 @@
 // "No current tool" is a valid state: without an image no tool with the
 // default isAvailable() can be installed, not even the empty tool.
 //
+// The canvas reaches the current tool through the CanvasTool interface
+// (workspace/canvas_tool.h), whose source the first tool installs.
+//
 // What the tools need of owners built later comes in through hooks that do
 // nothing until set: the arrow tool (setArrowTool), the colour display's
 // un-highlight, whether a temporary tool (Space panning) is in effect, and
@@ -22,6 +25,7 @@
 
 #include "shell/panel_framework/view_tabs.h"
 #include "tools/gm_action.h"
+#include "workspace/canvas_tool.h"
 
 #include <QColor>
 #include <QCursor>
@@ -42,7 +46,7 @@ class QKeyEvent;
 class QMouseEvent;
 class QWidget;
 
-class GmTool : public QObject {
+class GmTool : public QObject, public CanvasTool {
     Q_OBJECT
 public:
     // Left-button states of trackButtonState.
@@ -61,13 +65,13 @@ public:
     // ----- What a tool decides (defaults as given) -----
 
     // The canvas cursor while the tool is current: the arrow.
-    virtual QCursor cursor() const;
+    QCursor cursor() const override;
     // Called by the canvas with the point in full-image pixels, only while
     // the tool is available and allowed on the shown tab. Nothing by default.
-    virtual void mousePress(QMouseEvent* event, const QPointF& point);
-    virtual void mouseMove(QMouseEvent* event, const QPointF& point);
-    virtual void mouseRelease(QMouseEvent* event, const QPointF& point);
-    virtual void mouseDoubleClick(QMouseEvent* event, const QPointF& point);
+    void mousePress(QMouseEvent* event, const QPointF& point) override;
+    void mouseMove(QMouseEvent* event, const QPointF& point) override;
+    void mouseRelease(QMouseEvent* event, const QPointF& point) override;
+    void mouseDoubleClick(QMouseEvent* event, const QPointF& point) override;
     // The Escape key (and Ctrl+period): the button state goes back to up,
     // then the first of: clear the cut-out preview, deselect the patch,
     // deselect the forced edge, install the arrow tool (or the empty tool
@@ -76,21 +80,21 @@ public:
     // Keys the main window does not handle itself. Nothing by default.
     virtual void keyEvent(QKeyEvent* event);
     // The view tabs (flags) the tool works on: Workspace.
-    virtual int allowedViewTabs() const;
+    int allowedViewTabs() const override;
     // The tab to switch to when the tool is selected on a tab it does not
     // work on: Workspace.
     virtual ViewTabs::ViewTab preferredViewTab() const;
     // Whether a press first removes the cut-out preview: yes.
-    virtual bool clearsPreviewOnPress() const;
+    bool clearsPreviewOnPress() const override;
     // Brushes get a cross-hair and the brush outline on the canvas: no.
-    virtual bool isBrush() const;
-    virtual QColor cursorColour() const;
+    bool isBrush() const override;
+    QColor cursorColour() const override;
     virtual QColor strokeColour() const;
     // Whether the tool may be used now (also its action's enabled state):
     // while the model holds a source image.
-    virtual bool isAvailable() const;
+    bool isAvailable() const override;
     // The paint mode of a patch or forced edge while the tool is current: 3.
-    virtual int targetDrawMode(const ArrowTarget* target) const;
+    int targetDrawMode(const ArrowTarget* target) const override;
     // For a temporary tool, the tool it was activated over: none.
     virtual GmTool* previousTool() const;
     // The tool becomes current (after `previous`) or stops being current
@@ -110,10 +114,10 @@ public:
 
     // Whether allowedViewTabs() holds the tab the image view shows
     // (Workspace without a view).
-    bool isAllowedOnCurrentTab() const;
+    bool isAllowedOnCurrentTab() const override;
     // Follows the left button through press, move and release (the canvas
     // calls it before each mouse operation).
-    void trackButtonState(QMouseEvent* event);
+    void trackButtonState(QMouseEvent* event) override;
     int buttonState() const { return buttonState_; }
     int previousButtonState() const { return previousButtonState_; }
     // The action's what's-this: the name in bold, then `text`; empty for an

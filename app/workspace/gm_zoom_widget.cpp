@@ -1,13 +1,33 @@
 #include "workspace/gm_zoom_widget.h"
 
+#include "files/receiving/accept_image_drop.h"
 #include "files/zt_source_image.h"
+#include "model/brushing.h"
+#include "model/forced_edge.h"
 #include "model/gm_model.h"
+#include "model/gm_region.h"
+#include "model/shape.h"
+#include "model/zt_app_prefs.h"
+#include "shell/services/prompt_service.h"
+#include "workspace/brush_outline.h"
+#include "workspace/canvas_hooks.h"
+#include "workspace/canvas_painting.h"
+#include "workspace/canvas_tool.h"
 #include "workspace/tab_filter.h"
 
+#include <QApplication>
+#include <QBitmap>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QSettings>
+#include <QTabletEvent>
 #include <QTransform>
 
 #include <algorithm>
@@ -19,6 +39,39 @@ const char* const kBackgroundColourKey = "GmZoomWidget/backgroundColour_";
 constexpr double kMaximumZoom = 16.0;
 constexpr double kParentFitShare = 0.85;
 
+// The pointer of a brush while it is away from the canvas: a cross-hair of
+// four short arms in the brush's colour around (8, 8), shown when the
+// pointer comes back until its first move brings the outline.
+QCursor brushCrossHair(const QColor& colour) {
+    QPixmap picture(32, 32);
+    picture.fill(colour);
+    QBitmap mask(32, 32);
+    mask.clear();
+    QPainter painter(&mask);
+    painter.setPen(Qt::color1);
+    painter.drawLine(12, 8, 16, 8);
+    painter.drawLine(8, 12, 8, 16);
+    painter.drawLine(4, 8, 0, 8);
+    painter.drawLine(8, 4, 8, 0);
+    painter.end();
+    picture.setMask(mask);
+    return QCursor(picture, 8, 8);
+}
+
+// Whether pen pressure may set the brush size (on by default).
+bool useTabletPressure() {
+    const ZtAppPrefs* prefs = ZtAppPrefs::instance();
+    return prefs ? prefs->useTabletPressure() : true;
+}
+
+// A panel's toggle action; null while the panel does not exist.
+QAction* panelToggle(const std::function<QAction*()>& hook) {
+    return hook ? hook() : nullptr;
+}
+
+// The last pen pressure the canvas passed on; -1 before the first.
+double lastPenPressure = -1;
+
 } // namespace
 
 GmZoomWidget::GmZoomWidget(QWidget* mainWindow, QWidget* parent) : QWidget(parent) {
@@ -28,6 +81,7 @@ GmZoomWidget::GmZoomWidget(QWidget* mainWindow, QWidget* parent) : QWidget(paren
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_MouseTracking);
     setAutoFillBackground(false);
+    setAcceptDrops(true);
 
     const QRgb stored =
         QSettings().value(QLatin1String(kBackgroundColourKey), QColor(Qt::white).rgb()).toUInt();
@@ -38,6 +92,15 @@ GmZoomWidget::GmZoomWidget(QWidget* mainWindow, QWidget* parent) : QWidget(paren
     connect(model,
             QOverload<const ImageRectF&, DirtyHint, PatchPreviewWanted>::of(&GmModel::rectDirty),
             this, &GmZoomWidget::rectDirtySlot);
+    // By name: the tool type is not known here.
+    connect(model, SIGNAL(toolChanged(const GmTool*)), this, SLOT(toolChangedSlot(const GmTool*)));
+    connect(model, &GmModel::cursorChanged, this, &GmZoomWidget::cursorChangedSlot);
+    connect(model, &GmModel::resolutionChanged, this, &GmZoomWidget::resolutionChangedSlot);
+    connect(model, &GmModel::patchPreviewAvailable, this, &GmZoomWidget::patchPreviewAvailableSlot);
+    connect(model, &GmModel::hintOpacityChanged, this, &GmZoomWidget::hintOpacityChangedSlot);
+    connect(model, &GmModel::showOriginal, this, &GmZoomWidget::showOriginalSlot);
+    connect(model, &GmModel::changeBackgroundColour, this,
+            &GmZoomWidget::changeBackgroundColourSlot);
 
     TabFilter::install(this, mainWindow);
 }
@@ -125,11 +188,46 @@ void GmZoomWidget::showPointerAt(const QPoint& position) {
 }
 
 void GmZoomWidget::updateBrushOutline() {
-    // The outline belongs to the brush tools, which draw it while one of them
-    // is current; without one, an outline still on the canvas is repainted away.
-    if (outlineRect_.isValid()) {
+    CanvasTool* const tool = CanvasTool::current();
+    const bool brush = tool && tool->isBrush();
+    const CanvasHooks& hooks = canvasHooks();
+    const bool sliderHeld = hooks.brushSizeSliderHeld && hooks.brushSizeSliderHeld();
+    if (brush && tabIndex_ == WorkspaceTab && (pointerInside_ || sliderHeld)) {
+        // Brushes answer a blank pointer: only the painted outline shows.
+        setCursor(QCursor(tool->cursor().shape()));
+        const double scale = tabScale();
+        const QPointF centre = QPointF(pointerPosition()) / scale;
+        const QRect area =
+            brushOutlineArea(brushOutlineSquare(centre, Brushing::brushSize() * 0.5, scale), scale,
+                             imageRect_.topLeft());
+        // The painter records the new outline; the old one goes with it.
+        if (area.intersects(outlineRect_)) {
+            update(area.united(outlineRect_));
+        } else {
+            update(area);
+            if (outlineRect_.isValid()) update(outlineRect_);
+        }
+    } else if (outlineRect_.isValid()) {
         update(outlineRect_);
         outlineRect_ = QRect(QPoint(0, 0), QPoint(-2, -2));
+    }
+    if (!pointerInside_ && brush) setCursor(brushCrossHair(tool->cursorColour()));
+}
+
+GmRegion* GmZoomWidget::patchPreview() const {
+    return patchPreview_;
+}
+
+void GmZoomWidget::dropPatchPreview() {
+    GmModel* const model = GmModel::instance();
+    if (patchPreview_) {
+        repaintImageRect(patchPreview_->shape()->boundingRect(), NoDirtyMargin);
+        patchPreview_ = nullptr;
+        model->clearPreviewRectangle();
+    }
+    if (!patchPreviewRegion_.isEmpty()) {
+        patchPreviewRegion_ = QRegion();
+        model->clearPreviewRectangle();
     }
 }
 
@@ -153,7 +251,13 @@ void GmZoomWidget::imageChangedSlot() {
     update();
 }
 
-void GmZoomWidget::rectDirtySlot(const ImageRectF& rect, DirtyHint hint, PatchPreviewWanted) {
+void GmZoomWidget::rectDirtySlot(const ImageRectF& rect, DirtyHint hint,
+                                 PatchPreviewWanted preview) {
+    if (preview == DropPatchPreview) dropPatchPreview();
+    repaintImageRect(rect, hint);
+}
+
+void GmZoomWidget::repaintImageRect(const QRectF& rect, DirtyHint hint) {
     // Outlines drawn with a pen, and the handles of an active shape, reach
     // beyond the shape's own rectangle by these margins (screen pixels).
     double margin = 0;
@@ -169,6 +273,17 @@ void GmZoomWidget::rectDirtySlot(const ImageRectF& rect, DirtyHint hint, PatchPr
     update(widgetRect.translated(imageRect_.topLeft()));
 }
 
+void GmZoomWidget::toolChangedSlot(const GmTool*) {
+    CanvasTool* const tool = CanvasTool::current();
+    setCursor(tool ? tool->cursor() : QCursor(Qt::ArrowCursor));
+    update();
+}
+
+void GmZoomWidget::cursorChangedSlot(const QCursor* cursor) {
+    if (cursor) setCursor(*cursor);
+    updateBrushOutline();
+}
+
 void GmZoomWidget::viewTabChangedSlot(ViewTabs::ViewTab tab) {
     int index = NoTab;
     if (tab == ViewTabs::Source) index = SourceTab;
@@ -176,57 +291,190 @@ void GmZoomWidget::viewTabChangedSlot(ViewTabs::ViewTab tab) {
     if (tab == ViewTabs::Cutout) index = CutoutTab;
     if (index == tabIndex_) return;
     tabIndex_ = index;
-    // No tool works here yet, so the plain pointer.
-    setCursor(Qt::ArrowCursor);
+    CanvasTool* const tool = CanvasTool::current();
+    if (tool && (tool->allowedViewTabs() & tab))
+        setCursor(tool->cursor());
+    else
+        setCursor(Qt::ArrowCursor);
     update();
+}
+
+void GmZoomWidget::resolutionChangedSlot(int, int) {}
+
+void GmZoomWidget::patchPreviewAvailableSlot(const GmRegion* region) {
+    // The preview shows the patch as it is; the model hands it over as const.
+    GmRegion* const patch = const_cast<GmRegion*>(region);
+    if (!patch) return;
+    const QImage* const mask = patch->shape()->mask(QPen(Qt::NoPen), QBrush(Qt::color1));
+    if (!mask) return;
+    patchPreview_ = patch;
+    // Every pixel that is not 0 lies in the patch, whatever status was saved in it.
+    QImage inside(mask->size(), QImage::Format_Mono);
+    inside.setColor(0, qRgb(255, 255, 255));
+    inside.setColor(1, qRgb(0, 0, 0));
+    inside.fill(0);
+    for (int y = 0; y < mask->height(); ++y) {
+        const uchar* line = mask->constScanLine(y);
+        for (int x = 0; x < mask->width(); ++x)
+            if (line[x]) inside.setPixel(x, y, 1);
+    }
+    const int factor = GmModel::instance()->resolutionFactor();
+    const QRegion workspace(
+        QBitmap::fromImage(inside, Qt::MonoOnly | Qt::ThresholdDither | Qt::AvoidDither));
+    patchPreviewRegion_ = QTransform::fromScale(factor, factor).map(workspace);
+    patchPreviewRegion_.translate(mask->offset() * factor);
+    // The rectangles the model marks dirty next repaint it.
+}
+
+void GmZoomWidget::hintOpacityChangedSlot() {
+    update();
+}
+
+void GmZoomWidget::showOriginalSlot() {
+    update();
+}
+
+void GmZoomWidget::changeBackgroundColourSlot() {
+    const QColor colour = promptService()->colour(nullptr, backgroundColour_, QString());
+    if (colour.isValid()) setBackgroundColour(colour);
 }
 
 void GmZoomWidget::paintEvent(QPaintEvent* event) {
     if (tabIndex_ == NoTab) return;
-    QPainter painter(this);
-    GmModel* const model = GmModel::instance();
-    ZtSourceImage* const source = model->sourceImage();
-    const QBrush background = palette().brush(QPalette::Window);
-    if (!source) {
-        painter.fillRect(event->rect(), background);
+    CanvasPainting(this, event).paint();
+}
+
+void GmZoomWidget::handleMouse(QMouseEvent* event) {
+    pointerPosition_ = event->pos() - imageRect_.topLeft();
+    positionIsGlobal_ = false;
+    pointerInside_ = true;
+    updateBrushOutline();
+
+    CanvasTool* const tool = CanvasTool::current();
+    if (!tool || !tool->isAvailable() || !tool->isAllowedOnCurrentTab()) {
+        // Only a press tells the user that nothing happened.
+        if (event->type() == QEvent::MouseButtonPress) QApplication::beep();
         return;
     }
-    if (!imageRect_.isValid()) return;
-    // The margins around a small, centred image take the background colour.
-    if ((imageRect_.left() > 0 || imageRect_.top() > 0) &&
-        !imageRect_.contains(event->rect(), true))
-        painter.fillRect(event->rect(), background);
-
-    QTransform imageToWidget;
-    imageToWidget.translate(imageRect_.left(), imageRect_.top());
-    imageToWidget.scale(zoom_, zoom_);
-    const QTransform widgetToImage = imageToWidget.inverted();
-    const QRectF visible =
-        widgetToImage.mapRect(QRectF(event->rect()).intersected(QRectF(imageRect_)));
-    if (visible.width() <= 0 || visible.height() <= 0) return;
-    painter.setWorldTransform(imageToWidget);
-
-    switch (tabIndex_) {
-    case SourceTab:
-        painter.drawPixmap(visible, source->displayPixmap(), visible);
+    tool->trackButtonState(event);
+    const QPointF point = QPointF(pointerPosition_) * (1.0 / zoom_);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (tool->clearsPreviewOnPress()) dropPatchPreview();
+        tool->mousePress(event, point);
         break;
-    case WorkspaceTab: {
-        const double factor = model->resolutionFactor();
-        source->image(model->resolutionFactor());
-        painter.fillRect(visible, background);
-        const QRectF workspaceSource(visible.topLeft() / factor, visible.size() / factor);
-        painter.drawPixmap(visible, source->workspacePixmap(), workspaceSource);
+    case QEvent::MouseMove:
+        tool->mouseMove(event, point);
         break;
-    }
-    case CutoutTab: {
-        painter.fillRect(visible, background);
-        if (ZtSourceImage* const working = model->workingImage())
-            painter.drawImage(visible, working->displayImage(), visible);
+    case QEvent::MouseButtonRelease:
+        tool->mouseRelease(event, point);
         break;
-    }
+    case QEvent::MouseButtonDblClick:
+        tool->mouseDoubleClick(event, point);
+        break;
     default:
         break;
     }
+}
+
+void GmZoomWidget::mousePressEvent(QMouseEvent* event) {
+    handleMouse(event);
+}
+
+void GmZoomWidget::mouseMoveEvent(QMouseEvent* event) {
+    handleMouse(event);
+}
+
+void GmZoomWidget::mouseReleaseEvent(QMouseEvent* event) {
+    handleMouse(event);
+}
+
+void GmZoomWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    handleMouse(event);
+}
+
+void GmZoomWidget::tabletEvent(QTabletEvent* event) {
+    CanvasTool* const tool = CanvasTool::current();
+    if (useTabletPressure() && tool && tool->isBrush() &&
+        event->pointerType() == QTabletEvent::Pen && event->pressure() != lastPenPressure) {
+        lastPenPressure = event->pressure();
+        const CanvasHooks& hooks = canvasHooks();
+        if (hooks.penPressure) hooks.penPressure(lastPenPressure);
+    }
+    // The same movement then arrives as mouse events.
+    event->ignore();
+}
+
+void GmZoomWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (!GmModel::instance()->sourceImage() || tabIndex_ != WorkspaceTab) return;
+    // The arrow tool activates the patch or forced edge under the pointer.
+    emit activateArrowTargetAt(ImagePointF(QPointF(event->pos() - imageRect_.topLeft()) / zoom_));
+    showContextMenu(event->globalPos());
+}
+
+void GmZoomWidget::showContextMenu(const QPoint& globalPosition) {
+    GmModel* const model = GmModel::instance();
+    const CanvasHooks& hooks = canvasHooks();
+    QMenu menu;
+    if (model->activeRegion()) {
+        menu.addAction(model->autoFillKeepAction());
+        menu.addAction(model->autoFillDeleteAction());
+        menu.addAction(model->previewPatchAction());
+        menu.addSeparator();
+        menu.addAction(model->deletePatchAction());
+        menu.addAction(model->eraseMaskInPatchAction());
+        menu.addAction(model->protectPatchAction());
+        QAction* const properties = panelToggle(hooks.patchPropertiesToggle);
+        QAction* const colours = panelToggle(hooks.colourWorkspaceToggle);
+        if (properties || colours) menu.addSeparator();
+        if (properties) menu.addAction(properties);
+        if (colours) menu.addAction(colours);
+        menu.exec(globalPosition);
+        // "Delete Patch" may have taken the patch away while the menu ran:
+        // what is announced is the patch active now, if any.
+        model->announceActiveRegionReady(model->activeRegion());
+        return;
+    }
+    const ForcedEdge* const edge = model->activeForcedEdge();
+    if (edge && edge->isForcedEdge()) {
+        menu.addAction(model->deleteForcedEdgeAction());
+        menu.exec(globalPosition);
+        return;
+    }
+    if (hooks.imageActions) menu.addActions(hooks.imageActions());
+    if (QAction* const colours = panelToggle(hooks.colourWorkspaceToggle)) {
+        menu.addSeparator();
+        menu.addAction(colours);
+    }
+    if (!menu.isEmpty()) menu.exec(globalPosition);
+}
+
+void GmZoomWidget::leaveEvent(QEvent* event) {
+    pointerInside_ = false;
+    updateBrushOutline();
+    QWidget::leaveEvent(event);
+}
+
+void GmZoomWidget::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* const data = event->mimeData();
+    if (data->hasUrls() || data->hasImage() || data->hasText()) {
+        event->acceptProposedAction();
+        window()->raise();
+    } else {
+        event->ignore();
+    }
+}
+
+void GmZoomWidget::dragMoveEvent(QDragMoveEvent* event) {
+    event->acceptProposedAction();
+}
+
+void GmZoomWidget::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->accept();
+}
+
+void GmZoomWidget::dropEvent(QDropEvent* event) {
+    acceptImageDrop(event);
 }
 
 void GmZoomWidget::showEvent(QShowEvent* event) {

@@ -13,10 +13,17 @@
 // images are fitted at once when the canvas is visible (fitToParent: 85 % of
 // the viewport).
 //
-// Painting shows each tab's image: the photograph (Source), its workspace
-// copy at the resolution factor (Workspace), the working image with the cut-out
-// (Cut-out). Input, tools, the mask overlay, patches and the brush outline
-// build on this.
+// Input: mouse events go to the current tool (workspace/canvas_tool.h) with
+// the point in image pixels, while it is available and allowed on the shown
+// tab; a press it cannot take beeps. Brushes get no pointer: the canvas
+// paints their outline (brush_outline.h) and keeps it up to date. Pen
+// pressure is passed to the brushes; the event is then ignored, so the same
+// movement arrives again as mouse events. Drops go to acceptImageDrop.
+//
+// Painting (canvas_painting.h) shows each tab's layers: the photograph
+// (Source); the workspace copy with the masks, patches, forced edges, waiting
+// strokes and the brush outline (Workspace); the cut-out over the background
+// (Cut-out).
 #ifndef APP_WORKSPACE_GM_ZOOM_WIDGET_H
 #define APP_WORKSPACE_GM_ZOOM_WIDGET_H
 
@@ -26,10 +33,16 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QPointer>
+#include <QRegion>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
 #include <QWidget>
+
+class GmRegion;
+class GmTool;
+class QCursor;
 
 class GmZoomWidget : public QWidget {
     Q_OBJECT
@@ -73,6 +86,8 @@ public:
 
     // The pointer relative to the image's corner.
     QPoint pointerPosition() const;
+    // Whether the pointer is over the canvas.
+    bool isPointerInside() const { return pointerInside_; }
     // Puts the pointer at `position` (relative to the image's corner) as if it
     // were over the canvas, and brings the brush outline there: the outline
     // follows the brush-size slider at the centre of the view.
@@ -80,6 +95,18 @@ public:
     // Keeps the brush outline up to date; an outline that is no longer wanted
     // is repainted away.
     void updateBrushOutline();
+
+    // The canvas area of the brush outline last painted; invalid when none shows.
+    QRect outlineRect() const { return outlineRect_; }
+    void setOutlineRect(const QRect& rect) { outlineRect_ = rect; }
+
+    // The patch whose cut-out preview shows, and its area in image pixels;
+    // the preview is drawn clipped to that area while the patch lives.
+    GmRegion* patchPreview() const;
+    const QRegion& patchPreviewRegion() const { return patchPreviewRegion_; }
+    // Forgets the patch preview: its area is repainted and the model's
+    // preview rectangle cleared.
+    void dropPatchPreview();
 
     QColor backgroundColour() const { return backgroundColour_; }
     // The colour around the image.
@@ -94,15 +121,44 @@ public slots:
     void imageChangedSlot();
     // Repaints the canvas area of `rect` (image pixels), grown by the hint.
     void rectDirtySlot(const ImageRectF& rect, DirtyHint hint, PatchPreviewWanted preview);
+    // The pointer becomes the new tool's; everything is repainted.
+    void toolChangedSlot(const GmTool* tool);
+    // A new pointer (when given); the brush outline follows.
+    void cursorChangedSlot(const QCursor* cursor);
     void viewTabChangedSlot(ViewTabs::ViewTab tab);
+    void resolutionChangedSlot(int oldFactor, int newFactor);
+    // Keeps the area of the patch whose cut-out preview is about to show.
+    void patchPreviewAvailableSlot(const GmRegion* region);
+    void hintOpacityChangedSlot();
+    void showOriginalSlot();
+    // Asks for a new background colour.
+    void changeBackgroundColourSlot();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void tabletEvent(QTabletEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Steps shared by the four mouse events.
+    void handleMouse(QMouseEvent* event);
+    // The context menu over the active patch, forced edge or the image.
+    void showContextMenu(const QPoint& globalPosition);
+    // Repaints the canvas area of `rect` (image pixels) grown by the hint.
+    void repaintImageRect(const QRectF& rect, DirtyHint hint);
+
     double zoom_ = 1.0;
     QRect imageRect_ = QRect(QPoint(-1, -1), QSize(-1, -1));
     bool positionIsGlobal_ = false;
@@ -110,6 +166,8 @@ private:
     QPoint pointerPosition_;
     QRect outlineRect_ = QRect(QPoint(0, 0), QPoint(-1, -1));
     int tabIndex_ = NoTab;
+    QRegion patchPreviewRegion_;
+    QPointer<GmRegion> patchPreview_;
     QColor backgroundColour_;
     bool fitPending_ = true;
 };

@@ -2,6 +2,7 @@
 
 #include "model/gm_model.h"
 #include "support/test_environment.h"
+#include "workspace/canvas_hooks.h"
 #include "workspace_fixture.h"
 
 #include <QApplication>
@@ -192,11 +193,16 @@ TEST_F(GmZoomWidgetTest, PaintsEachTabsImage) {
     EXPECT_EQ(grey, shownAt(QPoint(301, 500)));
     EXPECT_NEAR(grey.red(), 128, 1);
 
-    // The cut-out shows the background through its transparent top half.
+    // The cut-out shows the background brush (white until one is chosen)
+    // through its transparent top half.
     canvas_->viewTabChangedSlot(ViewTabs::Cutout);
     EXPECT_EQ(canvas_->tabScale(), 1.0);
-    EXPECT_EQ(shownAt(QPoint(301, 260)), QColor(10, 200, 30));
+    EXPECT_EQ(shownAt(QPoint(301, 260)), QColor(255, 255, 255));
     EXPECT_EQ(shownAt(QPoint(301, 500)), QColor(255, 255, 255));
+    canvasHooks().backgroundBrush = [] { return QBrush(QColor(20, 40, 220)); };
+    canvas_->update();
+    EXPECT_EQ(shownAt(QPoint(301, 260)), QColor(20, 40, 220));
+    canvasHooks() = CanvasHooks();
 }
 
 TEST_F(GmZoomWidgetTest, BackgroundColourIsKeptInTheSettings) {

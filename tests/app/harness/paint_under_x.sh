@@ -1,0 +1,12 @@
+#!/bin/sh
+# Paints on the canvas with the real pointer on a private X server (see
+# paint_harness.cpp). Skipped, with exit code 77, where xvfb-run or xdotool
+# is missing; scripts/install-deps installs both.
+#   paint_under_x.sh PAINT_HARNESS IMAGE
+for tool in xvfb-run xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "skipped: $tool is not installed"
+    exit 77
+  fi
+done
+QT_QPA_PLATFORM=xcb exec xvfb-run -a -s "-screen 0 1280x1024x24" "$1" "$2" --check

@@ -1,0 +1,203 @@
+// What the canvas paints on each tab: the photograph alone on Source; on
+// Workspace the brush footprint, the centre mark, a patch's cut-out preview
+// and the strokes waiting for the engine.
+#include "workspace/canvas_painting.h"
+
+#include "model/brushing.h"
+#include "model/gm_brushing.h"
+#include "model/gm_model.h"
+#include "model/rect_region.h"
+#include "model/zt_app_prefs.h"
+#include "model/zt_rectangle.h"
+#include "stand_in_brush.h"
+#include "support/test_environment.h"
+#include "workspace/canvas_hooks.h"
+#include "workspace/gm_zoom_widget.h"
+#include "workspace_fixture.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSettings>
+#include <QTest>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBackground(255, 0, 255);
+
+// `colour` laid over `under` by the painter, as the canvas lays it.
+QColor over(const QColor& under, const QColor& colour) {
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    pixel.fill(under);
+    QPainter painter(&pixel);
+    painter.fillRect(0, 0, 1, 1, colour);
+    painter.end();
+    return pixel.pixelColor(0, 0);
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 2) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// The canvas alone in a 1000 x 800 viewport over a 400 x 300 red and blue
+// image, with the stand-in brush current and a magenta background brush.
+class CanvasPaintingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings().clear();
+        area_ = std::make_unique<QScrollArea>();
+        area_->setFrameShape(QFrame::NoFrame);
+        area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        canvas_ = new GmZoomWidget(nullptr);
+        area_->setWidget(canvas_);
+        area_->resize(1000, 800);
+        area_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(area_.get()));
+        document_ = std::make_unique<TestDocument>(twoColourImage(400, 300));
+        document_->announce();
+        canvas_->viewTabChangedSlot(ViewTabs::Workspace);
+        canvasHooks().backgroundBrush = [] { return QBrush(kBackground); };
+        brush_ = std::make_unique<StandInBrush>(4);
+        brush_->onStroke = [](GmBrushing* stroke) { delete stroke; };
+        ASSERT_TRUE(brush_->installSlot());
+    }
+    void TearDown() override {
+        brush_.reset();
+        area_.reset();
+        GmModel::instance()->clearPreviewRectangle();
+        document_.reset();
+        canvasHooks() = CanvasHooks();
+        QSettings().clear();
+    }
+
+    void zoomTo(double zoom) {
+        canvas_->setZoom(zoom, true);
+        QApplication::processEvents();
+    }
+    // The pointer rests over the canvas at `fromImageCorner` (screen pixels).
+    void pointAt(const QPoint& fromImageCorner) {
+        centre_ = canvas_->imageRect().topLeft() + fromImageCorner;
+        QTest::mouseMove(area_->windowHandle(), canvas_->mapTo(area_.get(), centre_));
+        ASSERT_TRUE(canvas_->isPointerInside());
+    }
+    QColor shown(const QPoint& offset) {
+        return canvas_->grab().toImage().pixelColor(centre_ + offset);
+    }
+    // A canvas pixel of an image point.
+    QColor shownAtImage(const QPointF& point) {
+        const QPoint at = canvas_->imageRect().topLeft() + (point * canvas_->zoom()).toPoint();
+        return canvas_->grab().toImage().pixelColor(at);
+    }
+    static QColor keep() { return ZtAppPrefs::currentColor(ZtAppPrefs::KeepMaskColor); }
+
+    std::unique_ptr<QScrollArea> area_;
+    GmZoomWidget* canvas_ = nullptr;
+    std::unique_ptr<TestDocument> document_;
+    std::unique_ptr<StandInBrush> brush_;
+    QPoint centre_;
+};
+
+TEST_F(CanvasPaintingTest, TheSourceTabShowsOnlyThePhotograph) {
+    zoomTo(1);
+    auto* patch = new RectRegion(QPointF(20, 20));
+    patch->rectangle()->dragCorner(QPointF(80, 80));
+    GmBrushing stroke(Qt::green);
+    stroke.brushing()->startAt(QPointF(30, 100));
+    stroke.brushing()->lineTo(QPointF(120, 100));
+    pointAt(QPoint(100, 100));
+
+    const QColor onStroke = shownAtImage(QPointF(60, 100));
+    EXPECT_NE(onStroke, kRed) << "the Workspace tab shows the waiting stroke";
+    canvas_->viewTabChangedSlot(ViewTabs::Source);
+    const QImage source = canvas_->grab().toImage();
+    const QPoint corner = canvas_->imageRect().topLeft();
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 200; ++x)
+            ASSERT_EQ(source.pixelColor(corner + QPoint(x, y)), kRed) << x << ", " << y;
+    delete patch;
+}
+
+TEST_F(CanvasPaintingTest, TheFootprintShowsOnlyWhenAWorkspacePixelIsFiveScreenPixelsWide) {
+    struct Case {
+        double zoom;
+        bool footprint;
+    };
+    const Case cases[] = {{8, true}, {5, true}, {4, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zoom);
+        zoomTo(c.zoom);
+        pointAt(QPoint(100, 100));
+        // Inside the 4 px dab, off the cross-hair's arms and inside the circle.
+        const QColor expected = c.footprint ? over(kRed, QColor(0, 255, 0, 45)) : kRed;
+        EXPECT_TRUE(near(shown(QPoint(3, 3)), expected))
+            << shown(QPoint(3, 3)).name().toStdString();
+    }
+}
+
+TEST_F(CanvasPaintingTest, TheCentreMarkIsASquareOverTheActivePatchElseACrossHair) {
+    brush_.reset();
+    brush_ = std::make_unique<StandInBrush>(10);
+    brush_->installSlot();
+    zoomTo(4); // no footprint; the circle lies 20 screen pixels out
+    auto* patch = new RectRegion(QPointF(40, 40));
+    patch->rectangle()->dragCorner(QPointF(60, 60));
+    for (bool overPatch : {false, true}) {
+        SCOPED_TRACE(overPatch);
+        GmModel::instance()->setActiveRegion(overPatch ? patch : nullptr, 0);
+        pointAt(QPoint(200, 200)); // image point (50, 50)
+        bool cornerMarked = false;
+        for (const QPoint offset : {QPoint(4, 4), QPoint(5, 5), QPoint(4, 5), QPoint(5, 4)})
+            cornerMarked = cornerMarked || shown(offset) == keep();
+        EXPECT_EQ(shown(QPoint(7, 0)) == keep(), !overPatch) << "an arm of the cross-hair";
+        EXPECT_EQ(shown(QPoint(0, 7)) == keep(), !overPatch);
+        EXPECT_EQ(cornerMarked, overPatch) << "a corner of the square";
+    }
+    delete patch;
+}
+
+TEST_F(CanvasPaintingTest, APatchPreviewIsClippedToThePatchAndOutlinedOnceDropped) {
+    brush_.reset();
+    zoomTo(1);
+    GmModel* const model = GmModel::instance();
+    auto* patch = new RectRegion(QPointF(20, 20));
+    patch->rectangle()->dragCorner(QPointF(60, 60));
+    model->setPreviewRectangle(QPointF(10, 10));
+    model->previewRectangle()->dragCorner(QPointF(100, 100));
+    emit model->patchPreviewAvailable(patch);
+    ASSERT_EQ(canvas_->patchPreview(), patch);
+    ASSERT_FALSE(canvas_->patchPreviewRegion().isEmpty());
+
+    // The working image is transparent at the top: the preview shows the background.
+    EXPECT_EQ(shownAtImage(QPointF(40.5, 40.5)), kBackground) << "inside the patch";
+    EXPECT_EQ(shownAtImage(QPointF(80.5, 80.5)), kRed) << "outside the patch, inside the rectangle";
+
+    canvas_->dropPatchPreview();
+    EXPECT_EQ(canvas_->patchPreview(), nullptr);
+    EXPECT_TRUE(canvas_->patchPreviewRegion().isEmpty());
+    EXPECT_EQ(model->previewRectangle(), nullptr);
+    model->setPreviewRectangle(QPointF(10, 10));
+    model->previewRectangle()->dragCorner(QPointF(100, 100));
+    EXPECT_EQ(shownAtImage(QPointF(80.5, 80.5)), kBackground);
+    const QColor top = shownAtImage(QPointF(55.5, 9.5));
+    const QColor below = shownAtImage(QPointF(55.5, 10.5));
+    EXPECT_TRUE(top.green() > 100 || below.green() > 100) << "the white outline";
+    delete patch;
+}
+
+TEST_F(CanvasPaintingTest, StrokesWaitingForTheEngineShowAtHalfOpacityWithoutAnOverlay) {
+    zoomTo(1);
+    GmBrushing stroke(QColor(0, 255, 0));
+    stroke.brushing()->startAt(QPointF(30, 100));
+    stroke.brushing()->lineTo(QPointF(120, 100));
+    EXPECT_TRUE(near(shownAtImage(QPointF(60.5, 100.5)), over(kRed, QColor(0, 255, 0, 128))));
+    EXPECT_EQ(shownAtImage(QPointF(60.5, 120.5)), kRed);
+}
+
+} // namespace

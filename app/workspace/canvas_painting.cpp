@@ -155,6 +155,12 @@ void CanvasPainting::fillScreenFixed(const QRectF& rect) {
     painter_.fillRect(rect, brush);
 }
 
+void CanvasPainting::paintCutoutPreview(const QRectF& rect) {
+    fillScreenFixed(rect);
+    if (ZtSourceImage* const working = GmModel::instance()->workingImage())
+        painter_.drawImage(rect, working->displayImage(), rect);
+}
+
 void CanvasPainting::paintTargets(bool beingDrawnOnly) {
     painter_.setRenderHint(QPainter::Antialiasing, true);
     // Five screen pixels: the side of the handles of an active shape.
@@ -193,14 +199,12 @@ void CanvasPainting::paintPatchPreview() {
     if (!preview || canvas_->patchPreviewRegion().isEmpty() || !canvas_->patchPreview()) return;
     const QRectF r = preview->boundingRect().intersected(visible_);
     if (r.width() <= 0 || r.height() <= 0) return;
-    ZtSourceImage* const working = model->workingImage();
     painter_.setWorldTransform(imageToWidget_);
     painter_.setPen(QColor(Qt::white));
     const bool hadClip = painter_.hasClipping();
     const QRegion oldClip = painter_.clipRegion();
     painter_.setClipRegion(canvas_->patchPreviewRegion());
-    fillScreenFixed(r);
-    if (working) painter_.drawImage(r, working->displayImage(), r);
+    paintCutoutPreview(r);
     painter_.setClipRegion(oldClip);
     painter_.setClipping(hadClip);
 }
@@ -215,9 +219,7 @@ void CanvasPainting::paintPreviewRectangle() {
     painter_.setWorldTransform(imageToWidget_);
     painter_.setPen(QColor(Qt::white));
     painter_.setBrush(Qt::NoBrush);
-    fillScreenFixed(r);
-    if (ZtSourceImage* const working = model->workingImage())
-        painter_.drawImage(r, working->displayImage(), r);
+    paintCutoutPreview(r);
     painter_.drawRect(bounds);
 }
 

@@ -47,6 +47,8 @@ private:
     void paintCentreMark(const QPointF& centre, double u, const QColor& colour);
     void paintZoomRectangle();
     void paintPreviewRectangle();
+    // The cut-out over the background in `rect` (image pixels).
+    void paintCutoutPreview(const QRectF& rect);
     // Fills `rect` (image pixels) with the background pattern at its screen size.
     void fillScreenFixed(const QRectF& rect);
     void paintWash();

@@ -15,10 +15,10 @@
 #include "workspace/gm_zoom_widget.h"
 #include "workspace_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPainter>
 #include <QScrollArea>
-#include <QSettings>
 #include <QTest>
 
 #include <cstdlib>
@@ -47,21 +47,12 @@ bool near(const QColor& a, const QColor& b, int tolerance = 2) {
 
 // The canvas alone in a 1000 x 800 viewport over a 400 x 300 red and blue
 // image, with the stand-in brush current and a magenta background brush.
-class CanvasPaintingTest : public ::testing::Test {
+class CanvasPaintingTest : public CanvasFixture {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        area_ = std::make_unique<QScrollArea>();
-        area_->setFrameShape(QFrame::NoFrame);
-        area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        canvas_ = new GmZoomWidget(nullptr);
-        area_->setWidget(canvas_);
-        area_->resize(1000, 800);
-        area_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(area_.get()));
-        document_ = std::make_unique<TestDocument>(twoColourImage(400, 300));
-        document_->announce();
+        CanvasFixture::SetUp();
+        show();
+        open(twoColourImage(400, 300));
         canvas_->viewTabChangedSlot(ViewTabs::Workspace);
         canvasHooks().backgroundBrush = [] { return QBrush(kBackground); };
         brush_ = std::make_unique<StandInBrush>(4);
@@ -70,11 +61,9 @@ protected:
     }
     void TearDown() override {
         brush_.reset();
-        area_.reset();
         GmModel::instance()->clearPreviewRectangle();
-        document_.reset();
         canvasHooks() = CanvasHooks();
-        QSettings().clear();
+        CanvasFixture::TearDown();
     }
 
     void zoomTo(double zoom) {
@@ -97,9 +86,6 @@ protected:
     }
     static QColor keep() { return ZtAppPrefs::currentColor(ZtAppPrefs::KeepMaskColor); }
 
-    std::unique_ptr<QScrollArea> area_;
-    GmZoomWidget* canvas_ = nullptr;
-    std::unique_ptr<TestDocument> document_;
     std::unique_ptr<StandInBrush> brush_;
     QPoint centre_;
 };
@@ -178,7 +164,8 @@ TEST_F(CanvasPaintingTest, APatchPreviewIsClippedToThePatchAndOutlinedOnceDroppe
     EXPECT_EQ(shownAtImage(QPointF(40.5, 40.5)), kBackground) << "inside the patch";
     EXPECT_EQ(shownAtImage(QPointF(80.5, 80.5)), kRed) << "outside the patch, inside the rectangle";
 
-    canvas_->dropPatchPreview();
+    // A repaint that asks for it drops the preview.
+    emit model->rectDirty(ImageRectF(0, 0, 1, 1), NoDirtyMargin, DropPatchPreview);
     EXPECT_EQ(canvas_->patchPreview(), nullptr);
     EXPECT_TRUE(canvas_->patchPreviewRegion().isEmpty());
     EXPECT_EQ(model->previewRectangle(), nullptr);
@@ -198,6 +185,21 @@ TEST_F(CanvasPaintingTest, StrokesWaitingForTheEngineShowAtHalfOpacityWithoutAnO
     stroke.brushing()->lineTo(QPointF(120, 100));
     EXPECT_TRUE(near(shownAtImage(QPointF(60.5, 100.5)), over(kRed, QColor(0, 255, 0, 128))));
     EXPECT_EQ(shownAtImage(QPointF(60.5, 120.5)), kRed);
+}
+
+TEST_F(CanvasPaintingTest, TheWashMakesEveryRepaintVisible) {
+    brush_.reset();
+    zoomTo(1);
+    const QColor plain = shownAtImage(QPointF(40.5, 40.5));
+    QAction* wash = nullptr;
+    for (QAction* action : canvas_->actions())
+        if (action->text() == QLatin1String("wash")) wash = action;
+    ASSERT_NE(wash, nullptr);
+    EXPECT_EQ(wash->shortcut(), QKeySequence(QStringLiteral("Shift+F6")));
+    wash->setChecked(true);
+    EXPECT_NE(shownAtImage(QPointF(40.5, 40.5)), plain);
+    wash->setChecked(false);
+    EXPECT_EQ(shownAtImage(QPointF(40.5, 40.5)), plain);
 }
 
 } // namespace

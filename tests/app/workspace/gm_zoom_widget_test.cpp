@@ -31,41 +31,7 @@ protected:
     }
 };
 
-// The canvas alone, in a scroll area whose viewport is exactly 1000 x 800.
-class GmZoomWidgetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QSettings().clear();
-        area_ = std::make_unique<QScrollArea>();
-        area_->setFrameShape(QFrame::NoFrame);
-        area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        canvas_ = new GmZoomWidget(nullptr);
-        area_->setWidget(canvas_);
-        area_->resize(1000, 800);
-    }
-    void TearDown() override {
-        area_.reset();
-        document_.reset();
-        QSettings().clear();
-    }
-
-    void show() {
-        area_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(area_.get()));
-        ASSERT_EQ(area_->viewport()->size(), QSize(1000, 800));
-    }
-    void open(const QImage& image) {
-        document_.reset();
-        document_ = std::make_unique<TestDocument>(image);
-        document_->announce();
-    }
-    QColor shownAt(const QPoint& point) { return canvas_->grab().toImage().pixelColor(point); }
-
-    std::unique_ptr<QScrollArea> area_;
-    GmZoomWidget* canvas_ = nullptr;
-    std::unique_ptr<TestDocument> document_;
-};
+using GmZoomWidgetTest = CanvasFixture;
 
 TEST_F(GmZoomWidgetTest, ZoomIsCappedAt16AndStaysForValuesNotAbove0) {
     show();

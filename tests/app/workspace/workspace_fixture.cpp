@@ -10,7 +10,9 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -75,4 +77,37 @@ void ViewFixture::openImage(int width, int height) {
 void ViewFixture::settle() {
     ASSERT_TRUE(test_support::waitFor([&] { return !workspace_->isScrollAnchorPending(); }));
     QApplication::processEvents();
+}
+
+void CanvasFixture::SetUp() {
+    QSettings().clear();
+    area_ = std::make_unique<QScrollArea>();
+    area_->setFrameShape(QFrame::NoFrame);
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    canvas_ = new GmZoomWidget(nullptr);
+    area_->setWidget(canvas_);
+    area_->resize(1000, 800);
+}
+
+void CanvasFixture::TearDown() {
+    area_.reset();
+    document_.reset();
+    QSettings().clear();
+}
+
+void CanvasFixture::show() {
+    area_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(area_.get()));
+    ASSERT_EQ(area_->viewport()->size(), QSize(1000, 800));
+}
+
+void CanvasFixture::open(const QImage& image) {
+    document_.reset();
+    document_ = std::make_unique<TestDocument>(image);
+    document_->announce();
+}
+
+QColor CanvasFixture::shownAt(const QPoint& point) {
+    return canvas_->grab().toImage().pixelColor(point);
 }

@@ -16,6 +16,7 @@
 
 class GmZoomWidget;
 class ImageView;
+class QScrollArea;
 class QScrollBar;
 class ZtSourceImage;
 class ZtWorkspace;
@@ -81,6 +82,23 @@ protected:
     GmZoomWidget* canvas_ = nullptr;
     QScrollBar* h_ = nullptr;
     QScrollBar* v_ = nullptr;
+    std::unique_ptr<TestDocument> document_;
+};
+
+// The canvas alone, in a scroll area whose viewport is exactly 1000 x 800,
+// not shown until show(); settings cleared before and after.
+class CanvasFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void show();
+    // Puts `image` into the model (a new document) and tells the canvas.
+    void open(const QImage& image);
+    QColor shownAt(const QPoint& point);
+
+    std::unique_ptr<QScrollArea> area_;
+    GmZoomWidget* canvas_ = nullptr;
     std::unique_ptr<TestDocument> document_;
 };
 

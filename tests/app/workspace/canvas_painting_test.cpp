@@ -145,6 +145,13 @@ TEST_F(CanvasPaintingTest, TheCentreMarkIsASquareOverTheActivePatchElseACrossHai
         EXPECT_EQ(shown(QPoint(0, 7)) == keep(), !overPatch);
         EXPECT_EQ(cornerMarked, overPatch) << "a corner of the square";
     }
+    // The mark's lines are one screen pixel wide at any zoom.
+    GmModel::instance()->setActiveRegion(nullptr, 0);
+    zoomTo(8);
+    pointAt(QPoint(400, 400));
+    EXPECT_EQ(shown(QPoint(6, 0)), keep());
+    EXPECT_NE(shown(QPoint(6, 3)), keep());
+    EXPECT_NE(shown(QPoint(-3, -6)), keep());
     delete patch;
 }
 

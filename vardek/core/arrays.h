@@ -23,14 +23,20 @@ template <typename T> Box boxOf(const blitz::Array<T, 2>& a) {
     return {a.lbound(0), a.lbound(1), a.ubound(0), a.ubound(1)};
 }
 
+// Elements that need no destruction: plain values, and Blitz++'s small fixed
+// vectors of them (whose destructor is empty, though not trivial).
+template <typename T> struct IsPlainElement : std::is_trivially_destructible<T> {};
+template <typename T, int N> struct IsPlainElement<blitz::TinyVector<T, N>> : IsPlainElement<T> {};
+
 // A new array over `box` (uninitialised unless `fill` is given). A large
-// array of plain values lies in memory advised for huge pages.
+// array of plain elements lies in memory advised for huge pages.
 template <typename T> blitz::Array<T, 2> arrayOver(const Box& box) {
     if (box.isEmpty()) return blitz::Array<T, 2>();
     const std::size_t count = std::size_t(box.rows()) * std::size_t(box.columns());
-    if constexpr (std::is_trivially_destructible_v<T>) {
+    if constexpr (IsPlainElement<T>::value) {
         if (count * sizeof(T) >= largeMemoryBytes) {
-            std::unique_ptr<T[]> data = largeBuffer<T>(count);
+            std::unique_ptr<T[]> data(new T[count]);
+            adviseLargeMemory(data.get(), count * sizeof(T));
             blitz::Array<T, 2> a(data.get(), blitz::shape(box.rows(), box.columns()),
                                  blitz::deleteDataWhenDone);
             data.release(); // the array's now

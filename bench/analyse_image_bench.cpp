@@ -219,7 +219,7 @@ void runStage(int stage, Classification& c) {
                                            Classification::ColourClassifier::levels>(classifier));
         break;
     case blockHistogramsStage:
-        updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none);
+        updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none, c.workerCount);
         break;
     case segmentsStage:
         segmentHistograms(true, c.params, unset, c.blocks, c.segments, none);

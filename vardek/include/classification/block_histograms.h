@@ -3,7 +3,7 @@
 // neighbouring blocks. Each pixel adds the values of its 2 x 2 window, as one
 // interval (range modes) or two half intervals around the window's median
 // (median modes), spread exactly over the values or evenly over the bins.
-// The six channels are six jobs run one after another by a single worker.
+// The six channels are six independent jobs, run on up to six workers.
 #ifndef VARDEK_CLASSIFICATION_BLOCK_HISTOGRAMS_H
 #define VARDEK_CLASSIFICATION_BLOCK_HISTOGRAMS_H
 
@@ -47,12 +47,13 @@ bool updateChannelHistograms(int channel, const TextureImage& texture, const Box
                              BlockGrid& grid);
 
 // Stage 1: sizes the grid to the block box of `domain` and runs the six
-// channel jobs, 5 down to 0, on one worker; every job handed out reports the
-// share of jobs taken into `range`. True when any channel was rebuilt. Raises
-// VkExCancel or the worker failure after the worker is joined.
+// channel jobs, handed out 5 down to 0, on `workers` workers (at most six);
+// every job handed out reports the share of jobs taken into `range`. True
+// when any channel was rebuilt. Raises VkExCancel or the worker failure after
+// every worker is joined.
 bool updateHistograms(const TextureImage& texture, const Box& domain,
                       const SegmentationParams& current, const StageParams& copies, BlockGrid& grid,
-                      ProgressRange& range);
+                      ProgressRange& range, unsigned workers = 1);
 
 } // namespace classification
 

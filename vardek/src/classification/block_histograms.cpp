@@ -298,17 +298,22 @@ bool updateChannelHistograms(int channel, const TextureImage& texture, const Box
     // Colour bits below 0 (never set by the variables) would make the shifts overflow.
     const int bits = std::max(0, current.colourBits);
     const int spacing = blockSpacing(current.resolution);
-    // The channel as a plain byte image over the domain.
-    ByteArray v = arrayOver<unsigned char>(domain);
-    v = windowOf<unsigned char>(texture[channel], domain);
-    ByteArray lo, hi;
-    if (rangeMode) buildRangeImage(v, domain, lo, hi);
 
     for (int bx = blocks.lower.row; bx <= blocks.upper.row; ++bx) {
         // The block's window: its pixels but those of the last row and column
         // of the domain, so that every window pixel has its 2 x 2 window inside.
         const int r0 = std::max(bx * spacing, domain.lower.row);
         const int r1 = std::min((bx + 1) * spacing, domain.upper.row);
+        // The channel as a plain byte image over the rows this block row
+        // reads: its own and the one below them, within the domain. The range
+        // image's last row there is exact only at the domain's last row, and
+        // no other block row reads it.
+        const Box band(r0, domain.lower.column, std::min(domain.upper.row, std::max(r1, r0 + 1)),
+                       domain.upper.column);
+        ByteArray v = arrayOver<unsigned char>(band);
+        v = windowOf<unsigned char>(texture[channel], band);
+        ByteArray lo, hi;
+        if (rangeMode) buildRangeImage(v, band, lo, hi);
         for (int by = blocks.lower.column; by <= blocks.upper.column; ++by) {
             const int c0 = std::max(by * spacing, domain.lower.column);
             const int c1 = std::min((by + 1) * spacing, domain.upper.column);
@@ -353,20 +358,24 @@ bool updateChannelHistograms(int channel, const TextureImage& texture, const Box
 
 bool updateHistograms(const TextureImage& texture, const Box& domain,
                       const SegmentationParams& current, const StageParams& copies, BlockGrid& grid,
-                      ProgressRange& range) {
+                      ProgressRange& range, unsigned workers) {
     const Box blocks = blockBoxOf(domain, current.resolution);
     if (boxOf(grid) != blocks) grid.reference(arrayOver<HistogramBlock>(blocks));
 
-    // One worker takes the channels 5 down to 0; whoever takes a job reports
-    // the share of jobs taken, under the pool's mutex.
+    // The workers take the channels 5 down to 0; each job writes only its own
+    // channel's histograms. Whoever takes a job reports the share of jobs
+    // taken, under the pool's mutex.
     ProgressRange progress = range.subRange(1.0f);
     int next = textureChannels - 1;
     std::atomic<bool> changed{false};
-    WorkerPool pool(1);
+    WorkerPool pool(std::min<unsigned>(std::max(1u, workers), textureChannels));
     pool.run(
         [&]() -> std::optional<int> {
             const int job = next;
-            if (job != -1) next = job - 1;
+            // The answer that no job is left is reported once, however many
+            // workers ask for it.
+            if (job == -2) return std::nullopt;
+            next = job - 1;
             const float f = std::min(1.0f, static_cast<float>(textureChannels - job) /
                                                static_cast<float>(textureChannels));
             progress.report(f);

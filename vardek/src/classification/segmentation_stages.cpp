@@ -22,7 +22,7 @@ StagesRecomputed updateStages(const StageInputs& in, const StageState& state, Pr
     try {
         ProgressRange histograms = range.subRange(1.0f / 7.0f);
         r[histogramsStage] = updateHistograms(in.texture, in.domain, in.params, state.stageParams,
-                                              state.blocks, histograms);
+                                              state.blocks, histograms, workers);
 
         ProgressRange segmenting = range.subRange(2.0f / 7.0f);
         r[segmentsStage] = segmentHistograms(r[histogramsStage], in.params, state.stageParams,

@@ -184,6 +184,14 @@ public:
     void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
     void buildColourClusters(ProgressRange& range, WorkerPool& pool);
 
+    // The colour-cluster stage in two halves, so that the clustering can run
+    // beside other work: the first builds the histograms as above and answers
+    // whether any level still needs clustering; the second clusters the
+    // levels as above (reporting nothing). Only the second touches the
+    // histograms, counts and level states while it runs.
+    bool prepareColourClusters(ProgressRange& range, WorkerPool& pool);
+    void clusterLevels(WorkerPool& pool);
+
     // Fan-out of the clustering jobs and the histogram bands: mutex and flags.
     WorkerPool fanOut;
 
@@ -287,14 +295,23 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
     };
 };
 
-inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,
-                                                                             WorkerPool& pool) {
+inline bool GlobalClassification<unsigned char, 6, int>::prepareColourClusters(ProgressRange& range,
+                                                                               WorkerPool& pool) {
     if (std::none_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; }))
-        return;
+        return false;
     ProgressRange histograms = range.subRange(0.2f);
     buildHistograms(histograms, pool);
+    return true;
+}
+
+inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPool& pool) {
     // Each job works on its own level's map and state and writes its own count.
     pool.runCountdown(levels - 1, Watershedder<levels>(*this));
+}
+
+inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,
+                                                                             WorkerPool& pool) {
+    if (prepareColourClusters(range, pool)) clusterLevels(pool);
 }
 
 } // namespace classification

@@ -9,10 +9,67 @@
 #include "classification/region_refinement.h"
 #include "classification/texture_image.h"
 
+#include <boost/thread/thread.hpp>
+
+#include <exception>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace classification {
+
+namespace {
+
+// The clustering of the colour levels on a thread of its own. Whatever way the
+// caller leaves, the thread is joined first; a failure or cancel of the
+// clustering is raised by finish(). Should no thread be had, the levels are
+// clustered on the calling thread at once.
+class ColourClustering {
+public:
+    using Classifier = GlobalClassification<unsigned char, 6, int>;
+
+    ColourClustering(Classifier& classifier, bool needed) : classifier_(classifier) {
+        if (!needed) return;
+        try {
+            thread_ = boost::thread([this] {
+                try {
+                    classifier_.clusterLevels(classifier_.fanOut);
+                } catch (...) {
+                    error_ = std::current_exception();
+                }
+            });
+        } catch (const boost::thread_resource_error&) {
+            classifier_.clusterLevels(classifier_.fanOut);
+        }
+    }
+    ColourClustering(const ColourClustering&) = delete;
+    ColourClustering& operator=(const ColourClustering&) = delete;
+    ~ColourClustering() { join(); }
+
+    // Joins the thread and raises what the clustering raised.
+    void finish() {
+        join();
+        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    }
+    // Asks the clustering to hand out no further level and joins it; its own
+    // outcome is dropped for the caller's.
+    void abandon() {
+        classifier_.fanOut.raiseCancel();
+        join();
+        error_ = nullptr;
+    }
+
+private:
+    void join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+    Classifier& classifier_;
+    boost::thread thread_;
+    std::exception_ptr error_;
+};
+
+} // namespace
 
 Segmentation<6, 0>::Segmentation(Segmentation* parentLink, bool analysesItself,
                                  const SourceImage& pixels)
@@ -71,12 +128,32 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     buildTextureImage(texture);
 
     // 2. Colour histograms and their clusters, unless every level is known.
+    //    The clustering works only on the classifier's histograms and level
+    //    states, which the segmentation stages never touch, so the clusters
+    //    are flooded on a thread of their own while the stages run: the
+    //    flood of the finest level and the region flood, each bound to one
+    //    core, overlap.
     ProgressRange clusters = range.subRange(0.3f);
-    colourClassifier.buildColourClusters(clusters);
+    ColourClustering clustering(colourClassifier, colourClassifier.prepareColourClusters(
+                                                      clusters, colourClassifier.fanOut));
 
     // 3. The segmentation stages, ending with the region flood.
     ProgressRange segmentation = range.subRange(0.9f);
-    const StagesRecomputed ran = updateStages(segmentation);
+    StagesRecomputed ran;
+    try {
+        ran = updateStages(segmentation);
+    } catch (...) {
+        clustering.abandon();
+        throw;
+    }
+    try {
+        clustering.finish();
+    } catch (...) {
+        // The stages ran, but the refinement below would not: the next
+        // analysis runs them again.
+        stageParams.fill(SegmentationParams::unset());
+        throw;
+    }
 
     // 4. Refinement renumbers the labels in place, so it runs only on labels
     //    the flood has just made: refining refined labels would take region 0

@@ -3,10 +3,13 @@
 // watershed on the same image as the yardstick.
 //
 // BM_AnalyseImage times the whole operation through the call interface (a
-// full redo every iteration).
+// full redo every iteration). There the colour clusters are flooded on a
+// thread of their own while the segmentation stages run, so its time is less
+// than the sum of the stages.
 //
-// BM_AnalysisStages runs the same work stage by stage on the session's
-// classification, the segmentation split into its five stages, and reports
+// BM_AnalysisStages runs the same work stage by stage, one after another, on
+// the session's classification, the segmentation split into its five stages,
+// and reports
 // for each stage its wall time per iteration (<stage>_ms) and the average
 // number of busy cores (<stage>_cores: the process's CPU time over the wall
 // time). In the same iteration it runs the marker watershed of

@@ -7,6 +7,8 @@
 
 #include "classification/segmentation.h"
 #include "core/arrays.h"
+#include "core/exceptions.h"
+#include "core/fault_injection.h"
 #include "core/progress.h"
 
 #include <gtest/gtest.h>
@@ -399,6 +401,21 @@ TEST(Analyse, OneWorkerAndEightGiveTheSameResults) {
     EXPECT_TRUE(sameArrays(one.c.regionLabels, eight.c.regionLabels));
     EXPECT_EQ(one.c.groupCount, eight.c.groupCount);
     EXPECT_TRUE(sameArrays(one.c.groupLabels, eight.c.groupLabels));
+}
+
+TEST(Analyse, AfterAFailedClusteringTheNextAnalysisRefinesItsRegionsAgain) {
+    // The clustering runs beside the segmentation stages, which have finished
+    // when its failure is raised; the refinement after them has not run.
+    Photographed clean, failed;
+    clean.analyse();
+    vardek::fault::arm("colour cluster job", vardek::fault::Kind::Unexpected, 2);
+    EXPECT_THROW(failed.analyse(), VkExFailure);
+    vardek::fault::disarm();
+    failed.analyse();
+    EXPECT_EQ(failed.c.regionCount, clean.c.regionCount);
+    EXPECT_TRUE(sameArrays(failed.c.regionLabels, clean.c.regionLabels));
+    for (int count : failed.c.colourClassifier.clusterCounts)
+        EXPECT_GT(count, 0);
 }
 
 TEST(Analyse, AnOwnSubSessionHasNoRegionsOutsideItsPatch) {

@@ -3,11 +3,13 @@
 #include "model/gm_color.h"
 #include "panels/mouse_click_filter.h"
 #include "shell/services/whats_this_text.h"
+#include "workspace/canvas_hooks.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -46,6 +48,14 @@ QPixmap drawSwapArrow() {
     return pixmap;
 }
 
+// The canvas's background hook while a picker answers it. Its own type lets
+// a picker tell its hook from one someone else installed; the guarded
+// pointer keeps it from ever reaching a destroyed picker.
+struct PickerBackground {
+    QPointer<BackgroundPicker> picker;
+    QBrush operator()() const { return picker ? picker->brushFor(0) : QBrush(Qt::white); }
+};
+
 } // namespace
 
 BackgroundPicker::BackgroundPicker(QWidget* parent)
@@ -73,9 +83,14 @@ BackgroundPicker::BackgroundPicker(QWidget* parent)
             &BackgroundPicker::singleClickEvent);
     connect(clickFilter_, &MouseClickFilter::doubleClick, this,
             &BackgroundPicker::doubleClickEvent);
+    canvasHooks().backgroundBrush = PickerBackground{this};
 }
 
-BackgroundPicker::~BackgroundPicker() = default;
+BackgroundPicker::~BackgroundPicker() {
+    std::function<QBrush()>& hook = canvasHooks().backgroundBrush;
+    const PickerBackground* installed = hook.target<PickerBackground>();
+    if (installed && installed->picker == this) hook = nullptr;
+}
 
 GmColor* BackgroundPicker::swatchColour(int i) const {
     return swatches_.at(size_t(i)).colour.get();

@@ -5,6 +5,9 @@
 // swaps the two. The primary swatch (blue) is a plain colour, the secondary
 // (grey) a chequer pattern in its colour; both colours persist under
 // "Colors/BackgroundPicker/…", while every start has the primary in front.
+// While a picker exists, the canvas paints the front swatch's brush behind
+// the cut-out; the last picker built is the one it asks, and once that one is
+// destroyed the canvas goes back to white.
 #ifndef APP_PANELS_BACKGROUND_PICKER_H
 #define APP_PANELS_BACKGROUND_PICKER_H
 

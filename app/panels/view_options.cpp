@@ -2,9 +2,11 @@
 
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
+#include "model/view_hooks.h"
 #include "model/zt_app_prefs.h"
 #include "shell/services/shell_functions.h"
 #include "shell/services/whats_this_text.h"
+#include "workspace/canvas_hooks.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -22,6 +24,22 @@ constexpr int kLeastOpacity = 26;
 constexpr int kMostOpacity = 255;
 constexpr int kDefaultOpacity = 153;
 const char* const kHelpPage = "4-Zeltran_Tools/Project_Window.htm";
+
+// What the canvas and the document ask: the bar's edge box, through the one
+// bar there is (none: no edges), so a hook never reaches a deleted bar.
+bool objectEdgesShown() {
+    return theViewOptions && theViewOptions->showsObjectEdges();
+}
+
+void installEdgeHooks() {
+    canvasHooks().objectEdgesShown = &objectEdgesShown;
+    setShowEdgesHook(&objectEdgesShown);
+}
+
+void removeEdgeHooks() {
+    canvasHooks().objectEdgesShown = nullptr;
+    setShowEdgesHook(nullptr);
+}
 
 bool persistOptions() {
     return ZtAppPrefs::instance() && ZtAppPrefs::instance()->persistOptions();
@@ -53,9 +71,11 @@ ViewOptions::ViewOptions(QWidget* parent) : QWidget(parent), layout_(new QHBoxLa
     addSeparator();
     addResolutionControls();
     theViewOptions = this;
+    installEdgeHooks();
 }
 
 ViewOptions::~ViewOptions() {
+    if (theViewOptions == this) removeEdgeHooks();
     resolutionBox_->setPersist(persistOptions());
     if (objectEdgeBox_) {
         // While no image is open the box shows the forced "off"; the user's

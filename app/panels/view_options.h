@@ -4,7 +4,9 @@
 // the workspace is reduced).
 //
 // There is one bar, reached through instance(); the canvas reads its edge
-// box when it paints and the status array follows its opacity slider.
+// box when it paints and the status array follows its opacity slider. While
+// the bar exists it answers the canvas's and the document's question whether
+// object edges are shown; once it is gone they see none.
 //
 // Settings under "ViewOptions": "ShowObjectEdges" (checked by default) and
 // "MaskOpacity" (26 to 255, 153) are written at exit; "WorkspaceResolution"

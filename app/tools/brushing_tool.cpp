@@ -7,6 +7,7 @@
 #include "panels/parameter_stack.h"
 #include "panels/persistent_widget.h"
 #include "shell/services/whats_this_text.h"
+#include "workspace/canvas_hooks.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -57,16 +58,24 @@ void showSliderInBox(int slider) {
     shared().box->setValue(BrushingTool::sizeForSlider(slider));
 }
 
+bool brushSizeSliderHeld() {
+    return shared().slider && shared().slider->isSliderDown();
+}
+
 void installHooks() {
     Brushing::setBrushSizeHook(&BrushingTool::brushSize);
     toolHooks().setBrushSize = &BrushingTool::setBrushSize;
     toolHooks().brushStrength = &BrushingTool::strength;
+    canvasHooks().penPressure = &BrushingTool::setTabletPressure;
+    canvasHooks().brushSizeSliderHeld = &brushSizeSliderHeld;
 }
 
 void removeHooks() {
     Brushing::setBrushSizeHook(nullptr);
     toolHooks().setBrushSize = nullptr;
     toolHooks().brushStrength = nullptr;
+    canvasHooks().penPressure = nullptr;
+    canvasHooks().brushSizeSliderHeld = nullptr;
 }
 
 } // namespace
@@ -279,7 +288,8 @@ int BrushingTool::sizeForSlider(int slider) {
 }
 
 void BrushingTool::setTabletPressure(double pressure) {
-    shared().pressureInUse = true;
+    // A pen that only hovers (no pressure) leaves the brush at its size.
+    if (pressure != 0) shared().pressureInUse = true;
     shared().pressure = pressure;
 }
 

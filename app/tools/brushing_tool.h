@@ -11,8 +11,9 @@
 // by guarded pointers, as their window may delete them first.
 //
 // The brush size reaches the strokes (Brushing::brushSize) and the model
-// (the size it sets when an image opens, the strength a selection reads)
-// through hooks installed while a brush exists. User-interface thread only.
+// (the size it sets when an image opens, the strength a selection reads),
+// and the canvas reaches the brushes (pen pressure, whether the size slider
+// is held), through hooks installed while a brush exists. User-interface thread only.
 #ifndef APP_TOOLS_BRUSHING_TOOL_H
 #define APP_TOOLS_BRUSHING_TOOL_H
 
@@ -84,8 +85,8 @@ public:
     // Slider position of a box value and box value of a slider position.
     static int sliderForSize(int size);
     static int sizeForSlider(int slider);
-    // The canvas's tablet handling: pressure is in use from now on with the
-    // pen's last pressure; a stroke's end stops using it.
+    // The canvas's tablet handling: the pen's last pressure (0 to 1); one
+    // that is not 0 puts pressure in use until a stroke's end stops using it.
     static void setTabletPressure(double pressure);
     static bool tabletPressureInUse();
     // The "Strength" row's value, 0 without the row.

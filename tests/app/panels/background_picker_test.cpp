@@ -1,16 +1,20 @@
 // The background picker: where its swatches lie, which brush is the
 // background, and how single and double clicks (told apart by its click
-// filter) open the colour dialog or swap the swatches.
+// filter) open the colour dialog or swap the swatches; the canvas paints the
+// front swatch while a picker lives.
 #include "panels/background_picker.h"
 
 #include "model/gm_color.h"
 #include "panels/mouse_click_filter.h"
 #include "support/test_environment.h"
+#include "workspace/canvas_hooks.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QSignalSpy>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +132,33 @@ TEST_F(BackgroundPickerTest, AClickOnEitherSwatchChangesTheFrontOneBesideThemSwa
         EXPECT_EQ(changed.count(), row.dialog || row.swapped ? 1 : 0)
             << "a cancelled dialog still repaints";
     }
+}
+
+TEST_F(BackgroundPickerTest, TheCanvasPaintsTheFrontSwatchWhileAPickerLivesThenWhite) {
+    EXPECT_EQ(backgroundBrush().color(), QColor(Qt::white)) << "no picker yet";
+    auto first = std::make_unique<BackgroundPicker>();
+    EXPECT_EQ(backgroundBrush().style(), Qt::SolidPattern);
+    EXPECT_EQ(backgroundBrush().color(), QColor(Qt::blue));
+    first->swap();
+    EXPECT_EQ(backgroundBrush().style(), Qt::TexturePattern) << "a swap reaches the canvas";
+    EXPECT_EQ(backgroundBrush().textureImage(), first->brushFor(0).textureImage());
+
+    // The last picker built answers; an earlier one going does not take its hook.
+    auto second = std::make_unique<BackgroundPicker>();
+    first.reset();
+    EXPECT_EQ(backgroundBrush().style(), Qt::SolidPattern);
+    EXPECT_EQ(backgroundBrush().color(), QColor(Qt::blue));
+    second.reset();
+    EXPECT_FALSE(canvasHooks().backgroundBrush) << "no hook left to reach a destroyed picker";
+    EXPECT_EQ(backgroundBrush().style(), Qt::SolidPattern);
+    EXPECT_EQ(backgroundBrush().color(), QColor(Qt::white));
+
+    // A background someone else installed after the picker stays when it goes.
+    auto picker = std::make_unique<BackgroundPicker>();
+    canvasHooks().backgroundBrush = [] { return QBrush(Qt::red); };
+    picker.reset();
+    EXPECT_EQ(backgroundBrush().color(), QColor(Qt::red));
+    canvasHooks().backgroundBrush = nullptr;
 }
 
 } // namespace

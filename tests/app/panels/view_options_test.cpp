@@ -1,11 +1,14 @@
 // The view options bar: the opacity label, the resolution box and the model's
 // factor in step both ways, the stored resolution, and the object-edge box
-// that is off while no image is open without losing the user's choice.
+// that is off while no image is open without losing the user's choice and
+// that the canvas and the document see while the bar lives.
 #include "panels/view_options.h"
 
 #include "document/document_fixture.h"
+#include "model/view_hooks.h"
 #include "model/zt_app_prefs.h"
 #include "support/test_environment.h"
+#include "workspace/canvas_hooks.h"
 
 #include <QLabel>
 #include <QSettings>
@@ -170,6 +173,32 @@ TEST_F(ViewOptionsTest, ClickingTheEdgeBoxTellsTheWindowAndRepaints) {
     bar.setShowVectorEdges(true);
     EXPECT_TRUE(bar.showsObjectEdges());
     EXPECT_EQ(shown.count(), 1);
+}
+
+// What the canvas paints and the document asks (a patch that becomes active
+// shows its edges or not) is the bar's box, and nothing once the bar is gone.
+TEST_F(ViewOptionsTest, TheCanvasAndTheDocumentSeeTheEdgeBoxWhileTheBarLives) {
+    const auto canvasSees = [] {
+        const CanvasHooks& hooks = canvasHooks();
+        return hooks.objectEdgesShown && hooks.objectEdgesShown();
+    };
+    EXPECT_FALSE(canvasHooks().objectEdgesShown) << "no bar, no hook";
+    EXPECT_FALSE(edgesShown());
+    ViewOptions& bar = makeBar();
+    const struct {
+        bool enabled;
+        bool checked;
+        bool shown;
+    } rows[] = {{true, true, true}, {true, false, false}, {false, true, false}, {true, true, true}};
+    for (const auto& row : rows) {
+        bar.setShowVectorEdgesEnabled(row.enabled);
+        if (row.enabled) bar.setShowVectorEdges(row.checked);
+        EXPECT_EQ(canvasSees(), row.shown) << row.enabled << row.checked;
+        EXPECT_EQ(edgesShown(), row.shown) << row.enabled << row.checked;
+    }
+    bar_.reset();
+    EXPECT_FALSE(canvasHooks().objectEdgesShown) << "the bar takes its hooks along";
+    EXPECT_FALSE(edgesShown());
 }
 
 } // namespace

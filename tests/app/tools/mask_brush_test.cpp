@@ -1,7 +1,8 @@
 // The twelve mask brushes on a real document: strokes become marks, the
 // protect boxes decide what a stroke may overwrite, a stroke outside the
 // active patch deactivates it for the stroke only, the shared size box and
-// slider, tablet pressure, the "Strength" row and when the brushes can be used.
+// slider, tablet pressure (from the canvas's pen events), the "Strength" row
+// and when the brushes can be used.
 #include "brush_document.h"
 
 #include "engine_bridge/vk_cmd_undo.h"
@@ -16,13 +17,17 @@
 #include "support/test_environment.h"
 #include "tools/mask_brushes.h"
 #include "tools/no_tool.h"
+#include "workspace/canvas_hooks.h"
+#include "workspace/gm_zoom_widget.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabletEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -326,6 +331,53 @@ TEST_F(MaskBrushes, TabletPressureScalesTheBrushUntilTheStrokeEnds) {
     EXPECT_FALSE(BrushingTool::tabletPressureInUse());
     EXPECT_EQ(BrushingTool::brushSize(), 50);
     waitIdle();
+}
+
+TEST_F(MaskBrushes, ThePensPressureOnTheCanvasAndTheHeldSliderReachTheBrushes) {
+    openImage(twoHalves());
+    take(Kind::KeepExact, 40);
+    ZtAppPrefs prefs;
+    prefs.setUseTabletPressure(true);
+    GmZoomWidget canvas(nullptr);
+    canvas.resize(100, 100);
+    const auto pen = [&canvas](double pressure) {
+        const QPointF at(50, 50);
+        QTabletEvent event(QEvent::TabletMove, at, QPointF(canvas.mapToGlobal(at.toPoint())),
+                           QTabletEvent::Stylus, QTabletEvent::Pen, pressure, 0, 0, 0, 0, 0,
+                           Qt::NoModifier, 1, Qt::NoButton, Qt::LeftButton); // touching
+        QApplication::sendEvent(&canvas, &event);
+    };
+    // A pen without pressure leaves the size; one pressing scales it.
+    const struct {
+        double pressure;
+        bool inUse;
+        int size;
+    } rows[] = {{0.0, false, 40}, {0.5, true, 20}, {0.26, true, 11}, {1.0, true, 40}};
+    for (const auto& row : rows) {
+        pen(row.pressure);
+        EXPECT_EQ(BrushingTool::tabletPressureInUse(), row.inUse) << row.pressure;
+        EXPECT_EQ(BrushingTool::brushSize(), row.size) << row.pressure;
+    }
+    pen(0.5);
+    dragOn(brush(Kind::KeepExact), QPointF(10, 30), QPointF(30, 30));
+    EXPECT_EQ(BrushingTool::brushSize(), 40) << "the stroke's end stops using pressure";
+    waitIdle();
+
+    const auto sliderHeld = [] {
+        const CanvasHooks& hooks = canvasHooks();
+        return hooks.brushSizeSliderHeld && hooks.brushSizeSliderHeld();
+    };
+    QSlider* slider = BrushingTool::brushSizeSlider();
+    ASSERT_NE(slider, nullptr);
+    EXPECT_FALSE(sliderHeld());
+    slider->setSliderDown(true);
+    EXPECT_TRUE(sliderHeld());
+    slider->setSliderDown(false);
+    EXPECT_FALSE(sliderHeld());
+
+    brushes_.clear();
+    EXPECT_FALSE(canvasHooks().penPressure) << "no brush left to take the pen";
+    EXPECT_FALSE(canvasHooks().brushSizeSliderHeld);
 }
 
 TEST_F(MaskBrushes, StrengthIsReadFromItsRowNeverWrittenAndOffForTheExactBrushes) {

@@ -7,7 +7,7 @@
 #include "files/zt_source_image.h"
 #include "model/brushing.h"
 #include "model/gm_model.h"
-#include "shell/services/logger.h"
+#include "support/app_services.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -24,23 +24,13 @@ namespace {
 
 constexpr int kWidth = 2400, kHeight = 1600;
 
-struct Environment {
-    Environment() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QStandardPaths::setTestModeEnabled(true);
-        app = std::make_unique<QGuiApplication>(argc, argv);
-        logger = std::make_unique<Logger>(folder.filePath(QStringLiteral("logs")));
+struct Environment : AppServices<QGuiApplication> {
+    Environment() : AppServices("brush_stroke_bench") {
         QImage pixels(kWidth, kHeight, QImage::Format_ARGB32);
         pixels.fill(qRgb(90, 120, 150));
         image = std::make_unique<ZtSourceImage>(NamedImage(pixels, QUrl()));
         GmModel::instance()->setSourceImage(image.get());
     }
-    int argc = 1;
-    char name[20] = "brush_stroke_bench";
-    char* argv[2] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
-    QTemporaryDir folder;
-    std::unique_ptr<Logger> logger;
     std::unique_ptr<ZtSourceImage> image;
 };
 

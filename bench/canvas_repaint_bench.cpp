@@ -11,7 +11,7 @@
 #include "model/gm_brushing.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
-#include "shell/services/logger.h"
+#include "support/app_services.h"
 #include "workspace/canvas_tool.h"
 #include "workspace/gm_zoom_widget.h"
 
@@ -64,13 +64,8 @@ QImage photograph() {
     return photo;
 }
 
-struct Environment {
-    Environment() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QStandardPaths::setTestModeEnabled(true);
-        app = std::make_unique<QApplication>(argc, argv);
-        logger = std::make_unique<Logger>(folder.filePath(QStringLiteral("logs")));
-
+struct Environment : AppServices<QApplication> {
+    Environment() : AppServices("canvas_repaint_bench") {
         image = std::make_unique<ZtSourceImage>(NamedImage(photograph(), QUrl()));
         GmModel* const model = GmModel::instance();
         model->setSourceImage(image.get());
@@ -91,12 +86,6 @@ struct Environment {
         canvas->viewTabChangedSlot(ViewTabs::Workspace);
         QApplication::processEvents();
     }
-    int argc = 1;
-    char name[24] = "canvas_repaint_bench";
-    char* argv[2] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-    QTemporaryDir folder;
-    std::unique_ptr<Logger> logger;
     std::unique_ptr<ZtSourceImage> image;
     VkEngine* engine = nullptr;
     Brush brush;

@@ -9,7 +9,7 @@
 // camera's would.
 #include "files/zt_source_image.h"
 
-#include "shell/services/logger.h"
+#include "support/app_services.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -27,21 +27,8 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000, kFactor = 8;
 
-// The application's services for the benchmark: a GUI application with no
-// display (pixmaps need one) and a log in a folder of its own.
-struct Environment {
-    Environment() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QStandardPaths::setTestModeEnabled(true);
-        app = std::make_unique<QGuiApplication>(argc, argv);
-        logger = std::make_unique<Logger>(folder.filePath(QStringLiteral("logs")));
-    }
-    int argc = 1;
-    char name[20] = "open_image_bench";
-    char* argv[2] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
-    QTemporaryDir folder;
-    std::unique_ptr<Logger> logger;
+struct Environment : AppServices<QGuiApplication> {
+    Environment() : AppServices("open_image_bench") {}
 };
 
 // An Exif section that says "turn a quarter clockwise" (orientation 6).

@@ -11,7 +11,7 @@
 #include "model/blending_stuff.h"
 #include "model/segmentation_stuff.h"
 
-#include "shell/services/logger.h"
+#include "support/app_services.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,19 +29,8 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000, kFactor = 8;
 
-struct Environment {
-    Environment() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QStandardPaths::setTestModeEnabled(true);
-        app = std::make_unique<QGuiApplication>(argc, argv);
-        logger = std::make_unique<Logger>(folder.filePath(QStringLiteral("logs")));
-    }
-    int argc = 1;
-    char name[24] = "project_file_bench";
-    char* argv[2] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
-    QTemporaryDir folder;
-    std::unique_ptr<Logger> logger;
+struct Environment : AppServices<QGuiApplication> {
+    Environment() : AppServices("project_file_bench") {}
 };
 
 struct Document {

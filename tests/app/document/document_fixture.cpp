@@ -37,17 +37,14 @@ DocumentFixture::~DocumentFixture() {
 }
 
 void DocumentFixture::openFile(const QString& file) {
-    auto* source = new ZtSourceImage(QStringLiteral(CUTOUT_TEST_DATA "/") + file);
-    ASSERT_TRUE(source->isValid());
-    QSignalSpy begun(model(), &GmModel::sessionHasBegun);
-    ASSERT_TRUE(model()->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
-                                   nullptr));
-    ASSERT_TRUE(test_support::waitFor([&] { return begun.count() == 1; }));
-    waitIdle();
+    openSource(new ZtSourceImage(QStringLiteral(CUTOUT_TEST_DATA "/") + file));
 }
 
 void DocumentFixture::openImage(const QImage& image) {
-    auto* source = new ZtSourceImage(NamedImage(image, QUrl()));
+    openSource(new ZtSourceImage(NamedImage(image, QUrl())));
+}
+
+void DocumentFixture::openSource(ZtSourceImage* source) {
     ASSERT_TRUE(source->isValid());
     QSignalSpy begun(model(), &GmModel::sessionHasBegun);
     ASSERT_TRUE(model()->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,

@@ -33,6 +33,7 @@ protected:
     // the session has begun.
     void openFile(const QString& file);
     void openImage(const QImage& image);
+    void openSource(ZtSourceImage* source);
     // Runs the image's analysis and waits for it.
     void analyse();
     // Waits until the engine thread has nothing left to do.

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -385,6 +386,54 @@ TEST(AnalyseImage, GivesTheSameResultsWithOneAndEightWorkers) {
             EXPECT_EQ(std::memcmp(pa.points, pb.points, sizeof(float) * 2 * pa.pointCount), 0) << i;
         }
     }
+}
+
+// The colour histograms and clusters are built beside the segmentation
+// stages; a cancel that comes while they are being built must leave nothing
+// that the next analysis would add to. Only the cluster labels may differ:
+// the clusters' numbering goes on from the abandoned analysis.
+TEST(AnalyseImage, ACancelWhileTheColoursAreCountedLeavesTheNextAnalysisWhole) {
+    Opened clean(photo(), 8);
+    ASSERT_EQ(clean.analyse(), VkOk);
+
+    // The first report after the texture (10 percent) cancels, while the
+    // colours are being counted and clustered on their own thread.
+    Opened o(photo(), 8);
+    {
+        test_support::RacingClock clock;
+        test_support::ProgressRecorder recorder;
+        recorder.answer = [](int, int percent) { return percent > 10 ? 2 : 0; };
+        EXPECT_EQ(o.analyse(), VkCancelled);
+    }
+    EXPECT_EQ(o.session->analysed, 0u);
+    ASSERT_EQ(o.analyse(), VkOk);
+
+    Classification &a = o.c(), &b = clean.c();
+    for (std::size_t k = 0; k < 7; ++k) {
+        const auto &mine = a.colourClassifier.colourHistograms[k].entries(),
+                   &theirs = b.colourClassifier.colourHistograms[k].entries();
+        ASSERT_EQ(mine.size(), theirs.size()) << k;
+        std::map<int32_t, int32_t> renamed;
+        for (std::size_t i = 0; i < mine.size(); ++i) {
+            ASSERT_EQ(mine[i].colour, theirs[i].colour) << k << ' ' << i;
+            ASSERT_EQ(mine[i].count, theirs[i].count) << k << ' ' << i;
+            const auto [at, added] = renamed.emplace(theirs[i].label, mine[i].label);
+            ASSERT_EQ(at->second, mine[i].label) << k << ' ' << i;
+        }
+    }
+    EXPECT_EQ(a.regionCount, b.regionCount);
+    EXPECT_TRUE(blitz::all(a.regionLabels == b.regionLabels));
+    EXPECT_TRUE(blitz::all(a.edgePlaneStorage[0] == b.edgePlaneStorage[0]));
+    // The same groups, under other numbers.
+    std::map<int32_t, int32_t> forth, back;
+    const Box box = boxOf(b.groupLabels);
+    ASSERT_EQ(boxOf(a.groupLabels), box);
+    for (int r = box.lower.row; r <= box.upper.row; ++r)
+        for (int col = box.lower.column; col <= box.upper.column; ++col) {
+            const int32_t x = b.groupLabels(r, col), y = a.groupLabels(r, col);
+            ASSERT_EQ(forth.emplace(x, y).first->second, y) << r << ' ' << col;
+            ASSERT_EQ(back.emplace(y, x).first->second, x) << r << ' ' << col;
+        }
 }
 
 } // namespace

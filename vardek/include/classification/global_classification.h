@@ -185,11 +185,11 @@ public:
     void buildColourClusters(ProgressRange& range, WorkerPool& pool);
 
     // The colour-cluster stage in two halves, so that the clustering can run
-    // beside other work: the first builds the histograms as above and answers
-    // whether any level still needs clustering; the second clusters the
-    // levels as above (reporting nothing). Only the second touches the
-    // histograms, counts and level states while it runs.
-    bool prepareColourClusters(ProgressRange& range, WorkerPool& pool);
+    // beside other work: whether any level still needs clustering, and the
+    // clustering of the levels as above (reporting nothing) once the
+    // histograms are built. Only these and buildHistograms touch the
+    // histograms, counts and level states.
+    bool needsClustering() const;
     void clusterLevels(WorkerPool& pool);
 
     // Fan-out of the clustering jobs and the histogram bands: mutex and flags.
@@ -295,13 +295,8 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
     };
 };
 
-inline bool GlobalClassification<unsigned char, 6, int>::prepareColourClusters(ProgressRange& range,
-                                                                               WorkerPool& pool) {
-    if (std::none_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; }))
-        return false;
-    ProgressRange histograms = range.subRange(0.2f);
-    buildHistograms(histograms, pool);
-    return true;
+inline bool GlobalClassification<unsigned char, 6, int>::needsClustering() const {
+    return std::any_of(clusterCounts.begin(), clusterCounts.end(), [](int n) { return n == -1; });
 }
 
 inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPool& pool) {
@@ -311,7 +306,10 @@ inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPoo
 
 inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,
                                                                              WorkerPool& pool) {
-    if (prepareColourClusters(range, pool)) clusterLevels(pool);
+    if (!needsClustering()) return;
+    ProgressRange histograms = range.subRange(0.2f);
+    buildHistograms(histograms, pool);
+    clusterLevels(pool);
 }
 
 } // namespace classification

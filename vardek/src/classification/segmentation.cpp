@@ -11,8 +11,10 @@
 
 #include <boost/thread/thread.hpp>
 
+#include <atomic>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,26 +22,33 @@ namespace classification {
 
 namespace {
 
-// The clustering of the colour levels on a thread of its own. Whatever way the
-// caller leaves, the thread is joined first; a failure or cancel of the
-// clustering is raised by finish(). Should no thread be had, the levels are
-// clustered on the calling thread at once.
+// The colour histograms and the clustering of their levels on a thread of
+// their own. They read only the texture image and write only the classifier's
+// histograms, counts and level states, which the segmentation stages never
+// touch. Whatever way the caller leaves, the thread is joined first; a failure
+// or cancel of the work is raised by finish(). Should no thread be had, the
+// work runs on the calling thread at once, reporting into `range`.
 class ColourClustering {
 public:
     using Classifier = GlobalClassification<unsigned char, 6, int>;
 
-    ColourClustering(Classifier& classifier, bool needed) : classifier_(classifier) {
-        if (!needed) return;
+    ColourClustering(Classifier& classifier, ProgressRange& range) : classifier_(classifier) {
+        if (!classifier_.needsClustering()) return;
         try {
             thread_ = boost::thread([this] {
                 try {
+                    // The thread reports to no one: the caller's reporter is
+                    // the stages'. It only hears whether it is abandoned.
+                    ProgressRange quiet(&abandonWatch_);
+                    classifier_.buildHistograms(quiet, classifier_.fanOut);
+                    abandonWatch_.check();
                     classifier_.clusterLevels(classifier_.fanOut);
                 } catch (...) {
                     error_ = std::current_exception();
                 }
             });
         } catch (const boost::thread_resource_error&) {
-            classifier_.clusterLevels(classifier_.fanOut);
+            classifier_.buildColourClusters(range, classifier_.fanOut);
         }
     }
     ColourClustering(const ColourClustering&) = delete;
@@ -51,9 +60,10 @@ public:
         join();
         if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
     }
-    // Asks the clustering to hand out no further level and joins it; its own
-    // outcome is dropped for the caller's.
+    // Asks the work to stop at its next report or level hand-out and joins
+    // it; its own outcome is dropped for the caller's.
     void abandon() {
+        abandonWatch_.abandoned.store(true);
         classifier_.fanOut.raiseCancel();
         join();
         error_ = nullptr;
@@ -64,7 +74,17 @@ private:
         if (thread_.joinable()) thread_.join();
     }
 
+    // Answers every report with a cancel once the work is abandoned.
+    struct AbandonWatch : orsine::utility::IiUI {
+        std::atomic<bool> abandoned{false};
+        void check() const {
+            if (abandoned.load()) throw VkExCancel();
+        }
+        void report(float, const std::string&) override { check(); }
+    };
+
     Classifier& classifier_;
+    AbandonWatch abandonWatch_;
     boost::thread thread_;
     std::exception_ptr error_;
 };
@@ -127,15 +147,13 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     ProgressRange texture = range.subRange(0.1f);
     buildTextureImage(texture);
 
-    // 2. Colour histograms and their clusters, unless every level is known.
-    //    The clustering works only on the classifier's histograms and level
-    //    states, which the segmentation stages never touch, so the clusters
-    //    are flooded on a thread of their own while the stages run: the
-    //    flood of the finest level and the region flood, each bound to one
-    //    core, overlap.
+    // 2. Colour histograms and their clusters, unless every level is known,
+    //    on a thread of their own while the segmentation stages run: the
+    //    flood of the finest colour level and the region flood, each bound
+    //    to one core, overlap, and the histograms fill cores the stages
+    //    leave idle.
     ProgressRange clusters = range.subRange(0.3f);
-    ColourClustering clustering(colourClassifier, colourClassifier.prepareColourClusters(
-                                                      clusters, colourClassifier.fanOut));
+    ColourClustering clustering(colourClassifier, clusters);
 
     // 3. The segmentation stages, ending with the region flood.
     ProgressRange segmentation = range.subRange(0.9f);

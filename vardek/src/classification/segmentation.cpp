@@ -9,10 +9,11 @@
 #include "classification/region_refinement.h"
 #include "classification/texture_image.h"
 
-#include <boost/thread/thread.hpp>
+#include "core/side_thread.h"
 
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -25,55 +26,35 @@ namespace {
 // The colour histograms and the clustering of their levels on a thread of
 // their own. They read only the texture image and write only the classifier's
 // histograms, counts and level states, which the segmentation stages never
-// touch. Whatever way the caller leaves, the thread is joined first; a failure
-// or cancel of the work is raised by finish(). Should no thread be had, the
-// work runs on the calling thread at once, reporting into `range`.
+// touch. The thread reports no progress (the caller's reporter is the
+// stages'); it only hears whether it is abandoned.
 class ColourClustering {
 public:
     using Classifier = GlobalClassification<unsigned char, 6, int>;
 
-    ColourClustering(Classifier& classifier, ProgressRange& range) : classifier_(classifier) {
+    explicit ColourClustering(Classifier& classifier) : classifier_(classifier) {
         if (!classifier_.needsClustering()) return;
-        try {
-            thread_ = boost::thread([this] {
-                try {
-                    // The thread reports to no one: the caller's reporter is
-                    // the stages'. It only hears whether it is abandoned.
-                    ProgressRange quiet(&abandonWatch_);
-                    classifier_.buildHistograms(quiet, classifier_.fanOut);
-                    abandonWatch_.check();
-                    classifier_.clusterLevels(classifier_.fanOut);
-                } catch (...) {
-                    error_ = std::current_exception();
-                }
-            });
-        } catch (const boost::thread_resource_error&) {
-            classifier_.buildColourClusters(range, classifier_.fanOut);
-        }
+        work_.emplace([this] {
+            ProgressRange quiet(&abandonWatch_);
+            classifier_.buildHistograms(quiet, classifier_.fanOut);
+            abandonWatch_.check();
+            classifier_.clusterLevels(classifier_.fanOut);
+        });
     }
-    ColourClustering(const ColourClustering&) = delete;
-    ColourClustering& operator=(const ColourClustering&) = delete;
-    ~ColourClustering() { join(); }
 
     // Joins the thread and raises what the clustering raised.
     void finish() {
-        join();
-        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+        if (work_) work_->finish();
     }
     // Asks the work to stop at its next report or level hand-out and joins
     // it; its own outcome is dropped for the caller's.
     void abandon() {
         abandonWatch_.abandoned.store(true);
         classifier_.fanOut.raiseCancel();
-        join();
-        error_ = nullptr;
+        if (work_) work_->drop();
     }
 
 private:
-    void join() {
-        if (thread_.joinable()) thread_.join();
-    }
-
     // Answers every report with a cancel once the work is abandoned.
     struct AbandonWatch : orsine::utility::IiUI {
         std::atomic<bool> abandoned{false};
@@ -85,8 +66,7 @@ private:
 
     Classifier& classifier_;
     AbandonWatch abandonWatch_;
-    boost::thread thread_;
-    std::exception_ptr error_;
+    std::optional<SideThread> work_; // last, so that it is joined first
 };
 
 } // namespace
@@ -151,9 +131,10 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     //    on a thread of their own while the segmentation stages run: the
     //    flood of the finest colour level and the region flood, each bound
     //    to one core, overlap, and the histograms fill cores the stages
-    //    leave idle.
-    ProgressRange clusters = range.subRange(0.3f);
-    ColourClustering clustering(colourClassifier, clusters);
+    //    leave idle. Their share of the range stays theirs, though they
+    //    report nothing.
+    range.subRange(0.3f);
+    ColourClustering clustering(colourClassifier);
 
     // 3. The segmentation stages, ending with the region flood.
     ProgressRange segmentation = range.subRange(0.9f);

@@ -78,13 +78,21 @@ template <typename T> blitz::Array<T, 2> windowOf(const blitz::Array<T, 2>& a, c
 template <typename T> void fillOutsideBox(blitz::Array<T, 2>& a, const Box& box, T value) {
     const Box all = boxOf(a);
     const Box inside = Box::intersection(all, box);
+    const std::ptrdiff_t step = a.stride(1);
+    const auto fill = [&](T* row, int from, int to) { // columns from .. to of the row
+        for (int c = from; c <= to; ++c)
+            row[(c - all.lower.column) * step] = value;
+    };
+    // Rows beside the box are filled whole, rows through it only left and
+    // right of it.
     for (int r = all.lower.row; r <= all.upper.row; ++r) {
         T* row = &a(r, all.lower.column);
-        const std::ptrdiff_t step = a.stride(1);
-        const bool rowInside = r >= inside.lower.row && r <= inside.upper.row;
-        for (int c = all.lower.column; c <= all.upper.column; ++c)
-            if (!rowInside || c < inside.lower.column || c > inside.upper.column)
-                row[(c - all.lower.column) * step] = value;
+        if (inside.isEmpty() || r < inside.lower.row || r > inside.upper.row) {
+            fill(row, all.lower.column, all.upper.column);
+        } else {
+            fill(row, all.lower.column, inside.lower.column - 1);
+            fill(row, inside.upper.column + 1, all.upper.column);
+        }
     }
 }
 

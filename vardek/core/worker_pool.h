@@ -9,6 +9,7 @@
 #ifndef VARDEK_CORE_WORKER_POOL_H
 #define VARDEK_CORE_WORKER_POOL_H
 
+#include "core/box.h"
 #include "core/exceptions.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
@@ -16,6 +17,7 @@
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <optional>
@@ -143,6 +145,19 @@ template <typename Take, typename Work> void WorkerPool::run(Take take, Work wor
     if (ownError) std::rethrow_exception(ownError);
     if (cancelled()) throw VkExCancel();
     if (failed()) throw VkExFailure(workerFailureMessage);
+}
+
+// Runs `work(band)` for `bands` near-equal bands of `box`'s rows (all its
+// columns; fewer when the box has fewer rows), handed out from the last band
+// down on `pool`'s workers. The bands share no row.
+template <typename Work> void runRowBands(WorkerPool& pool, const Box& box, int bands, Work work) {
+    if (box.isEmpty()) return;
+    bands = std::clamp(bands, 1, box.rows());
+    const long long rows = box.rows();
+    const auto edge = [&](int b) { return box.lower.row + static_cast<int>(rows * b / bands); };
+    pool.runCountdown(bands - 1, [&](int b) {
+        work(Box(edge(b), box.lower.column, edge(b + 1) - 1, box.upper.column));
+    });
 }
 
 } // namespace classification

@@ -141,12 +141,16 @@ struct Flooded {
 };
 
 TEST(KeepRepeatedLabels, KeepsExactlyTheLabelsAPixelSharesWithANeighbour) {
+    // Small boxes on one worker, and boxes tall enough for bands of rows on
+    // several, whose neighbours across band edges count as any other.
     std::mt19937 rng(7);
-    for (int trial = 0; trial < 20; ++trial) {
-        const Box box(3, -2, 3 + 5 + trial % 7, -2 + 9 + trial % 5);
+    for (int trial = 0; trial < 30; ++trial) {
+        const int rows = trial < 20 ? 5 + trial % 7 : 64 * (2 + trial % 5) + trial % 3;
+        const unsigned workers = trial < 20 ? 1 : 1 + trial % 8;
+        const Box box(3, -2, 3 + rows, -2 + 9 + trial % 5);
         const LabelArray labels = randomLabels(box, 2 + trial % 4, rng);
         LabelArray kept = arrayOver<int32_t>(box, 0);
-        keepRepeatedLabels(box, labels, kept);
+        keepRepeatedLabels(box, labels, kept, workers);
         EXPECT_TRUE(equalArrays(kept, referenceKept(box, labels))) << "trial " << trial;
     }
 }
@@ -208,12 +212,15 @@ TEST(AbsorbBoundaryPixels, MatchesTheReferenceOnRandomLabels) {
 
 TEST(LabelComponents, NumbersComponentsByTheirFirstPixel) {
     std::mt19937 rng(3);
-    for (int trial = 0; trial < 40; ++trial) {
-        const Box box(2, 5, 2 + 1 + trial % 13, 5 + 1 + trial % 11);
+    for (int trial = 0; trial < 50; ++trial) {
+        // The last ten are numbered in bands of rows on several workers.
+        const int rows = trial < 40 ? 1 + trial % 13 : 64 * (2 + trial % 4) + trial % 5;
+        const unsigned workers = trial < 40 ? 1 : 2 + trial % 7;
+        const Box box(2, 5, 2 + rows, 5 + 1 + trial % 11);
         const LabelArray values = randomLabels(box, 1 + trial % 4, rng);
         // The labels live in a larger array whose other elements stay alone.
         LabelArray labels = arrayOver<int32_t>(box.grown(2), -7);
-        const int32_t count = labelComponents(values, labels);
+        const int32_t count = labelComponents(values, labels, workers);
         int32_t expectedCount = 0;
         const LabelArray expected = referenceComponents(values, expectedCount);
         EXPECT_EQ(count, expectedCount) << "trial " << trial;

@@ -66,4 +66,19 @@ TEST(ArraysTest, ViewsShareTheCallersMemoryAtShiftedCoordinates) {
     EXPECT_EQ(owned(-1, -1) + owned(1, 1), 6);
 }
 
+TEST(ArraysTest, FillOutsideBoxFillsExactlyTheElementsOutsideTheBox) {
+    // An array over rows 1 to 6 and columns -2 to 4, filled outside boxes that
+    // lie inside it, cross one or two of its sides, miss it or cover it.
+    const Box all(1, -2, 6, 4);
+    for (const Box& box : {Box(2, -1, 4, 2), Box(0, 0, 3, 9), Box(1, -2, 6, 4), Box(-5, -9, 9, 9),
+                           Box(7, 0, 9, 2), Box(3, 5, 4, 8), Box::empty()}) {
+        blitz::Array<int, 2> a = classification::arrayOver<int>(all, 0);
+        classification::fillOutsideBox(a, box, 7);
+        for (int r = all.lower.row; r <= all.upper.row; ++r)
+            for (int c = all.lower.column; c <= all.upper.column; ++c)
+                EXPECT_EQ(a(r, c), box.contains(Point{r, c}) ? 0 : 7)
+                    << box << " at " << r << ", " << c;
+    }
+}
+
 } // namespace

@@ -21,7 +21,9 @@ namespace classification {
 // For every pixel of `box` that shares its label in `labels` with a
 // 4-neighbour, `output` receives that label; every other element of `output`
 // is left as it is. Both arrays must hold `box` grown by 1 on every side.
-void keepRepeatedLabels(const Box& box, const LabelArray& labels, LabelArray& output);
+// Bands of rows run on up to `workers` threads.
+void keepRepeatedLabels(const Box& box, const LabelArray& labels, LabelArray& output,
+                        unsigned workers = 1);
 
 // Resolves, in row-major order, every pixel of `box` whose value in `labels`
 // is 0 when it is visited. When one of its neighbours above, left, right and
@@ -38,7 +40,9 @@ void absorbBoundaryPixels(LabelArray& labels, const Box& box, int32_t labelCount
 // the row-major order of their first pixels, writes each pixel's number into
 // `labels` at the same position and returns the number of components.
 // `labels` must hold the box of `values`; its other elements are left alone.
-int32_t labelComponents(const LabelArray& values, LabelArray& labels);
+// The components are found in one pass in row-major order; the numbers are
+// written in bands of rows on up to `workers` threads.
+int32_t labelComponents(const LabelArray& values, LabelArray& labels, unsigned workers = 1);
 
 } // namespace classification
 

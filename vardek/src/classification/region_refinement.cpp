@@ -1,26 +1,47 @@
 // Region refinement: the algorithm of stage 4 of the analysis.
 #include "classification/region_refinement.h"
 
+#include "core/worker_pool.h"
+
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
 namespace classification {
 
-void keepRepeatedLabels(const Box& box, const LabelArray& labels, LabelArray& output) {
+namespace {
+
+// Bands of at least this many rows: shorter ones cost more to hand out than
+// they save.
+constexpr int shortestBand = 64;
+
+int bandsFor(const Box& box, unsigned workers) {
+    return std::clamp(box.rows() / shortestBand, 1, static_cast<int>(std::min(workers, 64u)));
+}
+
+} // namespace
+
+void keepRepeatedLabels(const Box& box, const LabelArray& labels, LabelArray& output,
+                        unsigned workers) {
     if (box.isEmpty()) return;
     const std::ptrdiff_t in0 = labels.stride(0), in1 = labels.stride(1);
-    const std::ptrdiff_t out0 = output.stride(0), out1 = output.stride(1);
-    // Each pair of 4-neighbours is compared once, through its upper or left
-    // pixel: equal labels are kept on both sides.
-    for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        const bool hasBelow = r < box.upper.row;
-        const int32_t* l = &labels(r, box.lower.column);
-        int32_t* q = &output(r, box.lower.column);
-        for (int c = box.lower.column; c <= box.upper.column; ++c, l += in1, q += out1) {
-            if (c < box.upper.column && l[0] == l[in1]) q[0] = q[out1] = l[0];
-            if (hasBelow && l[0] == l[in0]) q[0] = q[out0] = l[0];
+    const std::ptrdiff_t out1 = output.stride(1);
+    WorkerPool pool(workers);
+    runRowBands(pool, box, bandsFor(box, workers), [&](const Box& band) {
+        // out = l wherever a 4-neighbour inside the box has the label l
+        for (int r = band.lower.row; r <= band.upper.row; ++r) {
+            const bool hasAbove = r > box.lower.row, hasBelow = r < box.upper.row;
+            const int32_t* l = &labels(r, box.lower.column);
+            int32_t* q = &output(r, box.lower.column);
+            for (int c = box.lower.column; c <= box.upper.column; ++c, l += in1, q += out1) {
+                const int32_t v = *l;
+                if ((c > box.lower.column && l[-in1] == v) ||
+                    (c < box.upper.column && l[in1] == v) || (hasAbove && l[-in0] == v) ||
+                    (hasBelow && l[in0] == v))
+                    *q = v;
+            }
         }
-    }
+    });
 }
 
 namespace {
@@ -125,7 +146,7 @@ int32_t findRoot(std::vector<int32_t>& parent, int32_t label) {
 
 } // namespace
 
-int32_t labelComponents(const LabelArray& values, LabelArray& labels) {
+int32_t labelComponents(const LabelArray& values, LabelArray& labels, unsigned workers) {
     const Box box = boxOf(values);
     if (values.size() == 0 || box.isEmpty()) return 0;
     if (!boxOf(labels).contains(box))
@@ -169,11 +190,14 @@ int32_t labelComponents(const LabelArray& values, LabelArray& labels) {
         parent[i] = parent[i] == static_cast<int32_t>(i) ? count++ : parent[parent[i]];
 
     // Pass 3: every pixel takes the number of its provisional label.
-    for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        int32_t* l = &labels(r, box.lower.column);
-        for (int c = box.lower.column; c <= box.upper.column; ++c, l += l1)
-            *l = parent[*l];
-    }
+    WorkerPool pool(workers);
+    runRowBands(pool, box, bandsFor(box, workers), [&](const Box& band) {
+        for (int r = band.lower.row; r <= band.upper.row; ++r) {
+            int32_t* l = &labels(r, box.lower.column);
+            for (int c = box.lower.column; c <= box.upper.column; ++c, l += l1)
+                *l = parent[*l];
+        }
+    });
     return count;
 }
 

@@ -234,12 +234,12 @@ void Segmentation<6, 0>::refineRegions() {
     // 0 around the domain: a lone pixel on the image's edge becomes an edge pixel.
     fillOutsideBox(flood, domain, 0);
     LabelArray kept = arrayOver<int32_t>(storageBox, 0);
-    keepRepeatedLabels(domain, flood, kept);
+    keepRepeatedLabels(domain, flood, kept, workerCount);
     absorbBoundaryPixels(kept, domain, regionCount);
 
     fillOutsideBox(flood, domain, -1);
     fillOutsideBox(kept, domain, -2);
-    regionCount = labelComponents(windowOf(kept, domain), flood);
+    regionCount = labelComponents(windowOf(kept, domain), flood, workerCount);
 }
 
 void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {

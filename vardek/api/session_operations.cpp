@@ -237,6 +237,8 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress, const Analys
         const bool partial = v.imageTol.changed() || v.featureTol.changed() || v.focus.changed() ||
                              v.colourBits.changed() || v.interpolation.changed() ||
                              v.resolution.changed() || v.overlap.changed();
+        // The analysis traces the object edges beside its last stage.
+        session.handObjectEdgeVariablesToClassification();
         if (full || partial) {
             session.handVariablesToClassification();
             const ByteArray* mask = session.selection && session.selection->mask.size()
@@ -248,7 +250,6 @@ VkResult analyse(VkInSession& session, VkProgressFunction progress, const Analys
         preparation.report(1.0f);
         session.analysed = 1;
 
-        session.handObjectEdgeVariablesToClassification();
         std::vector<classification::FloatPolyline> lines;
         ProgressRange edges = range.subRange(1.0f);
         c.buildObjectEdges(lines, edges);

@@ -436,4 +436,32 @@ TEST(AnalyseImage, ACancelWhileTheColoursAreCountedLeavesTheNextAnalysisWhole) {
         }
 }
 
+// The points of every object edge of a session.
+std::vector<std::vector<float>> objectEdges(const Opened& o) {
+    std::vector<std::vector<float>> lines;
+    for (uint32_t i = 0; i < o.session->polylineCount; ++i) {
+        const VkPolyline& line = o.session->polylines[i];
+        lines.emplace_back(line.points, line.points + 2 * line.pointCount);
+    }
+    return lines;
+}
+
+// The object edges are traced beside the colour groups with the parameters
+// handed over before the analysis; a later change of those parameters alone
+// traces them again rather than handing out the earlier ones.
+TEST(AnalyseImage, ObjectEdgesFollowTheirParameters) {
+    for (const char* name : {"v-mdPt", "v-smplf", "v-smth"}) {
+        Opened before(photo()), after(photo());
+        ASSERT_EQ(before.analyse(), VkOk);
+        const auto first = objectEdges(before);
+        before.nudge(name);
+        ASSERT_EQ(before.analyse(), VkOk);
+
+        after.nudge(name);
+        ASSERT_EQ(after.analyse(), VkOk);
+        EXPECT_NE(objectEdges(before), first) << name;
+        EXPECT_EQ(objectEdges(before), objectEdges(after)) << name;
+    }
+}
+
 } // namespace

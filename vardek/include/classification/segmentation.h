@@ -112,7 +112,8 @@ public:
     // Replaces `lines` with the object edges of the region labels: one polyline
     // per boundary piece between two regions, with the point variant,
     // simplification and bevelling of the object-edge parameters. Empty when
-    // there are no regions.
+    // there are no regions. The first call after an analysis takes the edges
+    // the analysis traced, when it traced them with the same parameters.
     void buildObjectEdges(std::vector<FloatPolyline>& lines, ProgressRange& range);
 
     // The box of the session's pixels.
@@ -182,6 +183,21 @@ public:
     // Mask generation changes an output pixel only where the source alpha is at
     // least this times the full scale.
     const float opacityThreshold = 1.0f;
+
+    // The object edges the last analysis traced beside its colour groups,
+    // with the parameters they were traced with, until buildObjectEdges
+    // takes them.
+    struct TracedEdges {
+        std::vector<FloatPolyline> lines;
+        int32_t pointVariant = 0;
+        float simplifyTolerance = 0.0f;
+        float bevelRadius = 0.0f;
+    };
+    std::optional<TracedEdges> tracedEdges;
+
+private:
+    // The object edges of the region labels with the current parameters.
+    void traceObjectEdges(std::vector<FloatPolyline>& lines);
 };
 
 } // namespace classification

@@ -121,6 +121,7 @@ void Segmentation<6, 0>::shareParentAnalysis() {
 }
 
 void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
+    tracedEdges.reset();
     colourClassifier.fanOut.setThreads(workerCount);
 
     // 1. The texture image, unless it is still valid.
@@ -162,9 +163,17 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     // 5. A sub-session analysed on its own has no regions outside its patch.
     if (mask && regionLabels.size()) clipToSelection(*mask);
 
-    // 6. The colour groups, per region where regions exist.
+    // 6. The colour groups, per region where regions exist, while the object
+    //    edges are traced beside them: the groups write only the group
+    //    labels; the tracer reads the region labels and sets the ring around
+    //    them, which the groups never read.
+    TracedEdges traced{{}, pointVariant, simplifyTolerance, bevelRadius};
+    std::optional<SideThread> tracing;
+    tracing.emplace([this, &traced] { traceObjectEdges(traced.lines); });
     ProgressRange groups = range.subRange(1.0f);
     buildGroups(groups);
+    tracing->finish();
+    tracedEdges = std::move(traced);
 }
 
 void Segmentation<6, 0>::dropCachedAnalysis() {
@@ -293,6 +302,17 @@ void Segmentation<6, 0>::buildGroups(ProgressRange& range) {
 }
 
 void Segmentation<6, 0>::buildObjectEdges(std::vector<FloatPolyline>& lines, ProgressRange&) {
+    std::optional<TracedEdges> traced = std::exchange(tracedEdges, std::nullopt);
+    // Unequal when a parameter is not a number: traced again.
+    if (traced && traced->pointVariant == pointVariant &&
+        traced->simplifyTolerance == simplifyTolerance && traced->bevelRadius == bevelRadius) {
+        lines = std::move(traced->lines);
+        return;
+    }
+    traceObjectEdges(lines);
+}
+
+void Segmentation<6, 0>::traceObjectEdges(std::vector<FloatPolyline>& lines) {
     lines.clear();
     if (!(params.regionScale > 1.0f) || regionLabels.size() == 0 || regionLabelStorage.size() == 0)
         return;

@@ -148,6 +148,103 @@ TEST(EdgePlanes, SameBytesWithOneAndWithEightWorkers) {
     EXPECT_LT(blitz::min(one.storage[1]), 50);
 }
 
+// f a + (1 - f) b, the side of weight 0 left out.
+float mixed(float f, float a, float b) {
+    return f == 0.0f ? b : f == 1.0f ? a : b + f * (a - b);
+}
+
+// Channels 0 and 1 and the plane scale worked out serially, window by
+// window: raw_k = -0.5 (fx (fy ln s00 + (1 - fy) ln s01) + (1 - fx) (...)),
+// one scale over every finite raw value, bytes, then the maximum (channel 0)
+// or minimum (channel 1) over the 2 x 2 windows ending at each position; rows
+// and columns outside the positions repeat the nearest ones.
+Planes referencePlanes(const Prepared& p) {
+    const Box domain = boxOf(p.texture);
+    const Box positions(domain.lower, domain.upper.minusScalar(1));
+    const int spacing = blockSpacing(p.params.resolution);
+    const Box blocks = boxOf(p.grid);
+    const float half = 0.5f / static_cast<float>(spacing);
+    const std::vector<BlockCoordinate> rows =
+        blockCoordinates(positions.lower.row, positions.upper.row, spacing, blocks.lower.row,
+                         blocks.upper.row, half);
+    const std::vector<BlockCoordinate> columns =
+        blockCoordinates(positions.lower.column, positions.upper.column, spacing,
+                         blocks.lower.column, blocks.upper.column, half);
+    blitz::Array<float, 2> raw[2] = {arrayOver<float>(positions), arrayOver<float>(positions)};
+    float top = -INFINITY, bottom = INFINITY;
+    for (int x = positions.lower.row; x <= positions.upper.row; ++x)
+        for (int y = positions.lower.column; y <= positions.upper.column; ++y) {
+            TexturePixel lo, hi;
+            for (int c = 0; c < textureChannels; ++c) {
+                const int v[4] = {p.texture(x, y)[c], p.texture(x, y + 1)[c],
+                                  p.texture(x + 1, y)[c], p.texture(x + 1, y + 1)[c]};
+                lo[c] = static_cast<unsigned char>(*std::min_element(v, v + 4));
+                hi[c] = static_cast<unsigned char>(*std::max_element(v, v + 4));
+            }
+            const BlockCoordinate& bx = rows[x - positions.lower.row];
+            const BlockCoordinate& by = columns[y - positions.lower.column];
+            WindowEvidence e[2][2];
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 2; ++j)
+                    e[i][j] =
+                        windowEvidence(p.grid(i ? bx.second : bx.first, j ? by.second : by.first),
+                                       p.lists, lo, hi);
+            for (int k = 0; k < 2; ++k) {
+                const auto ln = [&](int i, int j) { return std::log(k ? e[i][j].s1 : e[i][j].s0); };
+                raw[k](x, y) = -0.5f * mixed(bx.weight, mixed(by.weight, ln(0, 0), ln(0, 1)),
+                                             mixed(by.weight, ln(1, 0), ln(1, 1)));
+            }
+            if (std::isfinite(raw[0](x, y))) top = std::max(top, raw[0](x, y));
+            if (std::isfinite(raw[1](x, y))) bottom = std::min(bottom, raw[1](x, y));
+        }
+    if (!std::isfinite(bottom)) bottom = std::isfinite(top) ? top : 0.0f;
+    if (!std::isfinite(top)) top = bottom;
+    float scale = top > bottom ? 255.99f / (top - bottom) : 1.0f;
+    if (!std::isfinite(scale)) scale = 1.0f;
+    const auto byteAt = [&](int k, int x, int y) -> int {
+        const float v =
+            raw[k](std::max(x, positions.lower.row), std::max(y, positions.lower.column));
+        if (std::isnan(v) || v == -INFINITY) return 0;
+        if (v == INFINITY) return 255;
+        const float b = (v - bottom) * scale + 0.005f;
+        return b <= 0.0f ? 0 : b >= 255.0f ? 255 : static_cast<int>(b);
+    };
+    Planes planes;
+    planes.planeScale = scale;
+    planes.storage.reference(arrayOver<EdgePixel>(domain.grown(2), EdgePixel(0, 0, 0)));
+    for (int r = domain.lower.row - 2; r <= domain.upper.row + 2; ++r)
+        for (int c = domain.lower.column - 2; c <= domain.upper.column + 2; ++c) {
+            const int x = std::clamp(r, positions.lower.row, positions.upper.row);
+            const int y = std::clamp(c, positions.lower.column, positions.upper.column);
+            const int n0[4] = {byteAt(0, x - 1, y - 1), byteAt(0, x - 1, y), byteAt(0, x, y - 1),
+                               byteAt(0, x, y)};
+            const int n1[4] = {byteAt(1, x - 1, y - 1), byteAt(1, x - 1, y), byteAt(1, x, y - 1),
+                               byteAt(1, x, y)};
+            planes.storage(r, c)[0] = static_cast<unsigned char>(*std::max_element(n0, n0 + 4));
+            planes.storage(r, c)[1] = static_cast<unsigned char>(*std::min_element(n1, n1 + 4));
+        }
+    return planes;
+}
+
+TEST(EdgePlanes, MatchAPlainSerialReferenceWhateverTheBandsAndWorkers) {
+    // Heights around the 64-row bands: a last band of one row, of a part of
+    // a band, and exactly two full bands.
+    const struct { int rows, columns; } sizes[] = {{66, 45}, {150, 37}, {129, 20}};
+    for (const auto& size : sizes) {
+        const Prepared prepared(stage_fixtures::photoLike(size.rows, size.columns));
+        const Planes expected = referencePlanes(prepared);
+        for (unsigned workers : {1u, 3u, 8u}) {
+            SCOPED_TRACE(testing::Message()
+                         << size.rows << " x " << size.columns << ", " << workers << " workers");
+            const Planes edges = prepared.planes(workers);
+            EXPECT_EQ(edges.planeScale, expected.planeScale);
+            ASSERT_EQ(boxOf(edges.storage), boxOf(expected.storage));
+            for (int k = 0; k < 2; ++k)
+                EXPECT_TRUE(blitz::all(edges.storage[k] == expected.storage[k])) << "channel " << k;
+        }
+    }
+}
+
 TEST(EdgePlanes, LastRowAndColumnAndMarginRepeatTheNearestComputed) {
     const Prepared prepared(stage_fixtures::photoLike(70, 45));
     const Planes edges = prepared.planes(3);

@@ -5,8 +5,8 @@
 // lower peak beside it. Two raw values per window, mapped to bytes with one
 // common scale and dilated (channel 0) or eroded (channel 1) over 2 x 2
 // pixels: high in homogeneous neighbourhoods, low on edges. Channel 2 is the
-// edge width map. The raw values are computed by a pool of workers taking
-// bands of 64 rows.
+// edge width map. A pool of workers computes the raw values in bands of 64
+// rows, then, once their common scale is known, the bytes in the same bands.
 #ifndef VARDEK_CLASSIFICATION_EDGE_PLANES_H
 #define VARDEK_CLASSIFICATION_EDGE_PLANES_H
 

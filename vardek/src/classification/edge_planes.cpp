@@ -3,7 +3,6 @@
 #include "core/checkpoint.h"
 #include "core/fault_injection.h"
 #include "core/margins.h"
-#include "morphology/convolve.h"
 
 #include <algorithm>
 #include <array>
@@ -87,8 +86,16 @@ float mix(float f, float a, float b) {
 }
 
 struct Band {
+    int index = 0; // 0 for the first band, counting down the rows
     int firstRow = 0;
     int endRow = 0; // excluded
+};
+
+// The extremes of the raw values of one band that set the byte scale: the
+// highest finite raw value 0 and the lowest finite raw value 1.
+struct RawExtremes {
+    float highest0 = -std::numeric_limits<float>::infinity();
+    float lowest1 = std::numeric_limits<float>::infinity();
 };
 
 // The raw edge values of one band of window positions.
@@ -103,9 +110,11 @@ struct GradientUpdater {
     const Box& positions;
     blitz::Array<float, 2>& raw0;
     blitz::Array<float, 2>& raw1;
+    std::vector<RawExtremes>& extremes; // indexed by band
 
     void operator()(const Band& band) const {
         VARDEK_FAULT_POINT("gradient band");
+        RawExtremes seen;
         for (int x = band.firstRow; x < band.endRow; ++x) {
             const BlockCoordinate& bx = rowBlocks[x - positions.lower.row];
             float* out0 = &raw0(x, positions.lower.column);
@@ -136,60 +145,23 @@ struct GradientUpdater {
                 // raw_k = -0.5 (fx (fy ln s00 + (1 - fy) ln s01)
                 //               + (1 - fx) (fy ln s10 + (1 - fy) ln s11))
                 const float fx = bx.weight, fy = by.weight;
-                *out0++ = -0.5f * mix(fx, mix(fy, std::log(e00.s0), std::log(e01.s0)),
-                                      mix(fy, std::log(e10.s0), std::log(e11.s0)));
-                *out1++ = -0.5f * mix(fx, mix(fy, std::log(e00.s1), std::log(e01.s1)),
-                                      mix(fy, std::log(e10.s1), std::log(e11.s1)));
+                const float v0 = -0.5f * mix(fx, mix(fy, std::log(e00.s0), std::log(e01.s0)),
+                                             mix(fy, std::log(e10.s0), std::log(e11.s0)));
+                const float v1 = -0.5f * mix(fx, mix(fy, std::log(e00.s1), std::log(e01.s1)),
+                                             mix(fy, std::log(e10.s1), std::log(e11.s1)));
+                *out0++ = v0;
+                *out1++ = v1;
+                if (std::isfinite(v0)) seen.highest0 = std::max(seen.highest0, v0);
+                if (std::isfinite(v1)) seen.lowest1 = std::min(seen.lowest1, v1);
             }
         }
+        extremes[band.index] = seen;
     }
 };
 
 void clearPlanes(EdgePlanes& planes) {
     for (int k = 0; k < 3; ++k)
         planes[k] = 0;
-}
-
-// The bytes of one raw plane over the window positions, with one more row and
-// column before them repeating the first ones, so that a window of 2 ending at
-// the first row or column finds two values.
-//
-// N = truncation of (raw - m) * scale + 0.005; a height that went infinite
-// (an empty valley) maps to 0, an infinite raw value above to 255.
-ByteArray planeBytes(const blitz::Array<float, 2>& raw, const Box& positions, float m,
-                     float scale) {
-    const Box padded(positions.lower.minusScalar(1), positions.upper);
-    ByteArray n = arrayOver<unsigned char>(padded);
-    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
-        const float* in = &raw(x, positions.lower.column);
-        unsigned char* out = &n(x, positions.lower.column);
-        for (int y = positions.lower.column; y <= positions.upper.column; ++y) {
-            const float v = *in++;
-            unsigned char byte;
-            if (std::isnan(v) || v == -std::numeric_limits<float>::infinity()) {
-                byte = 0;
-            } else if (v == std::numeric_limits<float>::infinity()) {
-                byte = 255;
-            } else {
-                const float b = (v - m) * scale + 0.005f;
-                byte = b <= 0.0f ? 0 : b >= 255.0f ? 255 : static_cast<unsigned char>(b);
-            }
-            *out++ = byte;
-        }
-    }
-    replicateMargin(n, positions);
-    return n;
-}
-
-// Windows of 2 along each axis over the positions:
-// out(x, y) = combine of n(x - 1 .. x, y - 1 .. y).
-template <typename Combine>
-void filter2x2(ByteArray n, const Box& positions, ByteArray out, Combine combine) {
-    morphology::convolveLineFast(n, n, 2, nullptr, 0.0f, 0.0f, combine);
-    const Box padded = boxOf(n);
-    const ByteArray rows = windowOf(
-        n, Box(positions.lower.row, padded.lower.column, positions.upper.row, padded.upper.column));
-    morphology::convolveLineFastTransposed(rows, out, 2, nullptr, 0.0f, 0.0f, combine);
 }
 
 // What the gradient updaters read besides the texture and the grid, worked
@@ -220,23 +192,33 @@ GradientTables gradientTables(const SegmentLists& lists, const BlockGrid& grid,
     return tables;
 }
 
-// Hands the rows of `domain` to `workers` workers in bands of
-// gradientBandHeight rows, under the pool's mutex, each hand-out reporting the
-// share of rows handed out so far; `work` runs one band.
+// The number of bands runBands hands out over the rows of `domain`.
+int bandCount(const Box& domain) {
+    return (domain.upper.row - domain.lower.row) / gradientBandHeight + 1;
+}
+
+// Hands the rows of `domain` but its last to `workers` workers in bands of
+// gradientBandHeight rows, under the pool's mutex; `work` runs one band. With
+// a `bandProgress`, each hand-out reports the share of rows handed out so far.
 template <typename Work>
-void runGradientBands(const Box& domain, ProgressRange& bandProgress, unsigned workers, Work work) {
+void runBands(const Box& domain, ProgressRange* bandProgress, unsigned workers, Work work) {
     const Point start = domain.lower, end = domain.upper;
     int nextRow = start.row;
+    int index = 0;
     WorkerPool pool(workers);
     pool.run(
         [&]() -> std::optional<Band> {
             if (nextRow > end.row) return std::nullopt;
-            // done = 1 - (end - next) / (end - start), 1 when the two ends are equal
-            const float done = end.row == start.row ? 1.0f
-                                                    : 1.0f - static_cast<float>(end.row - nextRow) /
-                                                                 (end.row - start.row);
-            bandProgress.report(done);
+            if (bandProgress) {
+                // done = 1 - (end - next) / (end - start), 1 when the two ends are equal
+                const float done =
+                    end.row == start.row
+                        ? 1.0f
+                        : 1.0f - static_cast<float>(end.row - nextRow) / (end.row - start.row);
+                bandProgress->report(done);
+            }
             Band band;
+            band.index = index++;
             band.firstRow = nextRow;
             nextRow += gradientBandHeight;
             band.endRow = std::min(nextRow, end.row);
@@ -247,23 +229,19 @@ void runGradientBands(const Box& domain, ProgressRange& bandProgress, unsigned w
 
 // The common byte scale of both raw planes: m, the lowest raw value 1, is
 // their zero and M, the highest raw value 0, their top. Infinite heights (an
-// empty valley) stay out of both so that the scale stays finite.
+// empty valley) stay out of both so that the scale stays finite. The bands'
+// extremes are taken in band order, as one pass down the rows would.
 struct PlaneScale {
     float m = 0.0f;
     float scale = 1.0f;
 };
 
-PlaneScale planeScaleOf(const blitz::Array<float, 2>& raw0, const blitz::Array<float, 2>& raw1,
-                        const Box& positions) {
+PlaneScale planeScaleOf(const std::vector<RawExtremes>& extremes) {
     float m = std::numeric_limits<float>::infinity();
     float bigM = -std::numeric_limits<float>::infinity();
-    for (int x = positions.lower.row; x <= positions.upper.row; ++x) {
-        const float* v0 = &raw0(x, positions.lower.column);
-        const float* v1 = &raw1(x, positions.lower.column);
-        for (int y = positions.lower.column; y <= positions.upper.column; ++y, ++v0, ++v1) {
-            if (std::isfinite(*v0)) bigM = std::max(bigM, *v0);
-            if (std::isfinite(*v1)) m = std::min(m, *v1);
-        }
+    for (const RawExtremes& e : extremes) {
+        bigM = std::max(bigM, e.highest0);
+        m = std::min(m, e.lowest1);
     }
     if (!std::isfinite(m)) m = std::isfinite(bigM) ? bigM : 0.0f;
     if (!std::isfinite(bigM)) bigM = m;
@@ -272,27 +250,67 @@ PlaneScale planeScaleOf(const blitz::Array<float, 2>& raw0, const blitz::Array<f
     return {m, scale};
 }
 
-// Channels 0 and 1 of the planes from the raw values: bytes on the common
-// scale, dilated (channel 0) or eroded (channel 1) over 2 x 2 pixels. The raw
-// values are released as soon as they are read. Reports 0.8 and 0.9.
-void writeEdgeBytes(blitz::Array<float, 2>& raw0, blitz::Array<float, 2>& raw1,
-                    const Box& positions, const PlaneScale& scale, const EdgePlaneRefs& edges,
-                    ProgressRange& range) {
-    ByteArray n0 = planeBytes(raw0, positions, scale.m, scale.scale);
-    ByteArray n1 = planeBytes(raw1, positions, scale.m, scale.scale);
-    raw0.free();
-    raw1.free();
-    range.report(0.8f);
-
-    filter2x2(n0, positions, edges.storage[0], morphology::Maximum());
-    range.report(0.9f);
-    filter2x2(n1, positions, edges.storage[1], morphology::Minimum());
-
-    // The last row and column start no window: they, and then the two-pixel
-    // margin, repeat the nearest computed row and column.
-    replicateMargin(edges.storage[0], positions);
-    replicateMargin(edges.storage[1], positions);
+// N = truncation of (raw - m) * scale + 0.005; a height that went infinite
+// (an empty valley) maps to 0, an infinite raw value above to 255.
+inline unsigned char edgeByte(float v, const PlaneScale& s) {
+    if (std::isnan(v) || v == -std::numeric_limits<float>::infinity()) return 0;
+    if (v == std::numeric_limits<float>::infinity()) return 255;
+    const float b = (v - s.m) * s.scale + 0.005f;
+    return b <= 0.0f ? 0 : b >= 255.0f ? 255 : static_cast<unsigned char>(b);
 }
+
+// Channels 0 and 1 of the planes over one band of window positions: the
+// bytes of the raw values, dilated (channel 0) or eroded (channel 1) over
+// windows of 2 x 2 that end at the position,
+//   out0(x, y) = max of N0(x - 1 .. x, y - 1 .. y),
+//   out1(x, y) = min of N1(x - 1 .. x, y - 1 .. y),
+// where a row or column before the first position repeats the first. The row
+// above the band is turned into bytes again rather than shared, so that every
+// band stands alone; maximum and minimum are exact, so the bytes do not
+// depend on the bands.
+struct EdgeByteWriter {
+    const blitz::Array<float, 2>& raw0;
+    const blitz::Array<float, 2>& raw1;
+    const Box& positions;
+    const PlaneScale& scale;
+    EdgePlanes& storage;
+
+    // h(y) = N(x, y - 1) combined with N(x, y), for both channels of row x.
+    void rowPairs(int x, unsigned char* h0, unsigned char* h1) const {
+        const float* v0 = &raw0(x, positions.lower.column);
+        const float* v1 = &raw1(x, positions.lower.column);
+        const int width = positions.columns();
+        unsigned char before0 = edgeByte(v0[0], scale), before1 = edgeByte(v1[0], scale);
+        for (int i = 0; i < width; ++i) {
+            const unsigned char n0 = edgeByte(v0[i], scale), n1 = edgeByte(v1[i], scale);
+            h0[i] = std::max(before0, n0);
+            h1[i] = std::min(before1, n1);
+            before0 = n0;
+            before1 = n1;
+        }
+    }
+
+    void operator()(const Band& band) const {
+        const size_t width = static_cast<size_t>(positions.columns());
+        std::vector<unsigned char> pairs(4 * width);
+        unsigned char* above0 = pairs.data();
+        unsigned char* above1 = above0 + width;
+        unsigned char* here0 = above1 + width;
+        unsigned char* here1 = here0 + width;
+        rowPairs(std::max(band.firstRow - 1, positions.lower.row), above0, above1);
+        const std::ptrdiff_t step = storage.stride(1);
+        for (int x = band.firstRow; x < band.endRow; ++x) {
+            rowPairs(x, here0, here1);
+            EdgePixel* out = &storage(x, positions.lower.column);
+            for (size_t i = 0; i < width; ++i, out += step) {
+                (*out)[0] = std::max(above0[i], here0[i]);
+                (*out)[1] = std::min(above1[i], here1[i]);
+            }
+            std::swap(above0, here0);
+            std::swap(above1, here1);
+        }
+    }
+};
 
 } // namespace
 
@@ -329,11 +347,12 @@ bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& doma
         raw0.reference(arrayOver<float>(positions));
         raw1.reference(arrayOver<float>(positions));
     }
+    std::vector<RawExtremes> extremes(static_cast<size_t>(bandCount(domain)));
     const GradientUpdater updater{
         texture,   grid, lists, tables.inverses, tables.rowBlocks, tables.columnBlocks,
-        positions, raw0, raw1};
+        positions, raw0, raw1,  extremes};
     ProgressRange bandProgress = range.subRange(0.6f);
-    runGradientBands(domain, bandProgress, workers, [&updater, computable](const Band& band) {
+    runBands(domain, &bandProgress, workers, [&updater, computable](const Band& band) {
         if (computable) updater(band);
     });
 
@@ -342,9 +361,19 @@ bool updateEdgeFeatures(bool force, const TextureImage& texture, const Box& doma
         clearPlanes(edges.storage);
         return true;
     }
-    const PlaneScale scale = planeScaleOf(raw0, raw1, positions);
+    const PlaneScale scale = planeScaleOf(extremes);
     edges.planeScale = scale.scale;
-    writeEdgeBytes(raw0, raw1, positions, scale, edges, range);
+
+    range.report(0.8f);
+    runBands(domain, nullptr, workers, EdgeByteWriter{raw0, raw1, positions, scale, edges.storage});
+    raw0.free();
+    raw1.free();
+    range.report(0.9f);
+
+    // The last row and column start no window: they, and then the two-pixel
+    // margin, repeat the nearest computed row and column.
+    replicateMargin(edges.storage[0], positions);
+    replicateMargin(edges.storage[1], positions);
     return true;
 }
 

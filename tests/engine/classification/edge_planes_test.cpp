@@ -227,8 +227,8 @@ Planes referencePlanes(const Prepared& p) {
 }
 
 TEST(EdgePlanes, MatchAPlainSerialReferenceWhateverTheBandsAndWorkers) {
-    // Heights around the 64-row bands: a last band of one row, of a part of
-    // a band, and exactly two full bands.
+    // Heights around the 16-row bands: a last band of one row, of a part of
+    // a band, and only full bands.
     const struct { int rows, columns; } sizes[] = {{66, 45}, {150, 37}, {129, 20}};
     for (const auto& size : sizes) {
         const Prepared prepared(stage_fixtures::photoLike(size.rows, size.columns));
@@ -311,21 +311,21 @@ TEST(EdgePlanes, UnforcedOnlySizesThePlanes) {
     EXPECT_EQ(progress.fractions().size(), 1u) << "nothing but the range's opening 0";
 }
 
-TEST(EdgePlanes, BandsOf64RowsReportTheirShare) {
+TEST(EdgePlanes, BandsOf16RowsReportTheirShare) {
     const Prepared prepared(
-        stage_fixtures::photoLike(200, 20)); // rows 0..199: bands at 0, 64, 128, 192
+        stage_fixtures::photoLike(50, 20)); // rows 0..49: bands at 0, 16, 32, 48
     RecordingProgress progress;
     ProgressRange range(&progress);
     prepared.planes(2, &range);
     const std::vector<float> f = progress.fractions();
     EXPECT_NE(progress.labels()[1].find("(before [After array creation]): "), std::string::npos);
-    // checkpoint 0.1, then 0.1 + 0.5 done for done = 0, 64/199, 128/199, 192/199, then 0.8, 0.9
+    // checkpoint 0.1, then 0.1 + 0.5 done for done = 0, 16/49, 32/49, 48/49, then 0.8, 0.9
     const std::vector<float> expected{0.0f,
                                       0.1f,
                                       0.1f,
-                                      0.1f + 0.5f * (1.0f - 135.0f / 199.0f),
-                                      0.1f + 0.5f * (1.0f - 71.0f / 199.0f),
-                                      0.1f + 0.5f * (1.0f - 7.0f / 199.0f),
+                                      0.1f + 0.5f * (1.0f - 33.0f / 49.0f),
+                                      0.1f + 0.5f * (1.0f - 17.0f / 49.0f),
+                                      0.1f + 0.5f * (1.0f - 1.0f / 49.0f),
                                       0.8f,
                                       0.9f};
     ASSERT_EQ(f.size(), expected.size());
@@ -334,9 +334,9 @@ TEST(EdgePlanes, BandsOf64RowsReportTheirShare) {
 }
 
 TEST(EdgePlanes, CancelInTheMiddleOfTheBandsJoinsEveryWorker) {
-    // 640 rows: ten bands. Reports: the range's opening 0, the checkpoint,
+    // 160 rows: ten bands. Reports: the range's opening 0, the checkpoint,
     // then one per band handed out; the fourth band's answer is a cancel.
-    const Prepared prepared(stage_fixtures::photoLike(640, 24));
+    const Prepared prepared(stage_fixtures::photoLike(160, 24));
     for (unsigned workers : {1u, 4u}) {
         SCOPED_TRACE(workers);
         RecordingProgress progress;

@@ -5,7 +5,7 @@
 // lower peak beside it. Two raw values per window, mapped to bytes with one
 // common scale and dilated (channel 0) or eroded (channel 1) over 2 x 2
 // pixels: high in homogeneous neighbourhoods, low on edges. Channel 2 is the
-// edge width map. A pool of workers computes the raw values in bands of 64
+// edge width map. A pool of workers computes the raw values in bands of 16
 // rows, then, once their common scale is known, the bytes in the same bands.
 #ifndef VARDEK_CLASSIFICATION_EDGE_PLANES_H
 #define VARDEK_CLASSIFICATION_EDGE_PLANES_H
@@ -28,8 +28,9 @@ struct EdgePlaneRefs {
     ByteArray& pixelScaleMap; // channel 2 over the analysed box: the local edge width
 };
 
-// Rows per band handed to a gradient worker.
-constexpr int gradientBandHeight = 64;
+// Rows per band handed to a worker: small enough that the last bands handed
+// out leave the other workers idle only briefly (16 MP holds 200 such bands).
+constexpr int gradientBandHeight = 16;
 
 // Sums over the six channels of 1 / p^2 and 1 / q^2, p and q the heights the
 // block's histograms give the window's values (peak, or lower peak and valley

@@ -9,7 +9,9 @@
 // BM_TextureScaling: the real photograph TwoWings resampled to 1, 4 and 16
 // megapixels at one fixed radius (9, the default at 4 megapixels), on one
 // worker and on eight: cpu_ns_per_pixel (the process's CPU time per pixel)
-// stays flat when the cost is linear in the pixels.
+// stays flat when the cost is linear in the pixels. One more case runs 4
+// megapixels at radius 19, the default at 16 megapixels, where the cost per
+// pixel is highest.
 #include "support/bench_support.h"
 
 #include "classification/texture_image.h"
@@ -46,7 +48,7 @@ void BM_TextureStage(benchmark::State& state) {
                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Arguments: megapixels, workers.
+// Arguments: megapixels, workers, radius.
 void BM_TextureScaling(benchmark::State& state) {
     const bench_support::Photo p = bench_support::twoWings(double(state.range(0)));
     if (p.bgra.empty()) {
@@ -57,7 +59,8 @@ void BM_TextureScaling(benchmark::State& state) {
         classification::viewOver(reinterpret_cast<orsine::utility::Colour<unsigned char>*>(
                                      const_cast<uint8_t*>(p.bgra.data())),
                                  p.height, p.width, p.width);
-    const classification::TextureParameters parameters{9, 7, 0.16666667f};
+    const classification::TextureParameters parameters{static_cast<int>(state.range(2)), 7,
+                                                       0.16666667f};
     classification::WorkerPool pool(static_cast<unsigned>(state.range(1)));
     for (auto _ : state) {
         classification::TextureImage texture =
@@ -80,7 +83,13 @@ BENCHMARK(BM_TextureStage)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_TextureScaling)
-    ->ArgNames({"MP", "workers"})
-    ->ArgsProduct({{1, 4, 16}, {1, 8}})
+    ->ArgNames({"MP", "workers", "radius"})
+    ->ArgsProduct({{1, 4, 16}, {1, 8}, {9}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+// The cost per pixel at the default radius of a 16-megapixel photograph.
+BENCHMARK(BM_TextureScaling)
+    ->ArgNames({"MP", "workers", "radius"})
+    ->Args({4, 1, 19})
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();

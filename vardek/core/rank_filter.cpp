@@ -13,23 +13,6 @@ using classification::LabelArray;
 
 namespace {
 
-// Whether every sample of `a` lies in [lo, hi].
-template <typename T> bool samplesWithin(const blitz::Array<T, 2>& a, int lo, int hi) {
-    if (lo <= std::numeric_limits<T>::min() && hi >= std::numeric_limits<T>::max()) return true;
-    const Box box = classification::boxOf(a);
-    const std::ptrdiff_t step = a.stride(1);
-    for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        const T* p = &a(r, box.lower.column);
-        T low = std::numeric_limits<T>::max(), high = std::numeric_limits<T>::min();
-        for (int c = 0, n = box.columns(); c < n; ++c, p += step) {
-            low = std::min(low, *p);
-            high = std::max(high, *p);
-        }
-        if (low < lo || high > hi) return false;
-    }
-    return true;
-}
-
 template <typename T>
 Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> destination,
                       const LabelArray& element, float quantile, int lo, int hi,
@@ -54,7 +37,7 @@ Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> desti
     const int typeMax = std::numeric_limits<T>::max();
     lo = std::clamp(lo, 0, typeMax);
     hi = std::clamp(hi, lo, typeMax);
-    detail::SlidingHistogram histogram(lo, hi);
+    detail::SlidingHistogram histograms[1] = {detail::SlidingHistogram(lo, hi)};
     const RankPosition rank = rankPosition(static_cast<uint32_t>(cells.all.size()), quantile);
 
     const std::ptrdiff_t s0 = source.stride(0), s1 = source.stride(1);
@@ -66,24 +49,25 @@ Box rankFilterSamples(const blitz::Array<T, 2>& source, blitz::Array<T, 2> desti
         return (row - sourceBox.lower.row) * s0 + (column - sourceBox.lower.column) * s1;
     };
     // Samples inside [lo, hi] are their own bins less lo, with no clamping.
-    const bool inRange = samplesWithin(source, lo, hi);
+    const bool inRange = detail::samplesWithin(source, lo, hi);
 
     const int rows = out.rows(), columns = out.columns();
     const std::ptrdiff_t targetStride = destination.stride(1);
     int rowsDone = 0;
     for (int row = out.upper.row; row >= out.lower.row; --row) {
-        detail::RankCursor cursors[1] = {detail::RankCursor(rank)};
+        detail::RankCursor cursors[1][1] = {{detail::RankCursor(rank)}};
         T* target = &destination(row, out.lower.column);
+        const detail::SlidingHistogram& histogram = histograms[0];
         const auto write = [&](int i) {
             target[i * targetStride] =
-                static_cast<T>(histogram.value(cursors[0].valueBin(histogram)));
+                static_cast<T>(histogram.value(cursors[0][0].valueBin(histogram)));
         };
         const std::ptrdiff_t at = positionOffset(row, out.lower.column);
         if (inRange)
-            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+            detail::slideRow(origin, at, s1, columns, window, histograms, cursors,
                              detail::DirectBin{lo}, write);
         else
-            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+            detail::slideRow(origin, at, s1, columns, window, histograms, cursors,
                              detail::ClampedBin{histogram}, write);
 
         ++rowsDone;

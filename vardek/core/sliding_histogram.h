@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace orsine::matting {
@@ -157,24 +158,45 @@ struct ClampedBin {
     int operator()(int sample) const { return histogram.bin(sample); }
 };
 
+// Whether every sample of `a` lies in [lo, hi].
+template <typename T> bool samplesWithin(const blitz::Array<T, 2>& a, int lo, int hi) {
+    if (lo <= std::numeric_limits<T>::min() && hi >= std::numeric_limits<T>::max()) return true;
+    const classification::Box box = classification::boxOf(a);
+    const std::ptrdiff_t step = a.stride(1);
+    for (int r = box.lower.row; r <= box.upper.row; ++r) {
+        const T* p = &a(r, box.lower.column);
+        T low = std::numeric_limits<T>::max(), high = std::numeric_limits<T>::min();
+        for (int c = 0, n = box.columns(); c < n; ++c, p += step) {
+            low = std::min(low, *p);
+            high = std::max(high, *p);
+        }
+        if (low < lo || high > hi) return false;
+    }
+    return true;
+}
+
 // Slides a window along `positions` positions of one row, `step` elements
 // apart, the first at `at` elements from `origin`, keeping each cursor at its
-// rank. `write(i)` is called at position i (0 first) once the cursors have
-// settled. The histogram must be empty at the start and is empty again at the
-// end.
+// rank. The samples of channel c lie c elements after those of channel 0 and
+// count in histogram c, whose cursors are cursors[c]; one slide serves every
+// channel, so each window offset is read once per move for all of them.
+// `write(i)` is called at position i (0 first) once the cursors have settled.
+// The histograms must be empty at the start and are empty again at the end.
 //
 // A leaving and an entering sample of equal value change nothing, which in
 // the smooth parts of a photograph is most pairs; the others change the
 // histogram and the cursors by the same total as when every sample is taken
 // out and in on its own.
-template <typename T, typename Bin, std::size_t Cursors, typename Write>
+template <typename T, std::size_t Channels, typename Bin, std::size_t Cursors, typename Write>
 void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int positions,
-              const WindowOffsets& window, SlidingHistogram& histogram,
-              RankCursor (&cursors)[Cursors], Bin bin, Write write) {
-    for (std::size_t k = 0; k < window.all.size(); ++k)
-        histogram.add(bin(origin[at + window.all[k]]), k);
-    for (RankCursor& cursor : cursors)
-        cursor.start(histogram);
+              const WindowOffsets& window, SlidingHistogram (&histograms)[Channels],
+              RankCursor (&cursors)[Channels][Cursors], Bin bin, Write write) {
+    for (std::size_t c = 0; c < Channels; ++c) {
+        for (std::size_t k = 0; k < window.all.size(); ++k)
+            histograms[c].add(bin(origin[at + window.all[k] + c]), k);
+        for (RankCursor& cursor : cursors[c])
+            cursor.start(histograms[c]);
+    }
     write(0);
     const std::ptrdiff_t* leaving = window.leaving.data();
     const std::ptrdiff_t* entering = window.entering.data();
@@ -183,11 +205,15 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
         at += step;
         const T* here = origin + at;
         const auto replace = [&](std::size_t k, std::size_t lane) {
-            const int a = bin(here[leaving[k]]), b = bin(here[entering[k]]);
-            histogram.remove(a, lane);
-            histogram.add(b, lane);
-            for (RankCursor& cursor : cursors)
-                cursor.replaced(a, b);
+            const T* out = here + leaving[k];
+            const T* in = here + entering[k];
+            for (std::size_t c = 0; c < Channels; ++c) {
+                const int a = bin(out[c]), b = bin(in[c]);
+                histograms[c].remove(a, lane);
+                histograms[c].add(b, lane);
+                for (RankCursor& cursor : cursors[c])
+                    cursor.replaced(a, b);
+            }
         };
         std::size_t k = 0;
         for (; k + 4 <= pairs; k += 4) {
@@ -198,25 +224,28 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
         }
         for (; k < pairs; ++k)
             replace(k, k);
-        for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
-            const int a = bin(here[leaving[k]]);
-            histogram.remove(a, k);
-            for (RankCursor& cursor : cursors)
-                cursor.removed(a);
+        for (std::size_t c = 0; c < Channels; ++c) {
+            for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
+                const int a = bin(here[leaving[k] + c]);
+                histograms[c].remove(a, k);
+                for (RankCursor& cursor : cursors[c])
+                    cursor.removed(a);
+            }
+            for (std::size_t k = pairs; k < window.entering.size(); ++k) {
+                const int b = bin(here[entering[k] + c]);
+                histograms[c].add(b, k);
+                for (RankCursor& cursor : cursors[c])
+                    cursor.added(b);
+            }
+            for (RankCursor& cursor : cursors[c])
+                cursor.settle(histograms[c]);
         }
-        for (std::size_t k = pairs; k < window.entering.size(); ++k) {
-            const int b = bin(here[entering[k]]);
-            histogram.add(b, k);
-            for (RankCursor& cursor : cursors)
-                cursor.added(b);
-        }
-        for (RankCursor& cursor : cursors)
-            cursor.settle(histogram);
         write(i);
     }
-    // Empty the histogram by taking the last window out again.
-    for (std::size_t k = 0; k < window.all.size(); ++k)
-        histogram.remove(bin(origin[at + window.all[k]]), k);
+    // Empty the histograms by taking the last window out again.
+    for (std::size_t c = 0; c < Channels; ++c)
+        for (std::size_t k = 0; k < window.all.size(); ++k)
+            histograms[c].remove(bin(origin[at + window.all[k] + c]), k);
 }
 
 } // namespace detail

@@ -41,7 +41,8 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
     }
     lowest = std::clamp(lowest, 0, 255);
     highest = std::clamp(highest, lowest, 255);
-    detail::SlidingHistogram histogram(lowest, highest);
+    detail::SlidingHistogram histograms[1] = {detail::SlidingHistogram(lowest, highest)};
+    const detail::SlidingHistogram& histogram = histograms[0];
     const auto members = static_cast<uint32_t>(cells.all.size());
     const orsine::matting::RankPosition ranks[2] = {orsine::matting::rankPosition(members, p0),
                                                     orsine::matting::rankPosition(members, p1)};
@@ -50,36 +51,84 @@ Box dualRankFilter(const ByteArray& input, blitz::Array<PercentilePair, 2> outpu
     const detail::WindowOffsets window(cells, s0, s1);
     const unsigned char* origin = input.data();
     // Samples inside [lowest, highest] are their own bins less lowest.
-    bool inRange = lowest == 0 && highest == 255;
-    if (!inRange) {
-        const auto [low, high] = std::minmax_element(input.begin(), input.end());
-        inRange = *low >= lowest && *high <= highest;
-    }
+    const bool inRange = detail::samplesWithin(input, lowest, highest);
 
     const int rows = out.rows(), columns = out.columns();
     const std::ptrdiff_t targetStride = output.stride(1);
     for (int row = out.lower.row; row <= out.upper.row; ++row) {
         const std::ptrdiff_t at =
             (row - inputBox.lower.row) * s0 + (out.lower.column - inputBox.lower.column) * s1;
-        detail::RankCursor cursors[2] = {detail::RankCursor(ranks[0]),
-                                         detail::RankCursor(ranks[1])};
+        detail::RankCursor cursors[1][2] = {
+            {detail::RankCursor(ranks[0]), detail::RankCursor(ranks[1])}};
         PercentilePair* target = &output(row, out.lower.column);
         const auto write = [&](int i) {
             PercentilePair& pair = target[i * targetStride];
-            pair[0] = static_cast<unsigned char>(histogram.value(cursors[0].valueBin(histogram)));
-            pair[1] = static_cast<unsigned char>(histogram.value(cursors[1].valueBin(histogram)));
+            pair[0] =
+                static_cast<unsigned char>(histogram.value(cursors[0][0].valueBin(histogram)));
+            pair[1] =
+                static_cast<unsigned char>(histogram.value(cursors[0][1].valueBin(histogram)));
         };
         if (inRange)
-            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+            detail::slideRow(origin, at, s1, columns, window, histograms, cursors,
                              detail::DirectBin{lowest}, write);
         else
-            detail::slideRow(origin, at, s1, columns, window, histogram, cursors,
+            detail::slideRow(origin, at, s1, columns, window, histograms, cursors,
                              detail::ClampedBin{histogram}, write);
 
         if ((row & 0xFF) == 0) progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
     }
     return out;
 }
+
+namespace {
+
+// The second pass over the pairs: low at x receives the q0 percentile of the
+// pairs' low values at x - d over the members d of `disc` (reflected), high
+// the q1 percentile of their high values, for the positions of `low` (which
+// `high` shares) whose window lies inside the pairs. Every value lies in [0,
+// highest]. One slide over the pairs serves both, so that each window offset
+// is read once per move for the low and the high value beside it.
+void pairRankFilter(const blitz::Array<PercentilePair, 2>& pairs, ByteArray low, ByteArray high,
+                    const LabelArray& disc, float q0, float q1, int highest,
+                    ProgressRange progress) {
+    const Box pairsBox = boxOf(pairs);
+    Box out(pairsBox.lower + boxOf(disc).upper, pairsBox.upper + boxOf(disc).lower);
+    if (!out.intersect(boxOf(low))) return;
+    const detail::WindowCells cells = detail::windowCells(disc, -1);
+    detail::SlidingHistogram histograms[2] = {detail::SlidingHistogram(0, highest),
+                                              detail::SlidingHistogram(0, highest)};
+    const auto members = static_cast<uint32_t>(cells.all.size());
+    const orsine::matting::RankPosition ranks[2] = {orsine::matting::rankPosition(members, q0),
+                                                    orsine::matting::rankPosition(members, q1)};
+
+    // The pairs' values as bytes: a pair's low value, then its high one.
+    const ByteArray lows = pairs[0];
+    const std::ptrdiff_t s0 = lows.stride(0), s1 = lows.stride(1);
+    const detail::WindowOffsets window(cells, s0, s1);
+    const unsigned char* origin = lows.data();
+
+    const int rows = out.rows(), columns = out.columns();
+    const std::ptrdiff_t lowStride = low.stride(1), highStride = high.stride(1);
+    for (int row = out.lower.row; row <= out.upper.row; ++row) {
+        const std::ptrdiff_t at =
+            (row - pairsBox.lower.row) * s0 + (out.lower.column - pairsBox.lower.column) * s1;
+        detail::RankCursor cursors[2][1] = {{detail::RankCursor(ranks[0])},
+                                            {detail::RankCursor(ranks[1])}};
+        unsigned char* lowTarget = &low(row, out.lower.column);
+        unsigned char* highTarget = &high(row, out.lower.column);
+        const auto write = [&](int i) {
+            lowTarget[i * lowStride] = static_cast<unsigned char>(
+                histograms[0].value(cursors[0][0].valueBin(histograms[0])));
+            highTarget[i * highStride] = static_cast<unsigned char>(
+                histograms[1].value(cursors[1][0].valueBin(histograms[1])));
+        };
+        detail::slideRow(origin, at, s1, columns, window, histograms, cursors, detail::DirectBin{0},
+                         write);
+        if ((row & 0xFF) == 0) progress.report(static_cast<float>(row - out.lower.row + 1) / rows);
+    }
+}
+
+} // namespace
 
 void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
                 const TextureParameters& parameters, ProgressRange progress) {
@@ -129,10 +178,8 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
 
     // The opening: the high percentile of the low percentiles; the closing:
     // the low percentile of the high percentiles.
-    orsine::matting::rankFilter(pairs[0], windowOf(low, band), disc, 1.0f - p, 0, maxValue,
-                                progress.subRange(0.5f));
-    orsine::matting::rankFilter(pairs[1], windowOf(high, band), disc, p, 0, maxValue,
-                                progress.subRange(2.0f / 3.0f));
+    pairRankFilter(pairs, windowOf(low, band), windowOf(high, band), disc, 1.0f - p, p, maxValue,
+                   progress.subRange(2.0f / 3.0f));
 }
 
 namespace {

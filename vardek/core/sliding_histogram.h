@@ -117,10 +117,10 @@ public:
     // Branch-free: whether a sample lies below the cursor is as good as random.
     void added(int bin) { count_ += static_cast<uint32_t>(bin <= bin_); }
     void removed(int bin) { count_ -= static_cast<uint32_t>(bin <= bin_); }
-    // A sample of bin `from` left and one of bin `to` came.
-    void replaced(int from, int to) {
-        count_ += static_cast<uint32_t>(to <= bin_) - static_cast<uint32_t>(from <= bin_);
-    }
+    // The bin v; a change of the histogram at or below it moves c.
+    int bin() const { return bin_; }
+    // `change` more samples (fewer when negative) lie at or below v.
+    void shifted(int change) { count_ += static_cast<uint32_t>(change); }
     // Moves v to the low rank again after samples came and went.
     void settle(const SlidingHistogram& h) {
         const int last = h.bins() - 1;
@@ -204,15 +204,27 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
     for (int i = 1; i < positions; ++i) {
         at += step;
         const T* here = origin + at;
+        // Each cursor's bin and the change of its count, held in locals: a
+        // cursor's members could share memory with the histograms' counts
+        // for all the compiler knows, and would be reloaded after every
+        // change of a count.
+        int bins[Channels][Cursors];
+        int below[Channels][Cursors] = {};
+        for (std::size_t c = 0; c < Channels; ++c)
+            for (std::size_t j = 0; j < Cursors; ++j)
+                bins[c][j] = cursors[c][j].bin();
         const auto replace = [&](std::size_t k, std::size_t lane) {
             const T* out = here + leaving[k];
             const T* in = here + entering[k];
+#pragma GCC unroll 4
             for (std::size_t c = 0; c < Channels; ++c) {
                 const int a = bin(out[c]), b = bin(in[c]);
                 histograms[c].remove(a, lane);
                 histograms[c].add(b, lane);
-                for (RankCursor& cursor : cursors[c])
-                    cursor.replaced(a, b);
+#pragma GCC unroll 4
+                for (std::size_t j = 0; j < Cursors; ++j)
+                    below[c][j] +=
+                        static_cast<int>(b <= bins[c][j]) - static_cast<int>(a <= bins[c][j]);
             }
         };
         std::size_t k = 0;
@@ -224,6 +236,9 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
         }
         for (; k < pairs; ++k)
             replace(k, k);
+        for (std::size_t c = 0; c < Channels; ++c)
+            for (std::size_t j = 0; j < Cursors; ++j)
+                cursors[c][j].shifted(below[c][j]);
         for (std::size_t c = 0; c < Channels; ++c) {
             for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
                 const int a = bin(here[leaving[k] + c]);

@@ -11,7 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orsine::matting {
 
@@ -175,6 +180,146 @@ template <typename T> bool samplesWithin(const blitz::Array<T, 2>& a, int lo, in
     return true;
 }
 
+// Bytes gathered for a run of window moves: for each move, channel and side
+// (leaving, entering), the bins of the paired samples, padded with zeros to a
+// multiple of 16 so that both sides of a pad are equal and change nothing.
+class PairBins {
+public:
+    static constexpr std::size_t block = 16;
+
+    PairBins(std::size_t pairs, std::size_t channels)
+        : width_((pairs + block - 1) / block * block),
+          moves_(std::clamp<std::size_t>(4096 / std::max<std::size_t>(width_, 1), 16, 64) / 16 *
+                 16),
+          bins_(2 * channels * moves_ * width_, 0) {}
+
+    std::size_t width() const { return width_; }
+    // The number of moves gathered at once.
+    std::size_t moves() const { return moves_; }
+    unsigned char* leaving(std::size_t channel, std::size_t move) {
+        return &bins_[((2 * channel) * moves_ + move) * width_];
+    }
+    unsigned char* entering(std::size_t channel, std::size_t move) {
+        return &bins_[((2 * channel + 1) * moves_ + move) * width_];
+    }
+
+private:
+    std::size_t width_;
+    std::size_t moves_;
+    std::vector<unsigned char> bins_;
+};
+
+// The number of bins in `to` at or below v less that in `from`, over `width`
+// bins (a multiple of 16).
+inline int atOrBelowChange(const unsigned char* from, const unsigned char* to, std::size_t width,
+                           int v) {
+#if defined(__SSE2__)
+    // x <= v exactly when min(x, v) = x; each such byte of a compare is -1,
+    // so subtracting the compares counts them byte by byte, up to 255 blocks
+    // of 16 before the counts are summed.
+    const __m128i value = _mm_set1_epi8(static_cast<char>(v));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sums = zero;
+    for (std::size_t k = 0; k < width;) {
+        const std::size_t end = std::min(width, k + 255 * 16);
+        __m128i came = zero, went = zero;
+        for (; k < end; k += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + k));
+            went = _mm_sub_epi8(went, _mm_cmpeq_epi8(_mm_min_epu8(a, value), a));
+            came = _mm_sub_epi8(came, _mm_cmpeq_epi8(_mm_min_epu8(b, value), b));
+        }
+        sums =
+            _mm_add_epi64(sums, _mm_sub_epi64(_mm_sad_epu8(came, zero), _mm_sad_epu8(went, zero)));
+    }
+    return _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
+#else
+    int change = 0;
+    for (std::size_t k = 0; k < width; ++k)
+        change += static_cast<int>(to[k] <= v) - static_cast<int>(from[k] <= v);
+    return change;
+#endif
+}
+
+#if defined(__SSE2__)
+// Transposes 16 x 16 bytes: byte j of row i goes to byte i of row j.
+// Interleaving row n with row n + 8 into rows 2n and 2n + 1 four times moves
+// each byte's row bits into its column bits and back.
+inline void interleaveRows(const __m128i (&from)[16], __m128i (&to)[16]) {
+#pragma GCC unroll 8
+    for (int n = 0; n < 8; ++n) {
+        to[2 * n] = _mm_unpacklo_epi8(from[n], from[n + 8]);
+        to[2 * n + 1] = _mm_unpackhi_epi8(from[n], from[n + 8]);
+    }
+}
+inline void transposeBytes(__m128i (&rows)[16]) {
+    __m128i other[16];
+    interleaveRows(rows, other);
+    interleaveRows(other, rows);
+    interleaveRows(rows, other);
+    interleaveRows(other, rows);
+}
+#endif
+
+// Gathers the bins of pairs.size() paired samples for `moves` moves, the
+// first at `base`, `step` samples apart (the channel's samples are `channel`
+// further), into rows of `width` bytes `rowStride` apart from `bins`: row m
+// holds move m, byte k the sample at base + offsets[k]. Bins are samples less
+// lo, so each fits a byte.
+template <typename T>
+void gatherBins(const T* base, std::ptrdiff_t step, std::size_t channel, int moves,
+                const std::ptrdiff_t* offsets, std::size_t pairs, int lo, unsigned char* bins,
+                std::size_t rowStride) {
+    int m = 0;
+#if defined(__SSE2__)
+    // Runs of 16 moves over samples 1 or 2 apart: 16 pairs at once are read
+    // as rows of 16 moves and transposed.
+    if ((step == 1 && channel == 0) || (step == 2 && channel < 2)) {
+        const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
+        const __m128i lowBytes = _mm_set1_epi16(0xFF);
+        for (; m + 16 <= moves; m += 16)
+            for (std::size_t k0 = 0; k0 < pairs; k0 += 16) {
+                __m128i rows[16];
+#pragma GCC unroll 16
+                for (std::size_t q = 0; q < 16; ++q) {
+                    if (k0 + q >= pairs) {
+                        rows[q] = _mm_setzero_si128();
+                        continue;
+                    }
+                    const T* at = base + m * step + offsets[k0 + q];
+                    __m128i samples;
+                    if (step == 1) {
+                        samples = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                    } else {
+                        // Every other byte: the channel's sample of each move.
+                        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                        const __m128i second =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16));
+                        const int shift = static_cast<int>(8 * channel);
+                        samples = _mm_packus_epi16(
+                            _mm_and_si128(_mm_srl_epi16(first, _mm_cvtsi32_si128(shift)), lowBytes),
+                            _mm_and_si128(_mm_srl_epi16(second, _mm_cvtsi32_si128(shift)),
+                                          lowBytes));
+                    }
+                    rows[q] = _mm_sub_epi8(samples, low);
+                }
+                transposeBytes(rows);
+#pragma GCC unroll 16
+                for (int q = 0; q < 16; ++q)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(
+                                         bins + static_cast<std::size_t>(m + q) * rowStride + k0),
+                                     rows[q]);
+            }
+    }
+#endif
+    for (std::size_t k = 0; k < pairs; ++k) {
+        const T* at = base + offsets[k] + channel;
+        for (int r = m; r < moves; ++r)
+            bins[static_cast<std::size_t>(r) * rowStride + k] =
+                static_cast<unsigned char>(at[r * step] - lo);
+    }
+}
+
 // Slides a window along `positions` positions of one row, `step` elements
 // apart, the first at `at` elements from `origin`, keeping each cursor at its
 // rank. The samples of channel c lie c elements after those of channel 0 and
@@ -187,10 +332,16 @@ template <typename T> bool samplesWithin(const blitz::Array<T, 2>& a, int lo, in
 // the smooth parts of a photograph is most pairs; the others change the
 // histogram and the cursors by the same total as when every sample is taken
 // out and in on its own.
+//
+// Byte samples that are their own bins (less lo) are first gathered for a
+// run of moves into rows of bytes, one row per move, channel and side; each
+// cursor's count then changes by the count of entering bins at or below its
+// bin less that of leaving ones, sixteen bins to an instruction.
 template <typename T, std::size_t Channels, typename Bin, std::size_t Cursors, typename Write>
 void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int positions,
               const WindowOffsets& window, SlidingHistogram (&histograms)[Channels],
               RankCursor (&cursors)[Channels][Cursors], Bin bin, Write write) {
+    constexpr bool gathered = std::is_same_v<T, unsigned char> && std::is_same_v<Bin, DirectBin>;
     for (std::size_t c = 0; c < Channels; ++c) {
         for (std::size_t k = 0; k < window.all.size(); ++k)
             histograms[c].add(bin(origin[at + window.all[k] + c]), k);
@@ -201,61 +352,98 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
     const std::ptrdiff_t* leaving = window.leaving.data();
     const std::ptrdiff_t* entering = window.entering.data();
     const std::size_t pairs = window.pairs;
-    for (int i = 1; i < positions; ++i) {
-        at += step;
-        const T* here = origin + at;
-        // Each cursor's bin and the change of its count, held in locals: a
-        // cursor's members could share memory with the histograms' counts
-        // for all the compiler knows, and would be reloaded after every
-        // change of a count.
-        int bins[Channels][Cursors];
-        int below[Channels][Cursors] = {};
-        for (std::size_t c = 0; c < Channels; ++c)
-            for (std::size_t j = 0; j < Cursors; ++j)
-                bins[c][j] = cursors[c][j].bin();
-        const auto replace = [&](std::size_t k, std::size_t lane) {
-            const T* out = here + leaving[k];
-            const T* in = here + entering[k];
-#pragma GCC unroll 4
+    PairBins pairBins(gathered ? pairs : 0, gathered ? Channels : 0);
+    const int run = gathered ? static_cast<int>(pairBins.moves()) : positions;
+    for (int first = 1; first < positions; first += run) {
+        const int moves = std::min(run, positions - first);
+        if constexpr (gathered) {
+            // Bins of the paired samples of moves first .. first + moves - 1.
+            const T* base = origin + at + step;
             for (std::size_t c = 0; c < Channels; ++c) {
-                const int a = bin(out[c]), b = bin(in[c]);
-                histograms[c].remove(a, lane);
-                histograms[c].add(b, lane);
-#pragma GCC unroll 4
+                gatherBins(base, step, c, moves, leaving, pairs, bin.lo, pairBins.leaving(c, 0),
+                           pairBins.width());
+                gatherBins(base, step, c, moves, entering, pairs, bin.lo, pairBins.entering(c, 0),
+                           pairBins.width());
+            }
+        }
+        for (int m = 0; m < moves; ++m) {
+            const int i = first + m;
+            at += step;
+            const T* here = origin + at;
+            // Each cursor's bin and the change of its count, held in locals: a
+            // cursor's members could share memory with the histograms' counts
+            // for all the compiler knows, and would be reloaded after every
+            // change of a count.
+            int bins[Channels][Cursors];
+            int below[Channels][Cursors] = {};
+            for (std::size_t c = 0; c < Channels; ++c)
                 for (std::size_t j = 0; j < Cursors; ++j)
-                    below[c][j] +=
-                        static_cast<int>(b <= bins[c][j]) - static_cast<int>(a <= bins[c][j]);
+                    bins[c][j] = cursors[c][j].bin();
+            if constexpr (gathered) {
+                for (std::size_t c = 0; c < Channels; ++c) {
+                    const unsigned char* outBins = pairBins.leaving(c, m);
+                    const unsigned char* inBins = pairBins.entering(c, m);
+                    SlidingHistogram& histogram = histograms[c];
+                    std::size_t k = 0;
+                    for (; k + 4 <= pairs; k += 4)
+                        for (std::size_t lane = 0; lane < 4; ++lane) {
+                            histogram.remove(outBins[k + lane], lane);
+                            histogram.add(inBins[k + lane], lane);
+                        }
+                    for (; k < pairs; ++k) {
+                        histogram.remove(outBins[k], k);
+                        histogram.add(inBins[k], k);
+                    }
+                    for (std::size_t j = 0; j < Cursors; ++j)
+                        below[c][j] =
+                            atOrBelowChange(outBins, inBins, pairBins.width(), bins[c][j]);
+                }
+            } else {
+                const auto replace = [&](std::size_t k, std::size_t lane) {
+                    const T* out = here + leaving[k];
+                    const T* in = here + entering[k];
+#pragma GCC unroll 4
+                    for (std::size_t c = 0; c < Channels; ++c) {
+                        const int a = bin(out[c]), b = bin(in[c]);
+                        histograms[c].remove(a, lane);
+                        histograms[c].add(b, lane);
+#pragma GCC unroll 4
+                        for (std::size_t j = 0; j < Cursors; ++j)
+                            below[c][j] += static_cast<int>(b <= bins[c][j]) -
+                                           static_cast<int>(a <= bins[c][j]);
+                    }
+                };
+                std::size_t k = 0;
+                for (; k + 4 <= pairs; k += 4) {
+                    replace(k, 0);
+                    replace(k + 1, 1);
+                    replace(k + 2, 2);
+                    replace(k + 3, 3);
+                }
+                for (; k < pairs; ++k)
+                    replace(k, k);
             }
-        };
-        std::size_t k = 0;
-        for (; k + 4 <= pairs; k += 4) {
-            replace(k, 0);
-            replace(k + 1, 1);
-            replace(k + 2, 2);
-            replace(k + 3, 3);
-        }
-        for (; k < pairs; ++k)
-            replace(k, k);
-        for (std::size_t c = 0; c < Channels; ++c)
-            for (std::size_t j = 0; j < Cursors; ++j)
-                cursors[c][j].shifted(below[c][j]);
-        for (std::size_t c = 0; c < Channels; ++c) {
-            for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
-                const int a = bin(here[leaving[k] + c]);
-                histograms[c].remove(a, k);
+            for (std::size_t c = 0; c < Channels; ++c)
+                for (std::size_t j = 0; j < Cursors; ++j)
+                    cursors[c][j].shifted(below[c][j]);
+            for (std::size_t c = 0; c < Channels; ++c) {
+                for (std::size_t k = pairs; k < window.leaving.size(); ++k) {
+                    const int a = bin(here[leaving[k] + c]);
+                    histograms[c].remove(a, k);
+                    for (RankCursor& cursor : cursors[c])
+                        cursor.removed(a);
+                }
+                for (std::size_t k = pairs; k < window.entering.size(); ++k) {
+                    const int b = bin(here[entering[k] + c]);
+                    histograms[c].add(b, k);
+                    for (RankCursor& cursor : cursors[c])
+                        cursor.added(b);
+                }
                 for (RankCursor& cursor : cursors[c])
-                    cursor.removed(a);
+                    cursor.settle(histograms[c]);
             }
-            for (std::size_t k = pairs; k < window.entering.size(); ++k) {
-                const int b = bin(here[entering[k] + c]);
-                histograms[c].add(b, k);
-                for (RankCursor& cursor : cursors[c])
-                    cursor.added(b);
-            }
-            for (RankCursor& cursor : cursors[c])
-                cursor.settle(histograms[c]);
+            write(i);
         }
-        write(i);
     }
     // Empty the histograms by taking the last window out again.
     for (std::size_t c = 0; c < Channels; ++c)

@@ -163,6 +163,10 @@ TEST(TextureJob, MatchesTheBruteForceOpeningAndClosing) {
         // Radii beyond the image's sides are taken as they are.
         {9, 8, 0.16f, 4, 6},
         {14, 8, 0.3f, 5, 3},
+        // Discs of more than 16 rows over rows of more than 64 positions:
+        // samples are gathered in blocks of 16 window rows by 16 moves.
+        {17, 8, 0.16f, 9, 90},
+        {19, 7, 0.16666667f, 6, 120},
     };
     std::mt19937 rng(5);
     for (const Case& c : cases) {

@@ -68,44 +68,49 @@ template <typename T> Array2<T> randomSamples(std::mt19937& rng, int maxValue, b
     return a;
 }
 
-// rankFilter against sorting each reflected window, with samples clamped
-// into [lo, hi]; the destination keeps its values outside the output box.
+// rankFilter of `source` against sorting each reflected window, with samples
+// clamped into [lo, hi]; the destination keeps its values outside the output
+// box.
+template <typename T>
+void expectMatchesSorting(const Array2<T>& source, const LabelArray& cells, float q, int lo, int hi,
+                          const std::string& what) {
+    const T sentinel = 7;
+    Array2<T> destination(source.shape());
+    destination.reindexSelf(source.base());
+    destination = sentinel;
+    const Box box =
+        matting::rankFilter(source, destination, cells, q, lo, hi, ProgressRange(nullptr));
+    const Box sourceBox = classification::boxOf(source);
+    const Box elementBox = classification::boxOf(cells);
+    Box expectedBox(sourceBox.lower + elementBox.upper, sourceBox.upper + elementBox.lower);
+    expectedBox.intersect(sourceBox);
+    ASSERT_EQ(box.isEmpty(), expectedBox.isEmpty()) << what;
+    if (!box.isEmpty()) {
+        ASSERT_EQ(box, expectedBox) << what;
+    }
+    for (int i = sourceBox.lower.row; i <= sourceBox.upper.row; ++i)
+        for (int j = sourceBox.lower.column; j <= sourceBox.upper.column; ++j) {
+            if (!box.contains(Point(i, j))) {
+                ASSERT_EQ(destination(i, j), sentinel) << what;
+                continue;
+            }
+            std::vector<int> window;
+            for (int a = elementBox.lower.row; a <= elementBox.upper.row; ++a)
+                for (int b = elementBox.lower.column; b <= elementBox.upper.column; ++b)
+                    if (cells(a, b))
+                        window.push_back(std::clamp<int>(source(i - a, j - b), lo, hi));
+            ASSERT_EQ(destination(i, j), sortedRank(window, q)) << what << " at " << i << "," << j;
+        }
+}
+
 template <typename T> void checkAgainstSorting(int maxSample, int lo, int hi) {
     std::mt19937 rng(11);
-    const T sentinel = 7;
     for (const ElementCase& e : elements()) {
         for (float q : {0.0f, 0.16f, 0.5f, 0.84f, 1.0f}) {
             for (int trial = 0; trial < 4; ++trial) {
                 const Array2<T> source = randomSamples<T>(rng, maxSample, trial % 2 == 1);
-                Array2<T> destination(source.shape());
-                destination.reindexSelf(source.base());
-                destination = sentinel;
-                const Box box = matting::rankFilter(source, destination, e.cells, q, lo, hi,
-                                                    ProgressRange(nullptr));
-                const Box sourceBox = classification::boxOf(source);
-                const Box elementBox = classification::boxOf(e.cells);
-                Box expectedBox(sourceBox.lower + elementBox.upper,
-                                sourceBox.upper + elementBox.lower);
-                expectedBox.intersect(sourceBox);
-                const std::string what = std::string(e.name) + " q=" + std::to_string(q);
-                ASSERT_EQ(box.isEmpty(), expectedBox.isEmpty()) << what;
-                if (!box.isEmpty()) {
-                    ASSERT_EQ(box, expectedBox) << what;
-                }
-                for (int i = sourceBox.lower.row; i <= sourceBox.upper.row; ++i)
-                    for (int j = sourceBox.lower.column; j <= sourceBox.upper.column; ++j) {
-                        if (!box.contains(Point(i, j))) {
-                            ASSERT_EQ(destination(i, j), sentinel) << what;
-                            continue;
-                        }
-                        std::vector<int> window;
-                        for (int a = elementBox.lower.row; a <= elementBox.upper.row; ++a)
-                            for (int b = elementBox.lower.column; b <= elementBox.upper.column; ++b)
-                                if (e.cells(a, b))
-                                    window.push_back(std::clamp<int>(source(i - a, j - b), lo, hi));
-                        ASSERT_EQ(destination(i, j), sortedRank(window, q))
-                            << what << " at " << i << "," << j;
-                    }
+                expectMatchesSorting(source, e.cells, q, lo, hi,
+                                     std::string(e.name) + " q=" + std::to_string(q));
             }
         }
     }
@@ -124,6 +129,52 @@ TEST(RankFilter, SamplesBeyondTheRangeCountAsItsBound) {
     // than the samples: neither may reach past the histogram.
     checkAgainstSorting<uint16_t>(65535, 0, 32768);
     checkAgainstSorting<uint8_t>(255, 40, 200);
+}
+
+// Tall elements over long rows: the byte samples of many window rows and
+// moves are gathered in blocks of 16 rows by 16 moves, with the rows and moves
+// left over taken one by one, and the moves in runs of up to 64.
+TEST(RankFilter, TallElementsOverLongRowsMatchSorting) {
+    struct Case {
+        int elementRows; // a filled ellipse this many rows high
+        int elementColumns;
+        int rows;
+        int columns;
+        int lowest; // samples drawn from [lowest, highest]
+        int highest;
+        int lo; // the histogram's range
+        int hi;
+    };
+    const Case cases[] = {
+        {16, 5, 20, 40, 0, 255, 0, 255},   // 16 rows exactly: one full block
+        {18, 9, 21, 100, 0, 255, 0, 255},  // 18 rows: a padded block; 92 moves
+        {33, 3, 34, 70, 40, 200, 40, 200}, // samples in a range starting above 0
+        {20, 20, 22, 90, 0, 7, 0, 255},    // few values: most pairs equal
+        {17, 4, 19, 150, 0, 255, 30, 220}, // samples beyond the range: clamped
+    };
+    std::mt19937 rng(23);
+    for (const Case& c : cases) {
+        LabelArray cells = classification::arrayOver<int32_t>(
+            Box(-c.elementRows / 2, -c.elementColumns / 2, c.elementRows - 1 - c.elementRows / 2,
+                c.elementColumns - 1 - c.elementColumns / 2));
+        const Box box = classification::boxOf(cells);
+        for (int i = box.lower.row; i <= box.upper.row; ++i)
+            for (int j = box.lower.column; j <= box.upper.column; ++j) {
+                const double y = (i - box.lower.row + 0.5) / c.elementRows - 0.5;
+                const double x = (j - box.lower.column + 0.5) / c.elementColumns - 0.5;
+                cells(i, j) = x * x + y * y <= 0.25 ? 1 : 0;
+            }
+        Array2<uint8_t> source(c.rows, c.columns);
+        source.reindexSelf(blitz::TinyVector<int, 2>(-3, 5));
+        std::uniform_int_distribution<int> value(c.lowest, c.highest);
+        for (auto it = source.begin(); it != source.end(); ++it)
+            *it = static_cast<uint8_t>(value(rng));
+        for (float q : {0.16f, 0.84f})
+            expectMatchesSorting(source, cells, q, c.lo, c.hi,
+                                 std::to_string(c.elementRows) + "x" +
+                                     std::to_string(c.elementColumns) + " over " +
+                                     std::to_string(c.columns) + " q=" + std::to_string(q));
+    }
 }
 
 TEST(RankFilter, RankInterpolationExamples) {

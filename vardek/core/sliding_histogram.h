@@ -261,20 +261,19 @@ inline void transposeBytes(__m128i (&rows)[16]) {
 }
 #endif
 
-// Gathers the bins of pairs.size() paired samples for `moves` moves, the
-// first at `base`, `step` samples apart (the channel's samples are `channel`
-// further), into rows of `width` bytes `rowStride` apart from `bins`: row m
-// holds move m, byte k the sample at base + offsets[k]. Bins are samples less
-// lo, so each fits a byte.
-template <typename T>
-void gatherBins(const T* base, std::ptrdiff_t step, std::size_t channel, int moves,
-                const std::ptrdiff_t* offsets, std::size_t pairs, int lo, unsigned char* bins,
-                std::size_t rowStride) {
+// Gathers the bins of `pairs` paired samples for `moves` moves into rows of
+// bytes `rowStride` apart from `bins`: byte k of row m is the bin of the
+// sample at base + m step + offsets[k] + channel, of `channels` interleaved
+// ones. Bins are samples less lo, so each fits a byte.
+inline void gatherBins(const unsigned char* base, std::ptrdiff_t step, std::size_t channel,
+                       std::size_t channels, int moves, const std::ptrdiff_t* offsets,
+                       std::size_t pairs, int lo, unsigned char* bins, std::size_t rowStride) {
     int m = 0;
 #if defined(__SSE2__)
-    // Runs of 16 moves over samples 1 or 2 apart: 16 pairs at once are read
-    // as rows of 16 moves and transposed.
-    if ((step == 1 && channel == 0) || (step == 2 && channel < 2)) {
+    // Runs of 16 moves over one channel or two interleaved ones, so that
+    // every byte read belongs to a move of the run: 16 pairs at once are
+    // read as rows of 16 moves and transposed.
+    if ((step == 1 && channels == 1) || (step == 2 && channels == 2)) {
         const __m128i low = _mm_set1_epi8(static_cast<char>(lo));
         const __m128i lowBytes = _mm_set1_epi16(0xFF);
         for (; m + 16 <= moves; m += 16)
@@ -286,7 +285,7 @@ void gatherBins(const T* base, std::ptrdiff_t step, std::size_t channel, int mov
                         rows[q] = _mm_setzero_si128();
                         continue;
                     }
-                    const T* at = base + m * step + offsets[k0 + q];
+                    const unsigned char* at = base + m * step + offsets[k0 + q];
                     __m128i samples;
                     if (step == 1) {
                         samples = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -313,7 +312,7 @@ void gatherBins(const T* base, std::ptrdiff_t step, std::size_t channel, int mov
     }
 #endif
     for (std::size_t k = 0; k < pairs; ++k) {
-        const T* at = base + offsets[k] + channel;
+        const unsigned char* at = base + offsets[k] + channel;
         for (int r = m; r < moves; ++r)
             bins[static_cast<std::size_t>(r) * rowStride + k] =
                 static_cast<unsigned char>(at[r * step] - lo);
@@ -328,10 +327,9 @@ void gatherBins(const T* base, std::ptrdiff_t step, std::size_t channel, int mov
 // `write(i)` is called at position i (0 first) once the cursors have settled.
 // The histograms must be empty at the start and are empty again at the end.
 //
-// A leaving and an entering sample of equal value change nothing, which in
-// the smooth parts of a photograph is most pairs; the others change the
-// histogram and the cursors by the same total as when every sample is taken
-// out and in on its own.
+// The leaving and entering samples are taken in pairs; a pair of equal
+// values cancels out, and every pair changes the histogram and the cursors by
+// the same total as when each sample is taken out and in on its own.
 //
 // Byte samples that are their own bins (less lo) are first gathered for a
 // run of moves into rows of bytes, one row per move, channel and side; each
@@ -360,10 +358,10 @@ void slideRow(const T* origin, std::ptrdiff_t at, std::ptrdiff_t step, int posit
             // Bins of the paired samples of moves first .. first + moves - 1.
             const T* base = origin + at + step;
             for (std::size_t c = 0; c < Channels; ++c) {
-                gatherBins(base, step, c, moves, leaving, pairs, bin.lo, pairBins.leaving(c, 0),
-                           pairBins.width());
-                gatherBins(base, step, c, moves, entering, pairs, bin.lo, pairBins.entering(c, 0),
-                           pairBins.width());
+                gatherBins(base, step, c, Channels, moves, leaving, pairs, bin.lo,
+                           pairBins.leaving(c, 0), pairBins.width());
+                gatherBins(base, step, c, Channels, moves, entering, pairs, bin.lo,
+                           pairBins.entering(c, 0), pairBins.width());
             }
         }
         for (int m = 0; m < moves; ++m) {

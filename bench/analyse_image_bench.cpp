@@ -236,9 +236,7 @@ void runStage(int stage, Classification& c) {
         break;
     case colourClustersStage:
         // What buildColourClusters does after the histograms.
-        classifier.fanOut.runCountdown(Classification::ColourClassifier::levels - 1,
-                                       Classification::ColourClassifier::Watershedder<
-                                           Classification::ColourClassifier::levels>(classifier));
+        classifier.clusterLevels(classifier.fanOut);
         break;
     case blockHistogramsStage:
         updateHistograms(c.textureImage, c.domain, c.params, unset, c.blocks, none, c.workerCount);

@@ -12,6 +12,7 @@
 #define VARDEK_CLASSIFICATION_GLOBAL_CLASSIFICATION_H
 
 #include "classification/colour_hash_map.h"
+#include "classification/colour_neighbours.h"
 #include "core/arrays.h"
 #include "core/checkpoint.h"
 #include "core/fault_injection.h"
@@ -218,10 +219,15 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
     std::array<int, Levels>& clusterCounts;
     std::array<Histogram, Levels>& histograms;
     std::array<watershed::LevelState, Levels>& states;
+    // The neighbours of each level's colours, when found before the jobs
+    // (see clusterLevels); a job whose level has none finds its own.
+    const std::array<ColourNeighbours, Levels>* neighbours = nullptr;
 
-    explicit Watershedder(GlobalClassification& classifier)
+    explicit Watershedder(GlobalClassification& classifier,
+                          const std::array<ColourNeighbours, Levels>* found = nullptr)
         : owner(classifier), clusterCounts(classifier.clusterCounts),
-          histograms(classifier.colourHistograms), states(classifier.levelStates) {}
+          histograms(classifier.colourHistograms), states(classifier.levelStates),
+          neighbours(found) {}
 
     // Clusters level k and sets its cluster count to the labels given so far.
     void operator()(int k) {
@@ -232,7 +238,14 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
     // Floods every entry of level k whose label is -1; reports nothing.
     void floodLevel(int k) {
         VARDEK_FAULT_POINT("colour cluster job");
-        LevelGraph graph{histograms[std::size_t(k)], states[std::size_t(k)]};
+        Histogram& map = histograms[std::size_t(k)];
+        ColourNeighbours own;
+        const ColourNeighbours* found = neighbours ? &(*neighbours)[std::size_t(k)] : nullptr;
+        if (!found || !found->cover(map.size())) {
+            own = colourNeighbours(map, nullptr);
+            found = &own;
+        }
+        LevelGraph graph{map, states[std::size_t(k)], *found};
         std::vector<ColourHashMap::Index> pending;
         for (ColourHashMap::Index i = 0; i < graph.map.size(); ++i)
             if (graph.map[i].label == watershed::unlabelled) pending.push_back(i);
@@ -247,6 +260,7 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
     struct LevelGraph {
         Histogram& map;
         watershed::LevelState& state;
+        const ColourNeighbours& neighbours;
 
         int32_t& label(ColourHashMap::Index i) { return map[i].label; }
         int32_t sourceLabel(const Edge& e) { return map[e.from].label; }
@@ -267,30 +281,14 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
             const uint32_t half = seed(q) >> 1;
             const uint32_t level = std::min(d, half);
             const int32_t nextPlateau = half < d ? 0 : plateau + 1;
-            const ColourHashMap::Colour colour = map[q].colour;
             const int32_t own = map[q].label;
-            // The lookups wait on memory: start fetching every bucket and every
-            // entry found before using any of them.
-            std::array<ColourHashMap::Colour, 12> neighbours;
-            std::size_t n = 0;
-            for (std::size_t channel = 0; channel < colour.size(); ++channel)
-                for (int delta : {-1, 1}) {
-                    const int value = colour[channel] + delta;
-                    if (value < 0 || value > 255) continue;
-                    neighbours[n] = colour;
-                    neighbours[n][channel] = static_cast<uint8_t>(value);
-                    map.prefetch(neighbours[n++]);
-                }
-            std::array<ColourHashMap::Index, 12> found;
-            for (std::size_t i = 0; i < n; ++i) {
-                found[i] = map.find(neighbours[i]);
-                if (found[i] != ColourHashMap::none) __builtin_prefetch(&map[found[i]]);
-            }
-            for (std::size_t i = 0; i < n; ++i) {
-                const ColourHashMap::Index s = found[i];
-                if (s == ColourHashMap::none || map[s].label == own) continue;
-                queue.push({q, s, level, nextPlateau, pathLength + 1});
-            }
+            const ColourHashMap::Index* first = neighbours.at.data() + neighbours.first[q];
+            const ColourHashMap::Index* end = neighbours.at.data() + neighbours.first[q + 1];
+            // The labels wait on memory: start fetching them all first.
+            for (const ColourHashMap::Index* s = first; s != end; ++s)
+                __builtin_prefetch(&map[*s]);
+            for (const ColourHashMap::Index* s = first; s != end; ++s)
+                if (map[*s].label != own) queue.push({q, *s, level, nextPlateau, pathLength + 1});
         }
     };
 };
@@ -300,8 +298,14 @@ inline bool GlobalClassification<unsigned char, 6, int>::needsClustering() const
 }
 
 inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPool& pool) {
+    // The neighbours of the colours of every level still to cluster, found on
+    // all workers: the flood of the finest level, which holds the most
+    // colours, then runs on one worker with no look-up of its own.
+    std::array<ColourNeighbours, levels> neighbours;
+    for (std::size_t k = 0; k < levels; ++k)
+        if (clusterCounts[k] == -1) neighbours[k] = colourNeighbours(colourHistograms[k], &pool);
     // Each job works on its own level's map and state and writes its own count.
-    pool.runCountdown(levels - 1, Watershedder<levels>(*this));
+    pool.runCountdown(levels - 1, Watershedder<levels>(*this, &neighbours));
 }
 
 inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,

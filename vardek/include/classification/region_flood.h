@@ -47,8 +47,11 @@ int32_t regionTolerance(float planeScale, float regionScale);
 // checkpoint label of stage "Watershed inner", into [start, 0.05 start +
 // 0.95 end] of the part of `range` from its current position to its end; a
 // report may raise VkExCancel.
+// The flood's own planes and its list of pending pixels are made in bands of
+// rows on up to `workers` threads; the flood itself runs on the calling one.
 void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
-                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range);
+                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range,
+                  unsigned workers = 1);
 
 // Stage 5 of the segmentation. Returns false without doing anything unless
 // `force` is set or the region scale or the in-focus edge width of `current`
@@ -60,8 +63,8 @@ void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed
 // ring around `domain`. Returns true when it replaced `regions`.
 bool updateRegions(bool force, const SegmentationParams& lastCompleted,
                    const SegmentationParams& current, const RegionFloodPlanes& planes,
-                   const Box& domain, float planeScale, RegionLabels& regions,
-                   ProgressRange& range);
+                   const Box& domain, float planeScale, RegionLabels& regions, ProgressRange& range,
+                   unsigned workers = 1);
 
 } // namespace classification
 

@@ -24,6 +24,7 @@
 #include "core/checkpoint.h"
 #include "core/large_memory.h"
 #include "core/progress.h"
+#include "core/worker_pool.h"
 
 #include <algorithm>
 #include <array>
@@ -490,45 +491,101 @@ public:
     std::ptrdiff_t step(int dr, int dc) const { return dr * rowStride_ + dc; }
 
     // A dense copy of valueAt(row, column) over the box where `covered` holds
-    // (0 elsewhere).
+    // (0 elsewhere), in bands of rows on `pool`'s workers when one is given.
     template <typename ValueAt>
-    BytePlane plane(const classification::Box& covered, ValueAt valueAt) const {
+    BytePlane plane(const classification::Box& covered, ValueAt valueAt,
+                    classification::WorkerPool* pool = nullptr) const {
         BytePlane values(size_);
-        std::fill_n(values.data(), size_, uint8_t(0));
         const classification::Box part = classification::Box::intersection(box_, covered);
-        for (int r = part.lower.row; r <= part.upper.row; ++r) {
-            uint8_t* row = &values[offsetOf({r, part.lower.column})];
-            for (int c = part.lower.column; c <= part.upper.column; ++c)
-                *row++ = valueAt(r, c);
-        }
+        const RowBands bands = rowBands(pool);
+        runBands(pool, bands.size(), [&](std::size_t b) {
+            const auto [firstRow, lastRow] = bands[b];
+            // The band's rows, with the gap after each row but the last.
+            const std::size_t begin = offsetOf({firstRow, box_.lower.column});
+            const std::size_t end = lastRow == box_.upper.row
+                                        ? size_
+                                        : std::size_t(offsetOf({lastRow + 1, box_.lower.column}));
+            std::fill(values.data() + begin, values.data() + end, uint8_t(0));
+            for (int r = std::max(firstRow, part.lower.row); r <= std::min(lastRow, part.upper.row);
+                 ++r) {
+                uint8_t* row = &values[offsetOf({r, part.lower.column})];
+                for (int c = part.lower.column; c <= part.upper.column; ++c)
+                    *row++ = valueAt(r, c);
+            }
+        });
         return values;
     }
 
     // The pixels inside the ring labelled -1, sorted by `seed`, highest first;
     // pixels of equal seed in storage order. A counting sort: the pixels of
-    // each seed value are counted first, then placed.
-    template <typename Seeds> PixelList pending(const Seeds& seed) const {
-        std::array<std::size_t, 256> next{};
-        forEachInside([&](PixelOffset p) {
-            if (labels_[p] == unlabelled) ++next[seed[p]];
+    // each seed value are counted first, then placed; with a pool, each band
+    // of rows is counted and placed on a worker, its pixels of each value
+    // after those of the bands above it.
+    template <typename Seeds>
+    PixelList pending(const Seeds& seed, classification::WorkerPool* pool = nullptr) const {
+        using Counts = std::array<std::size_t, 256>;
+        const RowBands bands = rowBands(pool);
+        std::vector<Counts> next(bands.size(), Counts{});
+        runBands(pool, bands.size(), [&](std::size_t b) {
+            Counts& counts = next[b];
+            forEachInside(bands[b].first, bands[b].second, [&](PixelOffset p) {
+                if (labels_[p] == unlabelled) ++counts[seed[p]];
+            });
         });
+        // Each band's first position for each value: after every higher value
+        // and after the same value in the bands above.
         std::size_t position = 0;
-        for (int value = 255; value >= 0; --value) {
-            const std::size_t count = next[static_cast<std::size_t>(value)];
-            next[static_cast<std::size_t>(value)] = position;
-            position += count;
-        }
+        for (int value = 255; value >= 0; --value)
+            for (Counts& counts : next) {
+                const std::size_t count = counts[static_cast<std::size_t>(value)];
+                counts[static_cast<std::size_t>(value)] = position;
+                position += count;
+            }
         PixelList list(position);
-        forEachInside([&](PixelOffset p) {
-            if (labels_[p] == unlabelled) list[next[seed[p]]++] = p;
+        runBands(pool, bands.size(), [&](std::size_t b) {
+            Counts& at = next[b];
+            forEachInside(bands[b].first, bands[b].second, [&](PixelOffset p) {
+                if (labels_[p] == unlabelled) list[at[seed[p]]++] = p;
+            });
         });
         return list;
     }
 
 private:
-    // Visits the offsets of the pixels inside the ring in storage order.
-    template <typename Visit> void forEachInside(Visit visit) const {
-        for (int r = box_.lower.row + 1; r < box_.upper.row; ++r) {
+    // Bands of the box's rows, each its first and last row: a few per worker
+    // of `pool` and at least 64 rows each; the whole box without a pool.
+    using RowBands = std::vector<std::pair<int, int>>;
+    RowBands rowBands(const classification::WorkerPool* pool) const {
+        RowBands bands;
+        if (box_.isEmpty()) return bands;
+        const int count =
+            pool ? std::clamp(box_.rows() / 64, 1, static_cast<int>(4 * pool->threads())) : 1;
+        const long long rows = box_.rows();
+        const auto edge = [&](int b) {
+            return box_.lower.row + static_cast<int>(rows * b / count);
+        };
+        for (int b = 0; b < count; ++b)
+            bands.emplace_back(edge(b), edge(b + 1) - 1);
+        return bands;
+    }
+
+    // Runs work(b) for b in 0 .. count - 1: on `pool`'s workers, or one after
+    // another on the calling thread without a pool or with one band.
+    template <typename Work>
+    static void runBands(classification::WorkerPool* pool, std::size_t count, Work work) {
+        if (!pool || count < 2) {
+            for (std::size_t b = 0; b < count; ++b)
+                work(b);
+            return;
+        }
+        pool->runCountdown(static_cast<int>(count) - 1, [&](int b) { work(std::size_t(b)); });
+    }
+
+    // Visits the offsets of the pixels inside the ring in storage order, on
+    // rows first to last.
+    template <typename Visit> void forEachInside(int first, int last, Visit visit) const {
+        for (int r = std::max(first, box_.lower.row + 1); r <= std::min(last, box_.upper.row - 1);
+             ++r) {
             const PixelOffset first = offsetOf({r, box_.lower.column + 1});
             const PixelOffset end = offsetOf({r, box_.upper.column});
             for (PixelOffset p = first; p < end; ++p)

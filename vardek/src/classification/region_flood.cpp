@@ -21,13 +21,16 @@ public:
     using Edge = Queue::Edge;
 
     RegionGraph(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
-                int32_t tolerance)
-        : grid_(labels), state_(state), tolerance_(tolerance) {
+                int32_t tolerance, WorkerPool& pool)
+        : grid_(labels), state_(state), tolerance_(tolerance), pool_(pool) {
         const Box covered = boxOf(planes);
-        seed_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[0]; });
-        edge_ = grid_.plane(covered, [&planes](int r, int c) { return planes(r, c)[1]; });
-        reached_ = watershed::BytePlane(seed_.size());
-        std::fill_n(reached_.data(), reached_.size(), uint8_t(0));
+        seed_ = grid_.plane(
+            covered, [&planes](int r, int c) { return planes(r, c)[0]; }, &pool);
+        edge_ = grid_.plane(
+            covered, [&planes](int r, int c) { return planes(r, c)[1]; }, &pool);
+        // All 0: a plane over no pixel.
+        reached_ = grid_.plane(
+            Box::empty(), [](int, int) { return uint8_t(0); }, &pool);
         // -1 and +1 along the second axis, -1 and +1 along the first, then the
         // diagonals (+1, -1), (+1, +1), (-1, -1), (-1, +1).
         steps_ = {grid_.step(0, -1), grid_.step(0, 1), grid_.step(-1, 0),  grid_.step(1, 0),
@@ -45,7 +48,7 @@ public:
 
     void run(Queue& queue, const watershed::FloodReport& where) {
         queue.fetchAhead(&grid_.label(0), edge_.data(), grid_.rowStride());
-        watershed::priorityFlood(*this, queue, grid_.pending(seed_), where);
+        watershed::priorityFlood(*this, queue, grid_.pending(seed_, &pool_), where);
     }
 
 private:
@@ -79,6 +82,7 @@ private:
     // for none.
     watershed::BytePlane reached_;
     std::array<std::ptrdiff_t, 8> steps_{};
+    WorkerPool& pool_;
 };
 
 } // namespace
@@ -88,15 +92,17 @@ int32_t regionTolerance(float planeScale, float regionScale) {
 }
 
 void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed::LevelState& state,
-                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range) {
-    RegionGraph graph(planes, labels, state, std::clamp(tolerance, 0, 255));
+                  watershed::BucketQueue& queue, int32_t tolerance, ProgressRange& range,
+                  unsigned workers) {
+    WorkerPool pool(workers);
+    RegionGraph graph(planes, labels, state, std::clamp(tolerance, 0, 255), pool);
     graph.run(queue, {range.parent(), range.valueAt(range.current()), range.end(), 0.0f});
 }
 
 bool updateRegions(bool force, const SegmentationParams& lastCompleted,
                    const SegmentationParams& current, const RegionFloodPlanes& planes,
-                   const Box& domain, float planeScale, RegionLabels& regions,
-                   ProgressRange& range) {
+                   const Box& domain, float planeScale, RegionLabels& regions, ProgressRange& range,
+                   unsigned workers) {
     // Not-a-number compares unequal, so such a scale always floods again.
     if (!force && lastCompleted.regionScale == current.regionScale &&
         lastCompleted.inFocusEdgeWidth == current.inFocusEdgeWidth)
@@ -119,7 +125,7 @@ bool updateRegions(bool force, const SegmentationParams& lastCompleted,
 
     watershed::BucketQueue queue;
     floodRegions(planes, storage, state, queue, regionTolerance(planeScale, current.regionScale),
-                 range);
+                 range, workers);
 
     regions.storage.reference(storage);
     regions.labels.reference(labels);

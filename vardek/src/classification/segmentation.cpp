@@ -223,7 +223,7 @@ StagesRecomputed Segmentation<6, 0>::updateStages(ProgressRange& range) {
 bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
     RegionLabels regions{regionLabelStorage, regionLabels, regionCount};
     if (!classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
-                                       planeScale, regions, range))
+                                       planeScale, regions, range, workerCount))
         return false;
     regionLabelStorage.reference(regions.storage);
     regionLabels.reference(regions.labels);

@@ -178,13 +178,15 @@ public:
 
     // The edges of one level come from all over the image, so what a flood
     // reads around the target of each edge it takes is rarely in the cache.
-    // Given the labels and a byte plane of the pixels (and the distance
-    // between two rows), every take starts fetching the rows around the
-    // target of the edge `takeAhead` places further on in its bucket.
+    // Given the labels and one or two byte planes of the pixels (and the
+    // distance between two rows), every take starts fetching the rows around
+    // the target of the edge `takeAhead` places further on in its bucket.
     static constexpr uint32_t takeAhead = 10;
-    void fetchAhead(const int32_t* labels, const uint8_t* plane, std::ptrdiff_t rowStride) {
+    void fetchAhead(const int32_t* labels, const uint8_t* plane, std::ptrdiff_t rowStride,
+                    const uint8_t* second = nullptr) {
         labels_ = labels;
         plane_ = plane;
+        second_ = second ? second : plane;
         rowStride_ = rowStride;
     }
 
@@ -241,6 +243,7 @@ public:
             for (std::ptrdiff_t row : {-rowStride_, std::ptrdiff_t(0), rowStride_}) {
                 __builtin_prefetch(labels_ + ahead + row);
                 __builtin_prefetch(plane_ + ahead + row);
+                __builtin_prefetch(second_ + ahead + row);
             }
         }
         if (b.head == b.tail && b.first == b.end) {
@@ -315,6 +318,7 @@ private:
     Chunk* spare_ = nullptr;
     const int32_t* labels_ = nullptr;
     const uint8_t* plane_ = nullptr;
+    const uint8_t* second_ = nullptr;
     std::ptrdiff_t rowStride_ = 0;
     int current_ = 0;
     std::size_t count_ = 0;

@@ -18,10 +18,19 @@ namespace classification {
 // most of its pixels have; among equal counts the group that reached the
 // count first in row-major order. `groups` is resized to `regionCount`
 // entries, 0 for a region without pixels. Reports the row fraction into
-// `progress` at every row whose index is a multiple of 256.
+// `progress` at every row whose index is a multiple of 256. Runs on
+// `workers` threads; the result does not depend on their number.
 void regionMajorityGroups(std::vector<int32_t>& groups, int32_t regionCount,
                           const LabelArray& regionLabels, const LabelArray& groupLabels,
-                          ProgressRange& progress);
+                          ProgressRange& progress, unsigned workers);
+
+// Every pixel of `groupLabels` whose label in `regionLabels` is a region r of
+// `regionGroups` (0 to its size - 1) takes regionGroups[r]; the others keep
+// their group. Reports the row fraction into `progress` at every row whose
+// index is a multiple of 512. Runs on `workers` threads.
+void assignRegionGroups(LabelArray& groupLabels, const LabelArray& regionLabels,
+                        const std::vector<int32_t>& regionGroups, ProgressRange& progress,
+                        unsigned workers);
 
 } // namespace classification
 

@@ -60,8 +60,12 @@ public:
         }
     }
 
-    // Starts fetching the bucket of `colour` into the cache.
-    void prefetch(const Colour& colour) const { __builtin_prefetch(&slots_[bucketOf(colour)]); }
+    // Starts fetching the bucket of `colour` into the cache. Inlined where it
+    // is called: the compiler takes a function whose only work is a prefetch
+    // for one without effect and drops the calls to it that it did not inline.
+    __attribute__((always_inline)) void prefetch(const Colour& colour) const {
+        __builtin_prefetch(&slots_[bucketOf(colour)]);
+    }
 
     // The entry of `colour`, made with label -1 and count 0 when absent.
     Entry& findOrInsert(const Colour& colour) {

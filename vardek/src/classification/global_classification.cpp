@@ -3,6 +3,7 @@
 #include "classification/global_classification.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -24,24 +25,54 @@ int GlobalClassification<unsigned char, 6, int>::partition(int level, LabelArray
     // inserts it after the join.
     constexpr int bandRows = 64;
     std::vector<std::vector<Point>> missing;
+    // A row is taken as runs of pixels sharing their shifted colour. Each
+    // run's colour is looked up once, and a whole row's lookups are made in
+    // passes so that the memory of every bucket, then of every entry, is being
+    // fetched before any of it is used.
+    struct Run {
+        uint64_t colour; // channel c in byte c
+        int first;       // its first column
+        ColourHashMap::Index entry;
+    };
+    // Every channel's byte shifted right by k bits: the word shifted, less
+    // the bits that crossed from one byte into the next.
+    const uint64_t channelBits = 0x010101010101ull * (0xFFu >> k);
+    const auto colourOfRun = [](const Run& run) {
+        ColourHashMap::Colour colour;
+        std::memcpy(colour.data(), &run.colour, colour.size());
+        return colour;
+    };
     const auto labelBand = [&](int first, int last, std::vector<Point>& absent) {
+        std::vector<Run> runs;
         for (int r = first; r <= last; ++r) {
+            runs.clear();
             const Pixel* pixel = &input(r, box.lower.column);
+            for (int c = box.lower.column; c <= box.upper.column; ++c, pixel += in) {
+                // Read as a word and a half-word: bytes stored one by one and
+                // read back as a word would stall on the store.
+                uint32_t low;
+                uint16_t high;
+                std::memcpy(&low, pixel->data(), 4);
+                std::memcpy(&high, pixel->data() + 4, 2);
+                const uint64_t colour = ((uint64_t(high) << 32 | low) >> k) & channelBits;
+                if (runs.empty() || colour != runs.back().colour)
+                    runs.push_back({colour, c, ColourHashMap::none});
+            }
+            for (const Run& run : runs)
+                histogram.prefetch(colourOfRun(run));
+            for (Run& run : runs) {
+                run.entry = histogram.find(colourOfRun(run));
+                if (run.entry != ColourHashMap::none) __builtin_prefetch(&histogram[run.entry]);
+            }
             int32_t* group = &groups(r, box.lower.column);
-            // Neighbouring pixels often share their colour: keep its label at hand.
-            ColourHashMap::Colour last{};
-            int32_t lastLabel = -1;
-            bool known = false;
-            for (int c = box.lower.column; c <= box.upper.column; ++c, pixel += in, group += out) {
-                const ColourHashMap::Colour colour = shiftColour(colourOf(*pixel), k);
-                if (!known || std::memcmp(colour.data(), last.data(), colour.size()) != 0) {
-                    last = colour;
-                    const ColourHashMap::Index entry = histogram.find(colour);
-                    known = entry != ColourHashMap::none;
-                    lastLabel = known ? histogram[entry].label : -1;
-                    if (!known) absent.emplace_back(r, c); // looked up again at the next pixel
+            for (std::size_t i = 0; i < runs.size(); ++i) {
+                const int end = i + 1 < runs.size() ? runs[i + 1].first : box.upper.column + 1;
+                const bool known = runs[i].entry != ColourHashMap::none;
+                const int32_t label = known ? histogram[runs[i].entry].label : -1;
+                for (int c = runs[i].first; c < end; ++c, group += out) {
+                    *group = label;
+                    if (!known) absent.emplace_back(r, c);
                 }
-                *group = lastLabel;
             }
         }
     };

@@ -194,11 +194,12 @@ Box textureBand(const Box& box, int bands, int band) {
 }
 
 int textureBandCount(int rows, unsigned workers) {
-    // Bands short enough to spread three channels over every worker, long
-    // enough that re-reading the disc radius around each stays cheap.
+    // Two bands per worker and channel, so that the last jobs to finish leave
+    // few workers idle, each long enough that re-reading the disc radius
+    // around it stays cheap.
     constexpr int shortestBand = 200;
     const int byRows = std::max(1, rows / shortestBand);
-    return std::clamp(static_cast<int>(std::min<unsigned>(workers, 1024)), 1, byRows);
+    return std::clamp(static_cast<int>(std::min<unsigned>(2 * workers, 1024)), 1, byRows);
 }
 
 } // namespace

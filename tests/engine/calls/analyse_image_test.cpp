@@ -165,9 +165,10 @@ TEST(AnalyseImage, ACancelDuringTheStagesGivesTwoAndTheNextAnalysisRedoesEveryth
     EXPECT_NE(std::string(tolerance.text), changed);
     EXPECT_EQ(std::string(tolerance.text).find('*'), std::string::npos);
 
-    // Not analysed, so the next analysis is a full redo.
+    // Not analysed, so the next analysis is a full redo: the texture is
+    // rebuilt (possibly in the old one's memory), which empties the colour
+    // histograms, and the clusters' numbering goes on from the last ones.
     ASSERT_EQ(o.analyse(), VkOk);
-    EXPECT_NE(o.c().textureImage.data(), before.texture);
     for (std::size_t k = 0; k < 7; ++k)
         EXPECT_GT(o.c().colourClassifier.clusterCounts[k], before.clusters[k]);
     EXPECT_EQ(o.session->analysed, 1u);

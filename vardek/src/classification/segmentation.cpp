@@ -177,7 +177,10 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
 }
 
 void Segmentation<6, 0>::dropCachedAnalysis() {
+    // The colour classifier's view of the texture goes too, so that the old
+    // texture is not held beside the new one while that is built.
     textureImage.free();
+    colourClassifier.input.free();
     textureState = 0;
 }
 

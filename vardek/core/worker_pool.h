@@ -147,17 +147,33 @@ template <typename Take, typename Work> void WorkerPool::run(Take take, Work wor
     if (failed()) throw VkExFailure(workerFailureMessage);
 }
 
-// Runs `work(band)` for `bands` near-equal bands of `box`'s rows (all its
-// columns; fewer when the box has fewer rows), handed out from the last band
-// down on `pool`'s workers. The bands share no row.
+// Band `band` of `bands` near-equal bands of `box`'s rows, all its columns;
+// empty when there are more bands than rows.
+inline Box rowBand(const Box& box, int bands, int band) {
+    if (box.isEmpty() || bands < 1 || band < 0 || band >= bands) return Box::empty();
+    const long long rows = box.rows();
+    const auto edge = [&](int b) { return box.lower.row + static_cast<int>(rows * b / bands); };
+    return Box(edge(band), box.lower.column, edge(band + 1) - 1, box.upper.column);
+}
+
+// Runs work(job) for jobs count - 1 down to 0: on `pool`'s workers, or one
+// after another on the calling thread without a pool or with one job.
+template <typename Work> void runJobs(WorkerPool* pool, int count, Work work) {
+    if (!pool || count < 2) {
+        for (int job = count - 1; job >= 0; --job)
+            work(job);
+        return;
+    }
+    pool->runCountdown(count - 1, work);
+}
+
+// Runs `work(band)` for `bands` near-equal bands of `box`'s rows (fewer when
+// the box has fewer rows), handed out from the last band down on `pool`'s
+// workers. The bands share no row.
 template <typename Work> void runRowBands(WorkerPool& pool, const Box& box, int bands, Work work) {
     if (box.isEmpty()) return;
     bands = std::clamp(bands, 1, box.rows());
-    const long long rows = box.rows();
-    const auto edge = [&](int b) { return box.lower.row + static_cast<int>(rows * b / bands); };
-    pool.runCountdown(bands - 1, [&](int b) {
-        work(Box(edge(b), box.lower.column, edge(b + 1) - 1, box.upper.column));
-    });
+    pool.runCountdown(bands - 1, [&](int b) { work(rowBand(box, bands, b)); });
 }
 
 } // namespace classification

@@ -178,15 +178,15 @@ public:
 
     // The edges of one level come from all over the image, so what a flood
     // reads around the target of each edge it takes is rarely in the cache.
-    // Given the labels and one or two byte planes of the pixels (and the
-    // distance between two rows), every take starts fetching the rows around
-    // the target of the edge `takeAhead` places further on in its bucket.
+    // Given the labels and two byte planes of the pixels (and the distance
+    // between two rows), every take starts fetching the rows around the
+    // target of the edge `takeAhead` places further on in its bucket.
     static constexpr uint32_t takeAhead = 10;
-    void fetchAhead(const int32_t* labels, const uint8_t* plane, std::ptrdiff_t rowStride,
-                    const uint8_t* second = nullptr) {
+    void fetchAhead(const int32_t* labels, const uint8_t* plane, const uint8_t* second,
+                    std::ptrdiff_t rowStride) {
         labels_ = labels;
         plane_ = plane;
-        second_ = second ? second : plane;
+        second_ = second;
         rowStride_ = rowStride;
     }
 
@@ -501,9 +501,10 @@ public:
                     classification::WorkerPool* pool = nullptr) const {
         BytePlane values(size_);
         const classification::Box part = classification::Box::intersection(box_, covered);
-        const RowBands bands = rowBands(pool);
-        runBands(pool, bands.size(), [&](std::size_t b) {
-            const auto [firstRow, lastRow] = bands[b];
+        const int bands = bandCount(pool);
+        classification::runJobs(pool, bands, [&](int b) {
+            const classification::Box band = classification::rowBand(box_, bands, b);
+            const int firstRow = band.lower.row, lastRow = band.upper.row;
             // The band's rows, with the gap after each row but the last.
             const std::size_t begin = offsetOf({firstRow, box_.lower.column});
             const std::size_t end = lastRow == box_.upper.row
@@ -528,11 +529,11 @@ public:
     template <typename Seeds>
     PixelList pending(const Seeds& seed, classification::WorkerPool* pool = nullptr) const {
         using Counts = std::array<std::size_t, 256>;
-        const RowBands bands = rowBands(pool);
-        std::vector<Counts> next(bands.size(), Counts{});
-        runBands(pool, bands.size(), [&](std::size_t b) {
-            Counts& counts = next[b];
-            forEachInside(bands[b].first, bands[b].second, [&](PixelOffset p) {
+        const int bands = bandCount(pool);
+        std::vector<Counts> next(std::size_t(bands), Counts{});
+        classification::runJobs(pool, bands, [&](int b) {
+            Counts& counts = next[std::size_t(b)];
+            forEachInside(classification::rowBand(box_, bands, b), [&](PixelOffset p) {
                 if (labels_[p] == unlabelled) ++counts[seed[p]];
             });
         });
@@ -546,9 +547,9 @@ public:
                 position += count;
             }
         PixelList list(position);
-        runBands(pool, bands.size(), [&](std::size_t b) {
-            Counts& at = next[b];
-            forEachInside(bands[b].first, bands[b].second, [&](PixelOffset p) {
+        classification::runJobs(pool, bands, [&](int b) {
+            Counts& at = next[std::size_t(b)];
+            forEachInside(classification::rowBand(box_, bands, b), [&](PixelOffset p) {
                 if (labels_[p] == unlabelled) list[at[seed[p]]++] = p;
             });
         });
@@ -556,40 +557,19 @@ public:
     }
 
 private:
-    // Bands of the box's rows, each its first and last row: a few per worker
-    // of `pool` and at least 64 rows each; the whole box without a pool.
-    using RowBands = std::vector<std::pair<int, int>>;
-    RowBands rowBands(const classification::WorkerPool* pool) const {
-        RowBands bands;
-        if (box_.isEmpty()) return bands;
-        const int count =
-            pool ? std::clamp(box_.rows() / 64, 1, static_cast<int>(4 * pool->threads())) : 1;
-        const long long rows = box_.rows();
-        const auto edge = [&](int b) {
-            return box_.lower.row + static_cast<int>(rows * b / count);
-        };
-        for (int b = 0; b < count; ++b)
-            bands.emplace_back(edge(b), edge(b + 1) - 1);
-        return bands;
-    }
-
-    // Runs work(b) for b in 0 .. count - 1: on `pool`'s workers, or one after
-    // another on the calling thread without a pool or with one band.
-    template <typename Work>
-    static void runBands(classification::WorkerPool* pool, std::size_t count, Work work) {
-        if (!pool || count < 2) {
-            for (std::size_t b = 0; b < count; ++b)
-                work(b);
-            return;
-        }
-        pool->runCountdown(static_cast<int>(count) - 1, [&](int b) { work(std::size_t(b)); });
+    // How many bands of rows the box is cut into: a few per worker of `pool`
+    // and at least 64 rows each; one without a pool.
+    int bandCount(const classification::WorkerPool* pool) const {
+        if (box_.isEmpty()) return 0;
+        return pool ? std::clamp(box_.rows() / 64, 1, static_cast<int>(4 * pool->threads())) : 1;
     }
 
     // Visits the offsets of the pixels inside the ring in storage order, on
-    // rows first to last.
-    template <typename Visit> void forEachInside(int first, int last, Visit visit) const {
-        for (int r = std::max(first, box_.lower.row + 1); r <= std::min(last, box_.upper.row - 1);
-             ++r) {
+    // the rows of `rows`.
+    template <typename Visit>
+    void forEachInside(const classification::Box& rows, Visit visit) const {
+        for (int r = std::max(rows.lower.row, box_.lower.row + 1);
+             r <= std::min(rows.upper.row, box_.upper.row - 1); ++r) {
             const PixelOffset first = offsetOf({r, box_.lower.column + 1});
             const PixelOffset end = offsetOf({r, box_.upper.column});
             for (PixelOffset p = first; p < end; ++p)

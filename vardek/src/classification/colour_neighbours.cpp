@@ -51,16 +51,10 @@ ColourNeighbours colourNeighbours(const ColourHashMap& map, WorkerPool* pool) {
     const auto entries = static_cast<ColourHashMap::Index>(map.size());
     const int bands = static_cast<int>((entries + bandEntries - 1) / bandEntries);
     std::vector<Band> found(static_cast<std::size_t>(bands));
-    const auto run = [&](int b) {
+    runJobs(pool, bands, [&](int b) {
         const ColourHashMap::Index begin = ColourHashMap::Index(b) * bandEntries;
         findBand(map, begin, std::min(entries, begin + bandEntries), found[std::size_t(b)]);
-    };
-    if (pool && bands > 1) {
-        pool->runCountdown(bands - 1, run);
-    } else {
-        for (int b = 0; b < bands; ++b)
-            run(b);
-    }
+    });
 
     // The bands joined in entry order.
     ColourNeighbours neighbours;

@@ -47,7 +47,7 @@ public:
     int32_t newLabel() { return state_.newLabel(); }
 
     void run(Queue& queue, const watershed::FloodReport& where) {
-        queue.fetchAhead(&grid_.label(0), edge_.data(), grid_.rowStride(), reached_.data());
+        queue.fetchAhead(&grid_.label(0), edge_.data(), reached_.data(), grid_.rowStride());
         watershed::priorityFlood(*this, queue, grid_.pending(seed_, &pool_), where);
     }
 

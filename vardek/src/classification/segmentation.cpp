@@ -168,11 +168,10 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     //    labels; the tracer reads the region labels and sets the ring around
     //    them, which the groups never read.
     TracedEdges traced{{}, pointVariant, simplifyTolerance, bevelRadius};
-    std::optional<SideThread> tracing;
-    tracing.emplace([this, &traced] { traceObjectEdges(traced.lines); });
+    SideThread tracing([this, &traced] { traceObjectEdges(traced.lines); });
     ProgressRange groups = range.subRange(1.0f);
     buildGroups(groups);
-    tracing->finish();
+    tracing.finish();
     tracedEdges = std::move(traced);
 }
 

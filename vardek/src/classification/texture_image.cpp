@@ -184,15 +184,6 @@ void textureJob(ByteArray low, ByteArray high, const ByteArray& source,
 
 namespace {
 
-// Band `band` of `bands` near-equal bands of the box's rows, all its columns;
-// empty when there are more bands than rows.
-Box textureBand(const Box& box, int bands, int band) {
-    if (box.isEmpty() || bands < 1 || band < 0 || band >= bands) return Box::empty();
-    const long long rows = box.rows();
-    const auto edge = [&](int b) { return box.lower.row + static_cast<int>(rows * b / bands); };
-    return Box(edge(band), box.lower.column, edge(band + 1) - 1, box.upper.column);
-}
-
 int textureBandCount(int rows, unsigned workers) {
     // Two bands per worker and channel, so that the last jobs to finish leave
     // few workers idle, each long enough that re-reading the disc radius
@@ -208,7 +199,7 @@ void Rancour::operator()(int job) const {
     TextureImage out(output);
     SourceImage in(input);
     const int channel = job / bands;
-    const Box band = textureBand(boxOf(in), bands, job % bands);
+    const Box band = rowBand(boxOf(in), bands, job % bands);
     textureJob(windowOf(ByteArray(out[channel]), band), windowOf(ByteArray(out[channel + 3]), band),
                in[2 - channel], parameters, ProgressRange(nullptr));
 }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -354,7 +356,7 @@ TEST(ColourClusters, AFailedOrCancelledJobIsRaisedAfterTheJoin) {
         classifier.reset(rampImage(20, 20));
         classification::WorkerPool pool(3);
         ProgressRange range(nullptr);
-        vardek::fault::arm("colour cluster job", c.kind, 2); // the third job: level 4
+        vardek::fault::arm("colour cluster job", c.kind, 2); // the third job to start
         bool cancelled = false;
         const char* failure = nullptr;
         try {
@@ -373,6 +375,162 @@ TEST(ColourClusters, AFailedOrCancelledJobIsRaisedAfterTheJoin) {
         // The job that raised left its level uncounted.
         EXPECT_TRUE(
             std::count(classifier.clusterCounts.begin(), classifier.clusterCounts.end(), -1) >= 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Level 0 counted pixel by pixel, row by row; level k entry by entry from
+// level k - 1: where every colour must stand.
+std::array<ColourHashMap, Classifier::levels> countedOneByOne(const Classifier::Image& image) {
+    std::array<ColourHashMap, Classifier::levels> levels;
+    for (int r = image.lbound(0); r <= image.ubound(0); ++r)
+        for (int c = image.lbound(1); c <= image.ubound(1); ++c)
+            levels[0].findOrInsert(colourOf(image(r, c))).count += 1;
+    for (std::size_t k = 1; k < levels.size(); ++k)
+        for (const ColourHashMap::Entry& e : levels[k - 1].entries())
+            levels[k].findOrInsert(shiftColour(e.colour, 1)).count += e.count;
+    return levels;
+}
+
+TEST(ColourHistograms, EveryLevelHoldsItsColoursWhereCountingOneByOnePutsThem) {
+    // 4300 rows make three runs of rows, the first starting off a multiple
+    // of 2048; the noise gives tens of thousands of colours at level 0.
+    const Classifier::Image tall = rampImage(4300, 9);
+    std::mt19937 random(11);
+    std::vector<Pixel> noisy;
+    for (int i = 0; i < 300 * 400; ++i)
+        noisy.push_back(pixel(int(random() % 256), int(random() % 64), int(random() % 8), 7,
+                              int(random() % 256), int(random() % 2)));
+    const Classifier::Image scattered = imageOf(noisy, 300, 2047);
+    for (const Classifier::Image* image : {&tall, &scattered}) {
+        const auto expected = countedOneByOne(*image);
+        for (unsigned workers : {1u, 3u, 8u}) {
+            SCOPED_TRACE(testing::Message() << image->extent(0) << " rows, " << workers);
+            Classifier classifier;
+            classifier.reset(*image);
+            classification::WorkerPool pool(workers);
+            ProgressRange range(nullptr);
+            classifier.buildHistograms(range, pool);
+            for (std::size_t k = 0; k < Classifier::levels; ++k) {
+                const ColourHashMap& built = classifier.colourHistograms[k];
+                const auto& want = expected[k].entries();
+                ASSERT_EQ(built.size(), want.size()) << "level " << k;
+                for (std::size_t i = 0; i < want.size(); ++i) {
+                    ASSERT_EQ(built[ColourHashMap::Index(i)].colour, want[i].colour)
+                        << k << ":" << i;
+                    ASSERT_EQ(built[ColourHashMap::Index(i)].count, want[i].count) << k << ":" << i;
+                    ASSERT_EQ(built[ColourHashMap::Index(i)].label, -1);
+                    ASSERT_EQ(built.find(want[i].colour), ColourHashMap::Index(i)) << k << ":" << i;
+                }
+                EXPECT_EQ(built.bucketCount(), expected[k].bucketCount()) << "level " << k;
+            }
+        }
+    }
+}
+
+// The colour whose bytes 0 to 3 are those of `n`.
+Colour colourNumbered(uint32_t n) {
+    return {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24), 0, 0};
+}
+
+TEST(ColourHashMap, AssignedEntriesAreFoundAtTheirIndex) {
+    // With 70000 entries the map has 2^17 buckets, filled in eight ranges on
+    // a pool. Colours piled on the last bucket of the first range and on the
+    // very last bucket must go on into the next range and round to the first
+    // bucket.
+    const int bits = 17;
+    const std::size_t lastOfFirstRange = (std::size_t(1) << bits) / 8 - 1;
+    const std::size_t lastBucket = (std::size_t(1) << bits) - 1;
+    std::vector<Colour> piled;
+    std::set<Colour> taken;
+    int onFirstRange = 0, onLast = 0;
+    for (uint32_t n = 1; onFirstRange < 20 || onLast < 20; ++n) {
+        const Colour c = colourNumbered(n * 2654435761u);
+        const std::size_t bucket = ColourHashMap::bucketIndex(ColourHashMap::hash(c), bits);
+        if (bucket == lastOfFirstRange && onFirstRange < 20) {
+            ++onFirstRange;
+        } else if (bucket == lastBucket && onLast < 20) {
+            ++onLast;
+        } else {
+            continue;
+        }
+        piled.push_back(c);
+        taken.insert(c);
+    }
+    std::mt19937 random(3);
+    std::vector<Colour> colours = piled;
+    while (colours.size() < 70000) {
+        const Colour c = colourNumbered(uint32_t(random()));
+        if (taken.insert(c).second) colours.push_back(c);
+    }
+    // The piled colours come last, once the ranges around them are full.
+    std::rotate(colours.begin(), colours.begin() + std::ptrdiff_t(piled.size()), colours.end());
+
+    classification::WorkerPool pool(8);
+    for (std::size_t count : {std::size_t(0), std::size_t(5), colours.size()}) {
+        for (classification::WorkerPool* on :
+             {static_cast<classification::WorkerPool*>(nullptr), &pool}) {
+            SCOPED_TRACE(testing::Message() << count << " entries" << (on ? ", on a pool" : ""));
+            ColourHashMap oneByOne;
+            ColourHashMap::Entries entries;
+            for (std::size_t i = 0; i < count; ++i) {
+                ColourHashMap::Entry e;
+                e.colour = colours[i];
+                e.count = int32_t(i) + 1;
+                entries.push_back(e);
+                oneByOne.findOrInsert(colours[i]).count = int32_t(i) + 1;
+            }
+            ColourHashMap map;
+            map.findOrInsert(colourNumbered(12345)); // replaced by the assignment
+            map.assign(entries, on);
+            ASSERT_EQ(map.size(), count);
+            EXPECT_EQ(map.bucketCount(), oneByOne.bucketCount());
+            for (std::size_t i = 0; i < count; ++i) {
+                ASSERT_EQ(map.find(colours[i]), ColourHashMap::Index(i)) << i;
+                ASSERT_EQ(map[ColourHashMap::Index(i)].count, int32_t(i) + 1);
+            }
+            if (count < colours.size()) {
+                EXPECT_EQ(map.find(colours[count]), ColourHashMap::none);
+            }
+            // The map goes on growing as before.
+            map.findOrInsert(colourNumbered(7)).count = -5;
+            EXPECT_EQ(map.find(colourNumbered(7)), ColourHashMap::Index(count));
+        }
+    }
+}
+
+TEST(ColourClusters, PendingColoursAreOrderedByFallingSeedTiesKeepingTheirOrder) {
+    std::mt19937 random(8);
+    struct Case {
+        const char* name;
+        std::function<uint32_t()> seed;
+    };
+    const std::vector<Case> cases{
+        {"small seeds, many ties", [&] { return uint32_t(random() % 40); }},
+        {"seeds past 2^16", [&] { return uint32_t(random() % 5) << (random() % 2 ? 16 : 3); }},
+        {"one seed", [] { return 70000u; }},
+        {"any seed", [&] { return uint32_t(random()); }},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(3000)}) {
+            std::vector<uint32_t> seeds(count * 2);
+            for (uint32_t& s : seeds)
+                s = c.seed();
+            // Every other index, so that the order is not the indices'.
+            std::vector<ColourHashMap::Index> pending;
+            for (std::size_t i = 0; i < count; ++i)
+                pending.push_back(ColourHashMap::Index(2 * (count - i) - 1));
+            std::vector<ColourHashMap::Index> expected = pending;
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](ColourHashMap::Index a, ColourHashMap::Index b) {
+                                 return seeds[a] > seeds[b];
+                             });
+            sortBySeedFalling(pending, [&](ColourHashMap::Index i) { return seeds[i]; });
+            EXPECT_EQ(pending, expected) << c.name << ", " << count;
+        }
     }
 }
 

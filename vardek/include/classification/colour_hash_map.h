@@ -6,6 +6,7 @@
 #define VARDEK_CLASSIFICATION_COLOUR_HASH_MAP_H
 
 #include "core/large_memory.h"
+#include "core/worker_pool.h"
 
 #include <blitz/array.h>
 #include <blitz/tinyvec2.h>
@@ -31,6 +32,8 @@ public:
         int32_t label = -1; // the cluster, set by the clustering
         int32_t count = 0;  // pixels of this colour
     };
+
+    using Entries = std::vector<Entry, LargeAllocator<Entry>>;
 
     ColourHashMap() : slots_(initialBuckets) {}
 
@@ -88,11 +91,19 @@ public:
         return entries_.back();
     }
 
+    // Makes `entries`, whose colours must be distinct, the map's entries in
+    // their order, with as many buckets as inserting them one by one would
+    // leave. With a pool, the buckets are filled in ranges on its workers,
+    // each range taking the colours whose bucket lies in it; a colour that
+    // finds its range full to the end is placed after them. Where each colour
+    // lands may then differ from one-by-one insertion, but every colour is
+    // found all the same.
+    void assign(Entries entries, WorkerPool* pool = nullptr);
+
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     Entry& operator[](Index i) { return entries_[i]; }
     const Entry& operator[](Index i) const { return entries_[i]; }
-    using Entries = std::vector<Entry, LargeAllocator<Entry>>;
     Entries& entries() { return entries_; }
     const Entries& entries() const { return entries_; }
     std::size_t bucketCount() const { return slots_.size(); }

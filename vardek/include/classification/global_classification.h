@@ -17,6 +17,7 @@
 #include "core/checkpoint.h"
 #include "core/fault_injection.h"
 #include "core/progress.h"
+#include "core/side_thread.h"
 #include "core/worker_pool.h"
 #include "watershed/watershed.h"
 
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,38 @@ inline void histogramSubsample(const ColourHashMap& finer, ColourHashMap& coarse
     if (reporter) reporter->report(end, histogramCheckpoint(__LINE__, "histogram subsample"));
 }
 
+// Orders `pending` by falling seed(i), elements of equal seed staying in
+// their order: a stable counting sort on each 16-bit half of the complemented
+// seed, the low half first (the high half only when the seeds differ there).
+template <typename Seed>
+void sortBySeedFalling(std::vector<ColourHashMap::Index>& pending, Seed seed) {
+    struct Keyed {
+        uint32_t key; // ~seed: rising keys are falling seeds
+        ColourHashMap::Index index;
+    };
+    std::vector<Keyed> keyed(pending.size()), sorted(pending.size());
+    uint32_t all = ~0u, any = 0;
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        keyed[i] = {~uint32_t(seed(pending[i])), pending[i]};
+        all &= keyed[i].key;
+        any |= keyed[i].key;
+    }
+    std::vector<std::size_t> start(0x10001);
+    for (int shift : {0, 16}) {
+        if (shift == 16 && ((all ^ any) >> 16) == 0) break;
+        std::fill(start.begin(), start.end(), 0);
+        for (const Keyed& k : keyed)
+            ++start[((k.key >> shift) & 0xffffu) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b)
+            start[b] += start[b - 1];
+        for (const Keyed& k : keyed)
+            sorted[start[(k.key >> shift) & 0xffffu]++] = k;
+        keyed.swap(sorted);
+    }
+    for (std::size_t i = 0; i < pending.size(); ++i)
+        pending[i] = keyed[i].index;
+}
+
 template <typename Sample, int Channels, typename Count> class GlobalClassification;
 
 template <> class GlobalClassification<unsigned char, 6, int> {
@@ -85,64 +119,22 @@ public:
         clusterCounts.fill(-1);
     }
 
-    // Adds every pixel of the input to `target`, rows in order, columns
-    // ascending. Reports, when `reporter` is given, at the first column of every
-    // row whose index is a multiple of 2048, the share of rows done mapped into
-    // [start, end].
+    // Levels 0 to 6 afresh, each taking the first half of what is left of the
+    // range: level 0 counts the pixels of the input, rows in order, columns
+    // ascending; level k counts level k - 1's entries at their colours
+    // shifted right by one bit. A colour enters a level where it first
+    // appears in that order. Reports, when the range has a reporter, at the
+    // first column of every row whose index is a multiple of 2048, and at
+    // every 65535th entry and the end of each coarser level.
     //
-    // Bands of rows are counted on `pool`, each into a map of its own, and
-    // after each run the band maps are added to `target` in the order of the
-    // bands: a colour enters `target` at its first pixel in row order, as when
-    // the pixels are added one by one. Reports come from the calling thread;
-    // the rows between two reporting rows are one pool run.
-    void buildHistogram(Histogram& target, orsine::utility::IiUI* reporter, float start, float end,
-                        WorkerPool& pool) const {
-        if (input.size() == 0) return;
-        const int firstRow = input.lbound(0), lastRow = input.ubound(0);
-        const float rows = float(input.extent(0));
-        const int bandsPerRun = int(std::max(1u, pool.threads()));
-        std::vector<Histogram> bands(static_cast<std::size_t>(bandsPerRun));
-        for (int first = firstRow; first <= lastRow;) {
-            if (reporter && (first & 2047) == 0) {
-                const float f = float(first - firstRow) / rows;
-                reporter->report((1.0f - f) * start + f * end,
-                                 histogramCheckpoint(__LINE__, "histogram"));
-            }
-            const int last = std::min(lastRow, first | 2047);
-            const int runBands = std::min(bandsPerRun, last - first + 1);
-            const long long runRows = last - first + 1;
-            pool.runCountdown(runBands - 1, [&](int b) {
-                const int top = first + int(runRows * b / runBands);
-                const int bottom = first + int(runRows * (b + 1) / runBands) - 1;
-                countRows(bands[std::size_t(b)], top, bottom);
-            });
-            // Merged run by run, so that only one run's band maps are held.
-            for (int b = 0; b < runBands; ++b) {
-                Histogram& band = bands[std::size_t(b)];
-                for (const ColourHashMap::Entry& e : band.entries())
-                    target.findOrInsert(e.colour).count += e.count;
-                band.clear();
-            }
-            first = last + 1;
-        }
-    }
-
-    // Levels 0 to 6, each taking the first half of what is left of the range:
-    // level 0 from the pixels, level k from level k - 1.
+    // The work runs on `pool`: bands of rows are counted into maps of their
+    // own, their colours are dealt into shards by their colour at level 3,
+    // and each shard counts its colours at levels 0 to 3 on one worker. The
+    // shards are then merged, level by level, in the order of the colours'
+    // first appearances. Levels 4 to 6, which hold few colours, follow one
+    // by one. Reports come from the calling thread between pool runs.
     void buildHistograms(ProgressRange& range) { buildHistograms(range, fanOut); }
-    void buildHistograms(ProgressRange& range, WorkerPool& pool) {
-        orsine::utility::IiUI* reporter = range.parent();
-        const float b = range.end();
-        float a = range.valueAt(range.current());
-        float m = (a + b) / 2.0f;
-        buildHistogram(colourHistograms[0], reporter, a, m, pool);
-        for (int k = 1; k < levels; ++k) {
-            a = m;
-            m = (a + b) / 2.0f;
-            histogramSubsample(colourHistograms[std::size_t(k - 1)],
-                               colourHistograms[std::size_t(k)], reporter, a, m);
-        }
-    }
+    void buildHistograms(ProgressRange& range, WorkerPool& pool);
 
     // The colour group of every input pixel: the cluster label of its colour
     // shifted right by `level` bits (0 to 6) in that level's histogram, -1 for
@@ -249,10 +241,7 @@ template <int Levels> struct GlobalClassification<unsigned char, 6, int>::Waters
         std::vector<ColourHashMap::Index> pending;
         for (ColourHashMap::Index i = 0; i < graph.map.size(); ++i)
             if (graph.map[i].label == watershed::unlabelled) pending.push_back(i);
-        std::stable_sort(pending.begin(), pending.end(),
-                         [&graph](ColourHashMap::Index a, ColourHashMap::Index b) {
-                             return graph.seed(a) > graph.seed(b);
-                         });
+        sortBySeedFalling(pending, [&graph](ColourHashMap::Index i) { return graph.seed(i); });
         Queue queue;
         watershed::priorityFlood(graph, queue, pending);
     }
@@ -298,14 +287,37 @@ inline bool GlobalClassification<unsigned char, 6, int>::needsClustering() const
 }
 
 inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPool& pool) {
-    // The neighbours of the colours of every level still to cluster, found on
-    // all workers: the flood of the finest level, which holds the most
-    // colours, then runs on one worker with no look-up of its own.
+    // The neighbours of the colours of every level still to cluster are found
+    // on all workers, so that each flood runs on one worker with no look-up
+    // of its own. The finest level holds the most colours and its flood takes
+    // longest, so it starts as soon as its own neighbours are known, on a
+    // worker of its own, while the pool finds the other levels' neighbours
+    // and floods them.
     std::array<ColourNeighbours, levels> neighbours;
-    for (std::size_t k = 0; k < levels; ++k)
-        if (clusterCounts[k] == -1) neighbours[k] = colourNeighbours(colourHistograms[k], &pool);
-    // Each job works on its own level's map and state and writes its own count.
-    pool.runCountdown(levels - 1, Watershedder<levels>(*this, &neighbours));
+    Watershedder<levels> flood(*this, &neighbours);
+    std::optional<SideThread> finest;
+    if (clusterCounts[0] == -1) {
+        neighbours[0] = colourNeighbours(colourHistograms[0], &pool);
+
+        finest.emplace([flood]() mutable {
+            // A pool of one, so that a failure is raised as any worker's.
+            WorkerPool one(1);
+            one.runCountdown(0, flood);
+        });
+    }
+    try {
+        for (std::size_t k = 1; k < levels; ++k)
+            if (clusterCounts[k] == -1)
+                neighbours[k] = colourNeighbours(colourHistograms[k], &pool);
+        // Each job works on its own level's map and state and writes its own count.
+        pool.runCountdown(levels - 1, [&flood](int k) {
+            if (k > 0) flood(k);
+        });
+    } catch (...) {
+        if (finest) finest->drop();
+        throw;
+    }
+    if (finest) finest->finish();
 }
 
 inline void GlobalClassification<unsigned char, 6, int>::buildColourClusters(ProgressRange& range,

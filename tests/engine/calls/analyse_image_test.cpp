@@ -84,6 +84,19 @@ struct Opened {
     std::vector<unsigned char> mask;
 };
 
+// A label no flood gives, written over a region label by the test: it is
+// still there after an analysis only when the regions were not flooded again.
+// (Their storage cannot tell: new labels may take the old ones' memory.)
+constexpr int32_t unfloodedMark = -7007;
+
+void markRegions(Classification& c) {
+    c.regionLabels(c.regionLabels.lbound()) = unfloodedMark;
+}
+
+bool regionsMarked(const Classification& c) {
+    return c.regionLabels.size() && c.regionLabels(c.regionLabels.lbound()) == unfloodedMark;
+}
+
 // What a re-analysis kept: the texture, the clusters and the region labels.
 struct Caches {
     const void* texture;
@@ -120,15 +133,17 @@ TEST(AnalyseImage, RedoesWhatTheChangedVariablesAskFor) {
 
     // Only "imageTol": the regions again, over the kept texture and clusters.
     o.nudge("imageTol");
+    markRegions(o.c());
     ASSERT_EQ(o.analyse(), VkOk);
     const Caches tolerance(o.c());
     EXPECT_EQ(tolerance.texture, first.texture);
     EXPECT_EQ(tolerance.clusters, first.clusters);
-    EXPECT_NE(tolerance.regions, first.regions);
+    EXPECT_FALSE(regionsMarked(o.c()));
 
     // "#texture": everything again; the cluster numbering goes on.
     const int radius = o.c().textureRadius;
     o.nudge("#texture");
+    markRegions(o.c());
     ASSERT_EQ(o.analyse(), VkOk);
     EXPECT_NE(o.c().textureRadius, radius);
     const Caches texture(o.c());
@@ -139,7 +154,7 @@ TEST(AnalyseImage, RedoesWhatTheChangedVariablesAskFor) {
               0);
     for (std::size_t k = 0; k < 7; ++k)
         EXPECT_GT(texture.clusters[k], first.clusters[k]);
-    EXPECT_NE(texture.regions, tolerance.regions);
+    EXPECT_FALSE(regionsMarked(o.c()));
     EXPECT_EQ(o.session->analysed, 1u);
 }
 

@@ -341,11 +341,15 @@ TEST(Analyse, KeepsWhatItsParametersDoNotTouch) {
     }
 
     // Another region scale floods again over the kept texture and clusters.
+    // New labels may take the old ones' memory, so a label no flood gives,
+    // written over the old ones, tells whether they were made again.
     c.params.regionScale = 3.0f;
+    const auto first = c.regionLabels.lbound();
+    c.regionLabels(first) = -7007;
     p.analyse();
     EXPECT_EQ(c.textureImage.data(), texture);
     EXPECT_EQ(c.colourClassifier.clusterCounts, clusters);
-    EXPECT_NE(c.regionLabelStorage.data(), regionStorage);
+    EXPECT_NE(c.regionLabels(first), -7007);
 
     // Region scale 1.0: no regions, every pixel keeps its own colour cluster.
     c.params.regionScale = 1.0f;
@@ -421,6 +425,31 @@ TEST(Analyse, AfterAFailedClusteringTheNextAnalysisRefinesItsRegionsAgain) {
     EXPECT_TRUE(sameArrays(failed.c.regionLabels, clean.c.regionLabels));
     for (int count : failed.c.colourClassifier.clusterCounts)
         EXPECT_GT(count, 0);
+}
+
+TEST(Analyse, ACancelledRegionFloodLeavesNoRegionsAndTheNextAnalysisFloodsThemAgain) {
+    // The old labels are let go before a new flood makes its own: a cancel
+    // inside the flood leaves no regions rather than the old ones.
+    Photographed clean, cancelled;
+    clean.analyse();
+    cancelled.analyse();
+    clean.c.params.regionScale = cancelled.c.params.regionScale = 3.0f;
+    clean.analyse();
+
+    struct CancelInTheFlood : orsine::utility::IiUI {
+        void report(float, const std::string& label) override {
+            if (label.find("Watershed inner") != std::string::npos) throw VkExCancel();
+        }
+    } cancel;
+    ProgressRange range(&cancel);
+    EXPECT_THROW(cancelled.c.analyse(nullptr, range), VkExCancel);
+    EXPECT_EQ(cancelled.c.regionCount, -1);
+    EXPECT_EQ(cancelled.c.regionLabels.size(), 0);
+
+    cancelled.analyse();
+    EXPECT_EQ(cancelled.c.regionCount, clean.c.regionCount);
+    EXPECT_TRUE(sameArrays(cancelled.c.regionLabels, clean.c.regionLabels));
+    EXPECT_TRUE(sameArrays(cancelled.c.groupLabels, clean.c.groupLabels));
 }
 
 TEST(Analyse, AnOwnSubSessionHasNoRegionsOutsideItsPatch) {

@@ -60,7 +60,9 @@ void floodRegions(const RegionFloodPlanes& planes, LabelArray& labels, watershed
 // above 1.0 (or not a number, or an empty `domain`) `regions` becomes empty
 // with count -1; otherwise every pixel of `domain` is flooded over `planes`
 // (over `domain` grown by two) with a new level state whose label 0 is the
-// ring around `domain`. Returns true when it replaced `regions`.
+// ring around `domain`. Returns true when it replaced `regions`. The old
+// `regions` are let go before the flood; should it fail, they are left empty
+// with count -1.
 bool updateRegions(bool force, const SegmentationParams& lastCompleted,
                    const SegmentationParams& current, const RegionFloodPlanes& planes,
                    const Box& domain, float planeScale, RegionLabels& regions, ProgressRange& range,

@@ -115,6 +115,12 @@ bool updateRegions(bool force, const SegmentationParams& lastCompleted,
         return true;
     }
 
+    // The old labels go first, so that they are not held beside the new
+    // ones; should the flood fail, there are no regions.
+    regions.storage.free();
+    regions.labels.free();
+    regions.count = -1;
+
     // -1 over the domain, 0 on the ring around it (the border's label) and
     // on the outer ring, which no flood reaches.
     LabelArray storage = arrayOver<int32_t>(domain.grown(2), 0);

@@ -223,14 +223,23 @@ StagesRecomputed Segmentation<6, 0>::updateStages(ProgressRange& range) {
 }
 
 bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
+    // The labels are handed over rather than shared, so that a new flood can
+    // let the old ones go before it makes its own; they come back whatever
+    // the flood left of them, the old ones, new ones or none.
     RegionLabels regions{regionLabelStorage, regionLabels, regionCount};
-    if (!classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
-                                       planeScale, regions, range, workerCount))
-        return false;
-    regionLabelStorage.reference(regions.storage);
-    regionLabels.reference(regions.labels);
-    regionCount = regions.count;
-    return true;
+    regionLabelStorage.free();
+    regionLabels.free();
+    struct GiveBack {
+        Segmentation& c;
+        RegionLabels& regions;
+        ~GiveBack() {
+            c.regionLabelStorage.reference(regions.storage);
+            c.regionLabels.reference(regions.labels);
+            c.regionCount = regions.count;
+        }
+    } giveBack{*this, regions};
+    return classification::updateRegions(force, stageParams[6], params, edgePlaneStorage, domain,
+                                         planeScale, regions, range, workerCount);
 }
 
 void Segmentation<6, 0>::refineRegions() {

@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <queue>
 #include <random>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace classification;
@@ -310,6 +311,60 @@ TEST(InnerWatershed, ReportsEvery32768StepsWithItsCheckpointLabel) {
     for (int r = 0; r <= 199; ++r)
         for (int c = 0; c <= 199; ++c)
             ASSERT_EQ(labels(r, c), 1);
+}
+
+} // namespace
+
+namespace {
+
+// Pushes and takes the same edges on a flood heap and on the standard
+// library's priority queue ordered as the heap documents: the edges must come
+// out identical, ties in all three counts included.
+template <typename Level> void expectTheStandardHeapsOrder(unsigned seed) {
+    using Heap = watershed::FloodHeap<uint32_t, Level>;
+    using Edge = typename Heap::Edge;
+    struct Later {
+        bool operator()(const Edge& a, const Edge& b) const {
+            if (a.level != b.level) return a.level < b.level;
+            if (a.plateau != b.plateau) return a.plateau > b.plateau;
+            return a.pathLength > b.pathLength;
+        }
+    };
+    std::priority_queue<Edge, std::vector<Edge>, Later> reference;
+    Heap heap;
+    std::mt19937 random(seed);
+    // Few distinct counts, so that most edges tie with many others; levels
+    // on both sides of 0 and far apart, and counts past 2^31 - 1 nowhere.
+    const Level levels[] = {Level(0), Level(3), Level(-2), Level(1) << 30, Level(7)};
+    const int32_t counts[] = {0, 1, 2, 1 << 30, 5};
+    uint32_t next = 0;
+    for (int step = 0; step < 20000; ++step) {
+        if (reference.empty() || random() % 5 < 3) {
+            const Edge e{next, next * 7, levels[random() % 5], counts[random() % 5],
+                         counts[random() % 5]};
+            ++next;
+            reference.push(e);
+            heap.push(e);
+        } else {
+            ASSERT_EQ(heap.topLevel(), reference.top().level);
+            const Edge want = reference.top();
+            reference.pop();
+            const Edge got = heap.pop();
+            ASSERT_EQ(got.from, want.from) << step;
+            ASSERT_EQ(got.to, want.to);
+            ASSERT_EQ(got.level, want.level);
+            ASSERT_EQ(got.plateau, want.plateau);
+            ASSERT_EQ(got.pathLength, want.pathLength);
+        }
+        ASSERT_EQ(heap.size(), reference.size());
+    }
+}
+
+TEST(FloodHeap, EdgesComeOutInTheStandardBinaryHeapsOrder) {
+    for (unsigned seed : {1u, 2u, 3u}) {
+        expectTheStandardHeapsOrder<int32_t>(seed);
+        expectTheStandardHeapsOrder<uint32_t>(seed);
+    }
 }
 
 } // namespace

@@ -35,9 +35,9 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <queue>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -107,31 +107,95 @@ template <typename Element, typename Level> struct HeapEdge {
 // The queue of a heap flood: the top is the highest level; among equal levels
 // the smaller plateau count, then the smaller path length. Levels compare in
 // their own type (signed for pixel values, unsigned for colour counts).
+//
+// Edges equal in all three come out in the order of a binary heap that takes
+// its top by moving the hole down to a leaf, always to the child that comes
+// out first (the right one on a tie), and then moving the last element up
+// from there; a push moves the new element up. The floods' results depend on
+// that order, so it is kept exactly. Each edge's priority is held as two
+// unsigned keys, so that comparing two edges takes no more than two tests.
 template <typename Element, typename Level> class FloodHeap {
 public:
     using Edge = HeapEdge<Element, Level>;
     static constexpr bool countsIdleEdges = false;
+    static_assert(sizeof(Level) == 4, "levels of 32 bits");
 
     bool empty() const { return heap_.empty(); }
     std::size_t size() const { return heap_.size(); }
-    Level topLevel() const { return heap_.top().level; }
-    void push(const Edge& edge) { heap_.push(edge); }
+    Level topLevel() const { return levelOf(heap_.front()); }
+    void push(const Edge& edge) {
+        heap_.push_back(nodeOf(edge));
+        moveUp(heap_.size() - 1, heap_.back());
+    }
     Edge pop() {
-        Edge top = heap_.top();
-        heap_.pop();
+        const Edge top = edgeOf(heap_.front());
+        const std::size_t last = heap_.size() - 1;
+        if (last > 0) moveDown(last, heap_[last]);
+        heap_.pop_back();
         return top;
     }
 
 private:
-    // True when a comes out after b.
-    struct Later {
-        bool operator()(const Edge& a, const Edge& b) const {
-            if (a.level != b.level) return a.level < b.level;
-            if (a.plateau != b.plateau) return a.plateau > b.plateau;
-            return a.pathLength > b.pathLength;
-        }
+    struct Node {
+        uint32_t level;   // the level, its order kept as unsigned
+        uint32_t plateau; // the plateau count, its order reversed
+        uint32_t path;    // the path length, its order reversed
+        Element from;
+        Element to;
     };
-    std::priority_queue<Edge, std::vector<Edge>, Later> heap_;
+    static constexpr uint32_t signBit = 0x80000000u;
+    static uint32_t rising(Level level) {
+        if constexpr (std::is_signed_v<Level>) return uint32_t(level) ^ signBit;
+        return uint32_t(level);
+    }
+    static uint32_t falling(int32_t count) { return ~(uint32_t(count) ^ signBit); }
+    static Node nodeOf(const Edge& e) {
+        return {rising(e.level), falling(e.plateau), falling(e.pathLength), e.from, e.to};
+    }
+    static Level levelOf(const Node& n) {
+        if constexpr (std::is_signed_v<Level>) return Level(n.level ^ signBit);
+        return Level(n.level);
+    }
+    static Edge edgeOf(const Node& n) {
+        return {n.from, n.to, levelOf(n), int32_t(~n.plateau ^ signBit),
+                int32_t(~n.path ^ signBit)};
+    }
+    // True when a comes out after b.
+    static bool later(const Node& a, const Node& b) {
+        const uint64_t first = uint64_t(a.level) << 32 | a.plateau;
+        const uint64_t second = uint64_t(b.level) << 32 | b.plateau;
+        return first < second || (first == second && a.path < b.path);
+    }
+
+    // Moves `value` up from the hole at `hole` to where it belongs.
+    void moveUp(std::size_t hole, Node value) {
+        while (hole > 0) {
+            const std::size_t parent = (hole - 1) / 2;
+            if (!later(heap_[parent], value)) break;
+            heap_[hole] = heap_[parent];
+            hole = parent;
+        }
+        heap_[hole] = value;
+    }
+    // Fills the hole at the top of the first `length` elements: down to a
+    // leaf along the children that come out first, then `value` up.
+    void moveDown(std::size_t length, Node value) {
+        std::size_t hole = 0, child = 0;
+        while (child < (length - 1) / 2) {
+            child = 2 * (child + 1);
+            if (later(heap_[child], heap_[child - 1])) --child;
+            heap_[hole] = heap_[child];
+            hole = child;
+        }
+        if ((length & 1) == 0 && child == (length - 2) / 2) {
+            child = 2 * (child + 1);
+            heap_[hole] = heap_[child - 1];
+            hole = child - 1;
+        }
+        moveUp(hole, value);
+    }
+
+    std::vector<Node> heap_;
 };
 
 // The queue of a flood whose levels are bytes: one first-in first-out bucket

@@ -452,6 +452,21 @@ TEST(Analyse, ACancelledRegionFloodLeavesNoRegionsAndTheNextAnalysisFloodsThemAg
     EXPECT_TRUE(sameArrays(cancelled.c.groupLabels, clean.c.groupLabels));
 }
 
+TEST(Analyse, AReanalysisOverKnownClustersGivesTheGroupsOfAFreshOne) {
+    // The groups' partition runs beside the stages, whether the clusters are
+    // built in the same analysis or were known before it.
+    Photographed again, fresh;
+    again.c.partitionLevel = fresh.c.partitionLevel = 2;
+    again.analyse();
+    again.c.params.regionScale = fresh.c.params.regionScale = 3.0f;
+    again.analyse();
+    fresh.analyse();
+    EXPECT_EQ(again.c.colourClassifier.clusterCounts, fresh.c.colourClassifier.clusterCounts);
+    EXPECT_EQ(again.c.groupCount, fresh.c.groupCount);
+    EXPECT_TRUE(sameArrays(again.c.groupLabels, fresh.c.groupLabels));
+    EXPECT_TRUE(sameArrays(again.c.regionLabels, fresh.c.regionLabels));
+}
+
 TEST(Analyse, AnOwnSubSessionHasNoRegionsOutsideItsPatch) {
     const SourceImage pixels = pixelsOf(photo());
     const Box patch(40, 60, 139, 219);

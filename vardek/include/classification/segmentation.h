@@ -198,6 +198,13 @@ public:
 private:
     // The object edges of the region labels with the current parameters.
     void traceObjectEdges(std::vector<FloatPolyline>& lines);
+
+    // The two halves of buildGroups: every pixel's colour cluster at the
+    // partition level, into `groupLabels` (made over the source box when it
+    // is not) and `groupCount`; then, where regions exist, every region's
+    // pixels given the group most of them hold.
+    void partitionGroups(ProgressRange& range);
+    void groupRegions(ProgressRange& range);
 };
 
 } // namespace classification

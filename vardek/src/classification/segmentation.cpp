@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,22 +24,28 @@ namespace classification {
 
 namespace {
 
-// The colour histograms and the clustering of their levels on a thread of
-// their own. They read only the texture image and write only the classifier's
-// histograms, counts and level states, which the segmentation stages never
-// touch. The thread reports no progress (the caller's reporter is the
+// The colour histograms and the clustering of their levels, unless every
+// level is known, then `partition`, on a thread of their own. They read only
+// the texture image and write only the classifier's histograms, counts and
+// level states and what `partition` writes, which the segmentation stages
+// never touch. The thread reports no progress (the caller's reporter is the
 // stages'); it only hears whether it is abandoned.
 class ColourClustering {
 public:
     using Classifier = GlobalClassification<unsigned char, 6, int>;
+    using Partition = std::function<void(ProgressRange&)>;
 
-    explicit ColourClustering(Classifier& classifier) : classifier_(classifier) {
-        if (!classifier_.needsClustering()) return;
+    ColourClustering(Classifier& classifier, Partition partition)
+        : classifier_(classifier), partition_(std::move(partition)) {
         work_.emplace([this] {
             ProgressRange quiet(&abandonWatch_);
-            classifier_.buildHistograms(quiet, classifier_.fanOut);
-            abandonWatch_.check();
-            classifier_.clusterLevels(classifier_.fanOut);
+            if (classifier_.needsClustering()) {
+                classifier_.buildHistograms(quiet, classifier_.fanOut);
+                abandonWatch_.check();
+                classifier_.clusterLevels(classifier_.fanOut);
+            }
+            ProgressRange partitioning(&abandonWatch_);
+            partition_(partitioning);
         });
     }
 
@@ -65,6 +72,7 @@ private:
     };
 
     Classifier& classifier_;
+    Partition partition_;
     AbandonWatch abandonWatch_;
     std::optional<SideThread> work_; // last, so that it is joined first
 };
@@ -129,13 +137,14 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     buildTextureImage(texture);
 
     // 2. Colour histograms and their clusters, unless every level is known,
-    //    on a thread of their own while the segmentation stages run: the
-    //    flood of the finest colour level and the region flood, each bound
-    //    to one core, overlap, and the histograms fill cores the stages
-    //    leave idle. Their share of the range stays theirs, though they
-    //    report nothing.
+    //    and the colour groups' partition, on a thread of their own while
+    //    the segmentation stages run: the flood of the finest colour level
+    //    and the region flood, each bound to one core, overlap, and the
+    //    histograms and the partition fill cores the stages leave idle.
+    //    Their share of the range stays theirs, though they report nothing.
     range.subRange(0.3f);
-    ColourClustering clustering(colourClassifier);
+    ColourClustering clustering(colourClassifier,
+                                [this](ProgressRange& quiet) { partitionGroups(quiet); });
 
     // 3. The segmentation stages, ending with the region flood.
     ProgressRange segmentation = range.subRange(0.9f);
@@ -166,11 +175,13 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
     // 6. The colour groups, per region where regions exist, while the object
     //    edges are traced beside them: the groups write only the group
     //    labels; the tracer reads the region labels and sets the ring around
-    //    them, which the groups never read.
+    //    them, which the groups never read. The partition's share of the
+    //    range is reported whole: it ran beside the stages.
     TracedEdges traced{{}, pointVariant, simplifyTolerance, bevelRadius};
     SideThread tracing([this, &traced] { traceObjectEdges(traced.lines); });
     ProgressRange groups = range.subRange(1.0f);
-    buildGroups(groups);
+    groups.subRange(0.3f).report(1.0f);
+    groupRegions(groups);
     tracing.finish();
     tracedEdges = std::move(traced);
 }
@@ -279,6 +290,12 @@ void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {
 }
 
 void Segmentation<6, 0>::buildGroups(ProgressRange& range) {
+    ProgressRange partitioning = range.subRange(0.3f);
+    partitionGroups(partitioning);
+    groupRegions(range);
+}
+
+void Segmentation<6, 0>::partitionGroups(ProgressRange& range) {
     const Box box = sourceBox();
     if (groupLabels.size() == 0 || boxOf(groupLabels) != box) {
         // -1 until the partition writes a group: no pixel is left undefined
@@ -286,11 +303,11 @@ void Segmentation<6, 0>::buildGroups(ProgressRange& range) {
         groupLabelStorage.reference(arrayOver<int32_t>(box.grown(2), -1));
         groupLabels.reference(windowOf(groupLabelStorage, box));
     }
+    groupCount =
+        colourClassifier.partition(partitionLevel > 0 ? partitionLevel : 0, groupLabels, range);
+}
 
-    ProgressRange partitioning = range.subRange(0.3f);
-    groupCount = colourClassifier.partition(partitionLevel > 0 ? partitionLevel : 0, groupLabels,
-                                            partitioning);
-
+void Segmentation<6, 0>::groupRegions(ProgressRange& range) {
     if (!(params.regionScale > 1.0f) || regionLabels.size() == 0 || regionCount <= 0) return;
     ProgressRange majorities = range.subRange(0.7f);
     std::vector<int32_t> regionGroup;

@@ -170,8 +170,9 @@ public:
 
     // The colour-cluster stage of the analysis: nothing when every level's
     // clusters are known; otherwise the histograms, reported into the range up
-    // to 0.2, then the seven levels clustered as jobs 6, 5, ..., 0 on the pool,
-    // which report nothing. Raises VkExCancel or the worker failure (a
+    // to 0.2, then the seven levels clustered, level 0 on a thread of its own
+    // and levels 6, 5, ..., 1 as jobs on the pool, reporting nothing (see
+    // clusterLevels). Raises VkExCancel or the worker failure (a
     // VkExFailure) after every worker is joined when a job was cancelled or
     // failed; a level whose job did not finish keeps its count of -1.
     void buildColourClusters(ProgressRange& range) { buildColourClusters(range, fanOut); }
@@ -298,7 +299,6 @@ inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPoo
     std::optional<SideThread> finest;
     if (clusterCounts[0] == -1) {
         neighbours[0] = colourNeighbours(colourHistograms[0], &pool);
-
         finest.emplace([flood]() mutable {
             // A pool of one, so that a failure is raised as any worker's.
             WorkerPool one(1);

@@ -29,14 +29,19 @@ template <typename T> struct IsPlainElement : std::is_trivially_destructible<T> 
 template <typename T, int N> struct IsPlainElement<blitz::TinyVector<T, N>> : IsPlainElement<T> {};
 
 // A new array over `box` (uninitialised unless `fill` is given). A large
-// array of plain elements lies in memory advised for huge pages.
+// array lies in memory advised for huge pages when its elements are plain
+// (advised before they are first written) or derive from LargeArrayElement
+// for themselves (advised before they are constructed).
 template <typename T> blitz::Array<T, 2> arrayOver(const Box& box) {
     if (box.isEmpty()) return blitz::Array<T, 2>();
     const std::size_t count = std::size_t(box.rows()) * std::size_t(box.columns());
-    if constexpr (IsPlainElement<T>::value) {
+    constexpr bool plain = IsPlainElement<T>::value;
+    constexpr bool advised = std::is_base_of_v<LargeArrayElement<T>, T>;
+    if constexpr (plain || advised) {
         if (count * sizeof(T) >= largeMemoryBytes) {
+            // Made with new[], as Blitz++ releases memory it is handed with delete[].
             std::unique_ptr<T[]> data(new T[count]);
-            adviseLargeMemory(data.get(), count * sizeof(T));
+            if constexpr (plain) adviseLargeMemory(data.get(), count * sizeof(T));
             blitz::Array<T, 2> a(data.get(), blitz::shape(box.rows(), box.columns()),
                                  blitz::deleteDataWhenDone);
             data.release(); // the array's now

@@ -49,6 +49,21 @@ template <typename T> struct LargeAllocator {
     template <typename U> bool operator!=(const LargeAllocator<U>&) const { return false; }
 };
 
+// A base for the element types of large arrays made with new[]: the memory is
+// advised as above before the elements are constructed in it, so that their
+// constructors, which touch every page, fault in huge pages rather than small
+// ones. An array of such elements must be released with delete[]. The base
+// is a template of the element's own type so that an element holding others
+// (an array of them) needs no room for two bases of the same type.
+template <typename Element> struct LargeArrayElement {
+    static void* operator new[](std::size_t bytes) {
+        void* data = ::operator new[](bytes);
+        adviseLargeMemory(data, bytes);
+        return data;
+    }
+    static void operator delete[](void* data) noexcept { ::operator delete[](data); }
+};
+
 } // namespace classification
 
 #endif

@@ -82,3 +82,37 @@ TEST(ArraysTest, FillOutsideBoxFillsExactlyTheElementsOutsideTheBox) {
 }
 
 } // namespace
+
+namespace {
+
+// An element that counts its constructions and destructions, and whose arrays
+// are made through LargeArrayElement's new[].
+struct Counted : classification::LargeArrayElement<Counted> {
+    static int alive;
+    int value = 7;
+    char padding[60] = {};
+    Counted() { ++alive; }
+    Counted(const Counted& other) : value(other.value) { ++alive; }
+    ~Counted() { --alive; }
+};
+int Counted::alive = 0;
+
+} // namespace
+
+TEST(ArraysTest, LargeArraysOfAdvisedElementsAreConstructedOnceAndReleasedOnce) {
+    // Small and large (past the size that is advised for huge pages) arrays
+    // take different ways; either must construct every element and release
+    // every one with the array.
+    for (int rows : {3, 2000}) {
+        const Box box(-5, 10, rows - 6, 109);
+        {
+            blitz::Array<Counted, 2> a = classification::arrayOver<Counted>(box);
+            EXPECT_EQ(Counted::alive, rows * 100) << rows;
+            EXPECT_EQ(classification::boxOf(a), box);
+            EXPECT_EQ(a(box.lower.row, box.lower.column).value, 7);
+            EXPECT_EQ(a(box.upper.row, box.upper.column).value, 7);
+            blitz::Array<Counted, 2> shared = a; // the memory's second owner
+        }
+        EXPECT_EQ(Counted::alive, 0) << rows;
+    }
+}

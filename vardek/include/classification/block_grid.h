@@ -6,6 +6,7 @@
 #include "classification/histogram1d.h"
 #include "classification/stage_params.h"
 #include "core/box.h"
+#include "core/large_memory.h"
 
 #include <blitz/array.h>
 
@@ -16,7 +17,11 @@
 
 namespace classification {
 
-using HistogramBlock = std::array<Histogram1D, textureChannels>;
+// The channel histograms of one block. A grid holds tens of thousands of
+// blocks, a kilobyte each, all written when the grid is made: its memory is
+// advised for huge pages before that.
+struct HistogramBlock : std::array<Histogram1D, textureChannels>,
+                        LargeArrayElement<HistogramBlock> {};
 using BlockGrid = blitz::Array<HistogramBlock, 2>;
 
 // A resolution below 1 would divide by zero; it counts as 1.

@@ -24,9 +24,11 @@
 // peak_MB is the highest peak resident size of the process during an
 // analysis: the peak is reset before each analysis and read after it, before
 // the watershed runs. It includes the photograph itself, 4 bytes per pixel,
-// and, from the second iteration on, the results of the analysis before. The label is a digest of
-// the analysis' results (texture image, colour clusters, edge planes, region and group labels):
-// equal digests mean byte-identical results.
+// and, from the second iteration on, the results of the analysis before.
+//
+// The label is a digest of the analysis' results (texture image, colour
+// clusters, edge planes, region and group labels): equal digests mean
+// byte-identical results.
 #include "support/bench_support.h"
 
 #include "api/session.h"

@@ -79,10 +79,9 @@ public:
             if (slots_[s].key == 0) break;
         }
         if (entries_.size() >= none) throw std::bad_alloc();
-        if (4 * (entries_.size() + 1) > 3 * slots_.size()) {
+        if (overloaded(entries_.size() + 1, slots_.size())) {
             grow();
-            for (s = bucketOf(colour); slots_[s].key != 0; s = (s + 1) & mask_) {
-            }
+            s = emptyBucketFrom(bucketOf(colour));
         }
         Entry entry;
         entry.colour = colour;
@@ -141,19 +140,27 @@ private:
         return bucketIndex(hash(colour), bucketBits_);
     }
 
+    // Whether `entries` colours would take more than three in four of `buckets`.
+    static bool overloaded(std::size_t entries, std::size_t buckets) {
+        return 4 * entries > 3 * buckets;
+    }
+
+    // The first empty bucket from `s` on, round the end of the buckets.
+    std::size_t emptyBucketFrom(std::size_t s) const {
+        while (slots_[s].key != 0)
+            s = (s + 1) & mask_;
+        return s;
+    }
+
     // Doubles the buckets once three in four are taken.
     void grow() {
         Slots old(slots_.size() * 2);
         slots_.swap(old);
         ++bucketBits_;
         mask_ = slots_.size() - 1;
-        for (const Slot& slot : old) {
-            if (slot.key == 0) continue;
-            std::size_t s = bucketOf(entries_[slot.index].colour);
-            while (slots_[s].key != 0)
-                s = (s + 1) & mask_;
-            slots_[s] = slot;
-        }
+        for (const Slot& slot : old)
+            if (slot.key != 0)
+                slots_[emptyBucketFrom(bucketOf(entries_[slot.index].colour))] = slot;
     }
 
     using Slots = std::vector<Slot, LargeAllocator<Slot>>;

@@ -47,6 +47,18 @@ inline ColourHashMap::Colour shiftColour(const ColourHashMap::Colour& colour, in
     return shifted;
 }
 
+// The report a coarser level makes at entry `i` of the `entries` it counts,
+// and the one at its end: fractions of [start, end].
+inline void reportSubsampling(orsine::utility::IiUI* reporter, std::size_t i, std::size_t entries,
+                              float start, float end) {
+    const double f = double(i) / double(entries);
+    reporter->report(float((1.0 - f) * start + f * end),
+                     histogramCheckpoint(__LINE__, "histogram subsample internal"));
+}
+inline void reportSubsampled(orsine::utility::IiUI* reporter, float end) {
+    reporter->report(end, histogramCheckpoint(__LINE__, "histogram subsample"));
+}
+
 // Adds every entry of `finer` to `coarser` at its colour shifted right by one
 // bit. Reports, when `reporter` is given, the share of entries handled into
 // [start, end] after every 65535th entry, and `end` when done.
@@ -55,13 +67,9 @@ inline void histogramSubsample(const ColourHashMap& finer, ColourHashMap& coarse
     const ColourHashMap::Entries& entries = finer.entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         coarser.findOrInsert(shiftColour(entries[i].colour, 1)).count += entries[i].count;
-        if (reporter && i % 65535 == 0) {
-            const double f = double(i) / double(entries.size());
-            reporter->report(float((1.0 - f) * start + f * end),
-                             histogramCheckpoint(__LINE__, "histogram subsample internal"));
-        }
+        if (reporter && i % 65535 == 0) reportSubsampling(reporter, i, entries.size(), start, end);
     }
-    if (reporter) reporter->report(end, histogramCheckpoint(__LINE__, "histogram subsample"));
+    if (reporter) reportSubsampled(reporter, end);
 }
 
 // Orders `pending` by falling seed(i), elements of equal seed staying in
@@ -309,10 +317,9 @@ inline void GlobalClassification<unsigned char, 6, int>::clusterLevels(WorkerPoo
         for (std::size_t k = 1; k < levels; ++k)
             if (clusterCounts[k] == -1)
                 neighbours[k] = colourNeighbours(colourHistograms[k], &pool);
-        // Each job works on its own level's map and state and writes its own count.
-        pool.runCountdown(levels - 1, [&flood](int k) {
-            if (k > 0) flood(k);
-        });
+        // Each job works on its own level's map and state and writes its own
+        // count: jobs 5 down to 0 are levels 6 down to 1.
+        pool.runCountdown(levels - 2, [&flood](int job) { flood(job + 1); });
     } catch (...) {
         if (finest) finest->drop();
         throw;

@@ -8,7 +8,7 @@ void ColourHashMap::assign(Entries entries, WorkerPool* pool) {
     if (entries.size() >= none) throw std::bad_alloc();
     std::size_t buckets = initialBuckets;
     int bits = initialBucketBits;
-    while (4 * entries.size() > 3 * buckets) {
+    while (overloaded(entries.size(), buckets)) {
         buckets *= 2;
         ++bits;
     }
@@ -51,12 +51,8 @@ void ColourHashMap::assign(Entries entries, WorkerPool* pool) {
     // Every bucket from an overflowing entry's own on is taken up to the end
     // of its range; it goes on from there, round the end of the buckets.
     for (const std::vector<Index>& list : overflow)
-        for (Index i : list) {
-            std::size_t s = bucketOf(entries_[i].colour);
-            while (slots_[s].key != 0)
-                s = (s + 1) & mask_;
-            slots_[s] = {packed(entries_[i].colour), i};
-        }
+        for (Index i : list)
+            slots_[emptyBucketFrom(bucketOf(entries_[i].colour))] = {packed(entries_[i].colour), i};
 }
 
 } // namespace classification

@@ -21,12 +21,9 @@ constexpr int shardedLevels = 4;
 // 65535th entry, fractions of [start, end], and its end.
 void reportLevel(orsine::utility::IiUI* reporter, std::size_t entries, float start, float end) {
     if (!reporter) return;
-    for (std::size_t i = 0; i < entries; i += 65535) {
-        const double f = double(i) / double(entries);
-        reporter->report(float((1.0 - f) * start + f * end),
-                         histogramCheckpoint(__LINE__, "histogram subsample internal"));
-    }
-    reporter->report(end, histogramCheckpoint(__LINE__, "histogram subsample"));
+    for (std::size_t i = 0; i < entries; i += 65535)
+        reportSubsampling(reporter, i, entries, start, end);
+    reportSubsampled(reporter, end);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "classification/region_refinement.h"
 #include "classification/texture_image.h"
 
+#include "core/fault_injection.h"
 #include "core/side_thread.h"
 
 #include <atomic>
@@ -155,30 +156,43 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
         clustering.abandon();
         throw;
     }
-    try {
-        clustering.finish();
-    } catch (...) {
-        // The stages ran, but the refinement below would not: the next
-        // analysis runs them again.
-        stageParams.fill(SegmentationParams::unset());
-        throw;
-    }
 
     // 4. Refinement renumbers the labels in place, so it runs only on labels
     //    the flood has just made: refining refined labels would take region 0
-    //    for lone pixels.
-    if (params.regionScale > 1.0f && ran.stage[regionsStage]) refineRegions();
+    //    for lone pixels. It reads and writes only the region labels, so it
+    //    runs while the clustering thread may still be at work; so do the
+    //    clipping and the tracing of the object edges.
+    //
+    //    Should the refinement or the clustering fail, the stages ran but the
+    //    labels are not what a completed analysis leaves: the next analysis
+    //    runs the stages again, and with them the flood and the refinement.
+    const auto forgetStages = [this] { stageParams.fill(SegmentationParams::unset()); };
+    try {
+        if (params.regionScale > 1.0f && ran.stage[regionsStage]) refineRegions();
 
-    // 5. A sub-session analysed on its own has no regions outside its patch.
-    if (mask && regionLabels.size()) clipToSelection(*mask);
+        // 5. A sub-session analysed on its own has no regions outside its
+        //    patch.
+        if (mask && regionLabels.size()) clipToSelection(*mask);
+    } catch (...) {
+        clustering.abandon();
+        forgetStages();
+        throw;
+    }
 
-    // 6. The colour groups, per region where regions exist, while the object
-    //    edges are traced beside them: the groups write only the group
-    //    labels; the tracer reads the region labels and sets the ring around
-    //    them, which the groups never read. The partition's share of the
-    //    range is reported whole: it ran beside the stages.
+    // 6. The object edges are traced beside the rest: the tracer reads the
+    //    region labels and sets the ring around them, which neither the
+    //    partition nor the groups read. Then the colour groups, per region
+    //    where regions exist, once the clustering thread has partitioned
+    //    them; the groups write only the group labels. The partition's share
+    //    of the range is reported whole: it ran beside the stages.
     TracedEdges traced{{}, pointVariant, simplifyTolerance, bevelRadius};
     SideThread tracing([this, &traced] { traceObjectEdges(traced.lines); });
+    try {
+        clustering.finish();
+    } catch (...) {
+        forgetStages();
+        throw;
+    }
     ProgressRange groups = range.subRange(1.0f);
     groups.subRange(0.3f).report(1.0f);
     groupRegions(groups);
@@ -254,6 +268,7 @@ bool Segmentation<6, 0>::updateRegions(bool force, ProgressRange& range) {
 }
 
 void Segmentation<6, 0>::refineRegions() {
+    VARDEK_FAULT_POINT("refine regions");
     if (!(params.regionScale > 1.0f)) return;
     if (regionLabels.size() == 0 || domain.isEmpty()) return;
     LabelArray& flood = regionLabelStorage;

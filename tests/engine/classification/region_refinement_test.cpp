@@ -230,6 +230,24 @@ TEST(LabelComponents, NumbersComponentsByTheirFirstPixel) {
     }
 }
 
+TEST(LabelComponents, ACombWhoseTeethMeetInTheLastBandIsOneComponent) {
+    // Teeth one column apart run down through every band of rows and meet
+    // only on the last row, so each band above it sees the teeth apart;
+    // between the teeth, strips of another value cross every band, each one
+    // component.
+    const Box box(0, 0, 299, 20);
+    LabelArray values = arrayOver<int32_t>(box);
+    for (int r = box.lower.row; r <= box.upper.row; ++r)
+        for (int c = box.lower.column; c <= box.upper.column; ++c)
+            values(r, c) = (r == box.upper.row || c % 2 == 0) ? 1 : 2;
+    for (unsigned workers : {1u, 4u}) {
+        LabelArray labels = arrayOver<int32_t>(box);
+        EXPECT_EQ(labelComponents(values, labels, workers), 11) << workers;
+        int32_t expectedCount = 0;
+        EXPECT_TRUE(equalArrays(labels, referenceComponents(values, expectedCount))) << workers;
+    }
+}
+
 TEST(LabelComponents, SpiralAndCombConnectLate) {
     // Components whose parts meet only on a later row: a comb joined at its
     // base, and a U shape.

@@ -40,8 +40,9 @@ void absorbBoundaryPixels(LabelArray& labels, const Box& box, int32_t labelCount
 // the row-major order of their first pixels, writes each pixel's number into
 // `labels` at the same position and returns the number of components.
 // `labels` must hold the box of `values`; its other elements are left alone.
-// The components are found in one pass in row-major order; the numbers are
-// written in bands of rows on up to `workers` threads.
+// The components are found in bands of rows on up to `workers` threads and
+// joined where they cross from one band into the next; the numbers are
+// written in the same bands.
 int32_t labelComponents(const LabelArray& values, LabelArray& labels, unsigned workers = 1);
 
 } // namespace classification

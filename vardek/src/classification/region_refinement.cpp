@@ -153,33 +153,69 @@ int32_t labelComponents(const LabelArray& values, LabelArray& labels, unsigned w
         throw std::logic_error("labelComponents: the label array does not hold the values");
     const std::ptrdiff_t v0 = values.stride(0), v1 = values.stride(1);
     const std::ptrdiff_t l0 = labels.stride(0), l1 = labels.stride(1);
-    std::vector<int32_t> parent;
+    WorkerPool pool(workers);
+    const int bands = bandsFor(box, workers);
 
-    // Pass 1: a pixel equal to the pixel above or to its left joins its
-    // component (the larger root is linked to the smaller); otherwise it
-    // starts a provisional label of its own.
-    for (int r = box.lower.row; r <= box.upper.row; ++r) {
-        const bool hasAbove = r > box.lower.row;
-        const int32_t* v = &values(r, box.lower.column);
-        int32_t* l = &labels(r, box.lower.column);
-        for (int c = box.lower.column; c <= box.upper.column; ++c, v += v1, l += l1) {
-            const bool sameAbove = hasAbove && v[-v0] == *v;
-            const bool sameLeft = c > box.lower.column && v[-v1] == *v;
-            int32_t label;
-            if (sameAbove && sameLeft) {
-                const int32_t a = findRoot(parent, l[-l0]);
-                const int32_t b = findRoot(parent, l[-l1]);
-                label = a < b ? a : b;
-                parent[a > b ? a : b] = label;
-            } else if (sameAbove) {
-                label = findRoot(parent, l[-l0]);
-            } else if (sameLeft) {
-                label = findRoot(parent, l[-l1]);
-            } else {
-                label = static_cast<int32_t>(parent.size());
-                parent.push_back(label);
+    // Pass 1, in bands of rows on the workers: a pixel equal to the pixel
+    // above (in its band) or to its left joins its component (the larger
+    // root is linked to the smaller); otherwise it starts a provisional
+    // label of its own, numbered from 0 in each band.
+    std::vector<std::vector<int32_t>> bandParents(static_cast<std::size_t>(bands));
+    runJobs(&pool, bands, [&](int b) {
+        const Box band = rowBand(box, bands, b);
+        std::vector<int32_t>& parent = bandParents[std::size_t(b)];
+        for (int r = band.lower.row; r <= band.upper.row; ++r) {
+            const bool hasAbove = r > band.lower.row;
+            const int32_t* v = &values(r, box.lower.column);
+            int32_t* l = &labels(r, box.lower.column);
+            for (int c = box.lower.column; c <= box.upper.column; ++c, v += v1, l += l1) {
+                const bool sameAbove = hasAbove && v[-v0] == *v;
+                const bool sameLeft = c > box.lower.column && v[-v1] == *v;
+                int32_t label;
+                if (sameAbove && sameLeft) {
+                    const int32_t up = findRoot(parent, l[-l0]);
+                    const int32_t left = findRoot(parent, l[-l1]);
+                    label = std::min(up, left);
+                    parent[std::max(up, left)] = label;
+                } else if (sameAbove) {
+                    label = findRoot(parent, l[-l0]);
+                } else if (sameLeft) {
+                    label = findRoot(parent, l[-l1]);
+                } else {
+                    label = static_cast<int32_t>(parent.size());
+                    parent.push_back(label);
+                }
+                *l = label;
             }
-            *l = label;
+        }
+    });
+
+    // The bands' labels one after another, so that labels follow the
+    // row-major order of the pixels that started them, as in one pass over
+    // the whole box: band b's label i becomes first[b] + i.
+    std::vector<std::size_t> first(static_cast<std::size_t>(bands) + 1, 0);
+    for (std::size_t b = 0; b < bandParents.size(); ++b)
+        first[b + 1] = first[b] + bandParents[b].size();
+    std::vector<int32_t> parent(first.back());
+    for (std::size_t b = 0; b < bandParents.size(); ++b) {
+        const auto offset = static_cast<int32_t>(first[b]);
+        std::transform(bandParents[b].begin(), bandParents[b].end(), parent.begin() + offset,
+                       [offset](int32_t p) { return p + offset; });
+        std::vector<int32_t>().swap(bandParents[b]);
+    }
+
+    // Components that cross from one band into the next are joined along
+    // the first row of the lower band, the larger root again linked to the
+    // smaller, so that every parent still precedes its children.
+    for (int b = 1; b < bands; ++b) {
+        const int r = rowBand(box, bands, b).lower.row;
+        const auto above = static_cast<int32_t>(first[std::size_t(b) - 1]);
+        const auto below = static_cast<int32_t>(first[std::size_t(b)]);
+        for (int c = box.lower.column; c <= box.upper.column; ++c) {
+            if (values(r - 1, c) != values(r, c)) continue;
+            const int32_t a = findRoot(parent, above + labels(r - 1, c));
+            const int32_t d = findRoot(parent, below + labels(r, c));
+            if (a != d) parent[std::size_t(std::max(a, d))] = std::min(a, d);
         }
     }
 
@@ -190,12 +226,13 @@ int32_t labelComponents(const LabelArray& values, LabelArray& labels, unsigned w
         parent[i] = parent[i] == static_cast<int32_t>(i) ? count++ : parent[parent[i]];
 
     // Pass 3: every pixel takes the number of its provisional label.
-    WorkerPool pool(workers);
-    runRowBands(pool, box, bandsFor(box, workers), [&](const Box& band) {
+    runJobs(&pool, bands, [&](int b) {
+        const Box band = rowBand(box, bands, b);
+        const int32_t* number = parent.data() + first[std::size_t(b)];
         for (int r = band.lower.row; r <= band.upper.row; ++r) {
             int32_t* l = &labels(r, box.lower.column);
             for (int c = box.lower.column; c <= box.upper.column; ++c, l += l1)
-                *l = parent[*l];
+                *l = number[*l];
         }
     });
     return count;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
@@ -188,6 +189,33 @@ TEST(TraceContours, RandomImagesAreCoveredExactlyOnce) {
         SCOPED_TRACE(::testing::PrintToString(text));
         const LabelArray labels = labelsFrom(text, {-3, 4});
         expectExactCover(labels, traceContours(labels, innerBox(labels)));
+    }
+}
+
+TEST(TraceContours, SeveralWorkersGiveTheContoursOfOne) {
+    // Blobs of a few labels over enough rows that the pixels where contours
+    // may start are found in several bands; contours cross the bands.
+    std::mt19937 random(5);
+    std::vector<std::string> text(300, std::string(70, '0'));
+    for (int blob = 0; blob < 60; ++blob) {
+        const int row = int(random() % 300), column = int(random() % 70);
+        const int height = 1 + int(random() % 90), width = 1 + int(random() % 20);
+        const char label = static_cast<char>('1' + random() % 4);
+        for (int r = row; r < std::min(row + height, 300); ++r)
+            for (int c = column; c < std::min(column + width, 70); ++c)
+                text[std::size_t(r)][std::size_t(c)] = label;
+    }
+    const LabelArray labels = labelsFrom(text, {-3, 4});
+    const std::vector<ContourRecord> one = traceContours(labels, innerBox(labels), 1);
+    expectExactCover(labels, one);
+    for (unsigned workers : {2u, 5u}) {
+        const std::vector<ContourRecord> several = traceContours(labels, innerBox(labels), workers);
+        ASSERT_EQ(several.size(), one.size()) << workers;
+        for (std::size_t i = 0; i < one.size(); ++i) {
+            EXPECT_EQ(several[i].rightLabel, one[i].rightLabel) << workers << " record " << i;
+            EXPECT_EQ(several[i].leftLabel, one[i].leftLabel) << workers << " record " << i;
+            EXPECT_EQ(several[i].points, one[i].points) << workers << " record " << i;
+        }
     }
 }
 

@@ -29,7 +29,10 @@ struct ContourRecord {
 // Traces every boundary between different labels that has a side inside `box`.
 // `labels` must cover `box` grown by 1 on every side; give the margin a label of
 // its own (the engine uses -1) so the image border is traced too.
-std::vector<ContourRecord> traceContours(const LabelArray& labels, const Box& box);
+// The pixels where a contour may start are found in bands of rows on up to
+// `workers` threads; the contours are the same for any number.
+std::vector<ContourRecord> traceContours(const LabelArray& labels, const Box& box,
+                                         unsigned workers = 1);
 
 // The same tracer on bytes, keeping only the points. `image` must cover `box`
 // grown by 1 on every side.

@@ -2,10 +2,14 @@
 #include "classification/contours.h"
 #include "classification/polylines.h"
 
+#include "core/worker_pool.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace classification {
 namespace {
@@ -62,16 +66,23 @@ public:
 
     // Calls `start(p, d, leftLabel)` for the first crack of every contour, in
     // scan order: column by column, each column top to bottom, one past the
-    // box's last row and column so the high borders are visited too.
-    template <typename Start> void scan(Start&& start) {
-        for (int c = box_.lower.column; c <= box_.upper.column + 1; ++c) {
-            for (int r = box_.lower.row; r <= box_.upper.row + 1; ++r) {
-                const Point p(r, c);
+    // box's last row and column so the high borders are visited too. Only a
+    // pixel whose label differs from its left or upper neighbour can start
+    // one; tracing never changes a label, so those pixels are listed first,
+    // row by row in bands of rows on `pool`'s workers, and the scan visits
+    // only them.
+    template <typename Start> void scan(Start&& start, WorkerPool* pool = nullptr) {
+        const Box scanned(box_.lower, box_.upper.plusScalar(1));
+        const Candidates candidates = candidatesIn(scanned, pool);
+        for (int c = scanned.lower.column; c <= scanned.upper.column; ++c) {
+            const std::size_t column = std::size_t(c - scanned.lower.column);
+            for (uint32_t i = candidates.first[column]; i < candidates.first[column + 1]; ++i) {
+                const Point p(candidates.rows[i], c);
                 const Label here = labels_(p);
-                const Point left(r, c - 1);
+                const Point left(p.row, c - 1);
                 if (here != labels_(left) && !(flags_(p) & 4) && !(flags_(left) & 1))
                     start(State{p, 2});
-                const Point above(r - 1, c);
+                const Point above(p.row - 1, c);
                 if (here != labels_(above) && !(flags_(p) & 2) && !(flags_(above) & 8))
                     start(State{p, 1});
             }
@@ -93,6 +104,55 @@ public:
     Label label(Point p) const { return labels_(p); }
 
 private:
+    // The pixels of a box that differ from their left or upper neighbour:
+    // the rows of column k (counted from the box's first) top to bottom are
+    // rows[first[k]] .. rows[first[k + 1] - 1].
+    struct Candidates {
+        std::vector<uint32_t> first;
+        std::vector<int32_t> rows;
+    };
+
+    Candidates candidatesIn(const Box& scanned, WorkerPool* pool) const {
+        const auto columns = std::size_t(scanned.columns());
+        const int bands = pool ? std::clamp(scanned.rows() / 64, 1, int(4 * pool->threads())) : 1;
+        // Visits the candidates of one band of rows, row by row.
+        const auto forEachIn = [&](int band, auto visit) {
+            const Box rows = rowBand(scanned, bands, band);
+            for (int r = rows.lower.row; r <= rows.upper.row; ++r)
+                for (int c = scanned.lower.column; c <= scanned.upper.column; ++c) {
+                    const Label here = labels_(Point(r, c));
+                    if (here != labels_(Point(r, c - 1)) || here != labels_(Point(r - 1, c)))
+                        visit(r, std::size_t(c - scanned.lower.column));
+                }
+        };
+        // Counted per band and column, then placed: each band's rows of a
+        // column after those of the bands above it.
+        std::vector<std::vector<uint32_t>> next(std::size_t(bands),
+                                                std::vector<uint32_t>(columns, 0));
+        runJobs(pool, bands, [&](int b) {
+            std::vector<uint32_t>& counts = next[std::size_t(b)];
+            forEachIn(b, [&](int, std::size_t column) { ++counts[column]; });
+        });
+        Candidates candidates;
+        candidates.first.resize(columns + 1);
+        uint32_t position = 0;
+        for (std::size_t column = 0; column < columns; ++column) {
+            candidates.first[column] = position;
+            for (std::vector<uint32_t>& counts : next) {
+                const uint32_t count = counts[column];
+                counts[column] = position;
+                position += count;
+            }
+        }
+        candidates.first[columns] = position;
+        candidates.rows.resize(position);
+        runJobs(pool, bands, [&](int b) {
+            std::vector<uint32_t>& at = next[std::size_t(b)];
+            forEachIn(b, [&](int r, std::size_t column) { candidates.rows[at[column]++] = r; });
+        });
+        return candidates;
+    }
+
     bool walkContour(State s, IntPolyline& points) {
         for (;;) {
             points.push_back(farCorner(s));
@@ -162,19 +222,24 @@ private:
 
 } // namespace
 
-std::vector<ContourRecord> traceContours(const LabelArray& labels, const Box& box) {
+std::vector<ContourRecord> traceContours(const LabelArray& labels, const Box& box,
+                                         unsigned workers) {
     std::vector<ContourRecord> records;
     if (box.isEmpty()) return records;
     CrackTracer<int32_t> tracer(labels, box);
-    tracer.scan([&](const State& s) {
-        ContourRecord record;
-        record.rightLabel = tracer.label(s.p);
-        record.leftLabel = tracer.label(s.p + kAcross[s.d]);
-        // An open contour was reversed and completed from the other side, so
-        // its sides changed places.
-        if (!tracer.traceContour(s, record.points)) std::swap(record.rightLabel, record.leftLabel);
-        records.push_back(std::move(record));
-    });
+    WorkerPool pool(workers);
+    tracer.scan(
+        [&](const State& s) {
+            ContourRecord record;
+            record.rightLabel = tracer.label(s.p);
+            record.leftLabel = tracer.label(s.p + kAcross[s.d]);
+            // An open contour was reversed and completed from the other side, so
+            // its sides changed places.
+            if (!tracer.traceContour(s, record.points))
+                std::swap(record.rightLabel, record.leftLabel);
+            records.push_back(std::move(record));
+        },
+        workers > 1 ? &pool : nullptr);
     return records;
 }
 

@@ -357,7 +357,7 @@ void Segmentation<6, 0>::traceObjectEdges(std::vector<FloatPolyline>& lines) {
 
     // Boundaries with the image border, or with pixels outside a sub-session's
     // patch (label -1), are not object edges.
-    for (const ContourRecord& record : traceContours(regionLabelStorage, box))
+    for (const ContourRecord& record : traceContours(regionLabelStorage, box, workerCount))
         if (record.rightLabel >= 0 && record.leftLabel >= 0)
             lines.push_back(contourToPolyline(record.points, pointVariant));
     if (simplifyTolerance != 0.0f) simplifyPolylines(lines, simplifyTolerance);

@@ -156,6 +156,13 @@ inline Box rowBand(const Box& box, int bands, int band) {
     return Box(edge(band), box.lower.column, edge(band + 1) - 1, box.upper.column);
 }
 
+// How many bands to cut `rows` rows into for `pool`'s workers: a few per
+// worker and at least 64 rows each; one without a pool, none without rows.
+inline int rowBandCount(int rows, const WorkerPool* pool) {
+    if (rows <= 0) return 0;
+    return pool ? std::clamp(rows / 64, 1, static_cast<int>(4 * pool->threads())) : 1;
+}
+
 // Runs work(job) for jobs count - 1 down to 0: on `pool`'s workers, or one
 // after another on the calling thread without a pool or with one job.
 template <typename Work> void runJobs(WorkerPool* pool, int count, Work work) {

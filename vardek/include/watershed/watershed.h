@@ -22,6 +22,7 @@
 #include "core/arrays.h"
 #include "core/box.h"
 #include "core/checkpoint.h"
+#include "core/group_by_key.h"
 #include "core/large_memory.h"
 #include "core/progress.h"
 #include "core/worker_pool.h"
@@ -586,46 +587,24 @@ public:
     }
 
     // The pixels inside the ring labelled -1, sorted by `seed`, highest first;
-    // pixels of equal seed in storage order. A counting sort: the pixels of
-    // each seed value are counted first, then placed; with a pool, each band
-    // of rows is counted and placed on a worker, its pixels of each value
-    // after those of the bands above it.
+    // pixels of equal seed in storage order. A counting sort, each band of
+    // rows counted and placed on a worker when a pool is given.
     template <typename Seeds>
     PixelList pending(const Seeds& seed, classification::WorkerPool* pool = nullptr) const {
-        using Counts = std::array<std::size_t, 256>;
         const int bands = bandCount(pool);
-        std::vector<Counts> next(std::size_t(bands), Counts{});
-        classification::runJobs(pool, bands, [&](int b) {
-            Counts& counts = next[std::size_t(b)];
+        const auto forEachIn = [&](int b, auto visit) {
             forEachInside(classification::rowBand(box_, bands, b), [&](PixelOffset p) {
-                if (labels_[p] == unlabelled) ++counts[seed[p]];
+                if (labels_[p] == unlabelled) visit(std::size_t(255 - seed[p]), p);
             });
-        });
-        // Each band's first position for each value: after every higher value
-        // and after the same value in the bands above.
-        std::size_t position = 0;
-        for (int value = 255; value >= 0; --value)
-            for (Counts& counts : next) {
-                const std::size_t count = counts[static_cast<std::size_t>(value)];
-                counts[static_cast<std::size_t>(value)] = position;
-                position += count;
-            }
-        PixelList list(position);
-        classification::runJobs(pool, bands, [&](int b) {
-            Counts& at = next[std::size_t(b)];
-            forEachInside(classification::rowBand(box_, bands, b), [&](PixelOffset p) {
-                if (labels_[p] == unlabelled) list[at[seed[p]]++] = p;
-            });
-        });
-        return list;
+        };
+        return classification::groupByKey<PixelList>(pool, bands, 256, forEachIn).values;
     }
 
 private:
     // How many bands of rows the box is cut into: a few per worker of `pool`
     // and at least 64 rows each; one without a pool.
     int bandCount(const classification::WorkerPool* pool) const {
-        if (box_.isEmpty()) return 0;
-        return pool ? std::clamp(box_.rows() / 64, 1, static_cast<int>(4 * pool->threads())) : 1;
+        return classification::rowBandCount(box_.rows(), pool);
     }
 
     // Visits the offsets of the pixels inside the ring in storage order, on

@@ -2,6 +2,7 @@
 #include "classification/contours.h"
 #include "classification/polylines.h"
 
+#include "core/group_by_key.h"
 #include "core/worker_pool.h"
 
 #include <algorithm>
@@ -73,11 +74,11 @@ public:
     // only them.
     template <typename Start> void scan(Start&& start, WorkerPool* pool = nullptr) {
         const Box scanned(box_.lower, box_.upper.plusScalar(1));
-        const Candidates candidates = candidatesIn(scanned, pool);
+        const Grouped<std::vector<int32_t>> candidates = candidatesIn(scanned, pool);
         for (int c = scanned.lower.column; c <= scanned.upper.column; ++c) {
             const std::size_t column = std::size_t(c - scanned.lower.column);
-            for (uint32_t i = candidates.first[column]; i < candidates.first[column + 1]; ++i) {
-                const Point p(candidates.rows[i], c);
+            for (std::size_t i = candidates.first[column]; i < candidates.first[column + 1]; ++i) {
+                const Point p(candidates.values[i], c);
                 const Label here = labels_(p);
                 const Point left(p.row, c - 1);
                 if (here != labels_(left) && !(flags_(p) & 4) && !(flags_(left) & 1))
@@ -104,53 +105,22 @@ public:
     Label label(Point p) const { return labels_(p); }
 
 private:
-    // The pixels of a box that differ from their left or upper neighbour:
-    // the rows of column k (counted from the box's first) top to bottom are
-    // rows[first[k]] .. rows[first[k + 1] - 1].
-    struct Candidates {
-        std::vector<uint32_t> first;
-        std::vector<int32_t> rows;
-    };
-
-    Candidates candidatesIn(const Box& scanned, WorkerPool* pool) const {
-        const auto columns = std::size_t(scanned.columns());
-        const int bands = pool ? std::clamp(scanned.rows() / 64, 1, int(4 * pool->threads())) : 1;
-        // Visits the candidates of one band of rows, row by row.
+    // The rows of the pixels of a box that differ from their left or upper
+    // neighbour, grouped by column (counted from the box's first), each
+    // column's top to bottom.
+    Grouped<std::vector<int32_t>> candidatesIn(const Box& scanned, WorkerPool* pool) const {
+        const int bands = rowBandCount(scanned.rows(), pool);
         const auto forEachIn = [&](int band, auto visit) {
             const Box rows = rowBand(scanned, bands, band);
             for (int r = rows.lower.row; r <= rows.upper.row; ++r)
                 for (int c = scanned.lower.column; c <= scanned.upper.column; ++c) {
                     const Label here = labels_(Point(r, c));
                     if (here != labels_(Point(r, c - 1)) || here != labels_(Point(r - 1, c)))
-                        visit(r, std::size_t(c - scanned.lower.column));
+                        visit(std::size_t(c - scanned.lower.column), int32_t(r));
                 }
         };
-        // Counted per band and column, then placed: each band's rows of a
-        // column after those of the bands above it.
-        std::vector<std::vector<uint32_t>> next(std::size_t(bands),
-                                                std::vector<uint32_t>(columns, 0));
-        runJobs(pool, bands, [&](int b) {
-            std::vector<uint32_t>& counts = next[std::size_t(b)];
-            forEachIn(b, [&](int, std::size_t column) { ++counts[column]; });
-        });
-        Candidates candidates;
-        candidates.first.resize(columns + 1);
-        uint32_t position = 0;
-        for (std::size_t column = 0; column < columns; ++column) {
-            candidates.first[column] = position;
-            for (std::vector<uint32_t>& counts : next) {
-                const uint32_t count = counts[column];
-                counts[column] = position;
-                position += count;
-            }
-        }
-        candidates.first[columns] = position;
-        candidates.rows.resize(position);
-        runJobs(pool, bands, [&](int b) {
-            std::vector<uint32_t>& at = next[std::size_t(b)];
-            forEachIn(b, [&](int r, std::size_t column) { candidates.rows[at[column]++] = r; });
-        });
-        return candidates;
+        return groupByKey<std::vector<int32_t>>(pool, bands, std::size_t(scanned.columns()),
+                                                forEachIn);
     }
 
     bool walkContour(State s, IntPolyline& points) {

@@ -25,6 +25,10 @@ namespace classification {
 
 namespace {
 
+// The share of the colour groups' range that partitioning the pixels into
+// clusters takes; the rest is grouping them by region.
+constexpr float partitionShare = 0.3f;
+
 // The colour histograms and the clustering of their levels, unless every
 // level is known, then `partition`, on a thread of their own. They read only
 // the texture image and write only the classifier's histograms, counts and
@@ -194,7 +198,7 @@ void Segmentation<6, 0>::analyse(const ByteArray* mask, ProgressRange& range) {
         throw;
     }
     ProgressRange groups = range.subRange(1.0f);
-    groups.subRange(0.3f).report(1.0f);
+    groups.subRange(partitionShare).report(1.0f);
     groupRegions(groups);
     tracing.finish();
     tracedEdges = std::move(traced);
@@ -305,7 +309,7 @@ void Segmentation<6, 0>::clipToSelection(const ByteArray& mask) {
 }
 
 void Segmentation<6, 0>::buildGroups(ProgressRange& range) {
-    ProgressRange partitioning = range.subRange(0.3f);
+    ProgressRange partitioning = range.subRange(partitionShare);
     partitionGroups(partitioning);
     groupRegions(range);
 }

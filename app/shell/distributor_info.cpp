@@ -115,7 +115,8 @@ DistributorInfo readDistributorInfo(const QString& folder) {
     DistributorInfo scratch;
     CustomisationReader(info.errors).read(file, scratch);
     if (!info.errors.isEmpty()) {
-        logStream() << "ERRORS found in " << info.xmlPath << "\n" << info.errors << endLogLine;
+        logStream() << "ERRORS found in " << info.xmlPath << "\n"
+                    << info.errors.left(info.errors.size() - 1) << endLogLine;
         return info;
     }
     info.id = scratch.id;

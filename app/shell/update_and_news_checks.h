@@ -9,7 +9,11 @@
 // The distributor's switches decide whether each check exists at all.
 //
 // The application object owns one of these and forwards its menu actions'
-// slots to it. Questions go through the prompt service, pages open through
+// slots to it:
+//   checks_ = new UpdateAndNewsChecks(updateAndNewsSites(distributorInfo()), this);
+//   checks_->setMainWindow(mainWindow);   // once the window exists
+//   checks_->runStartUpChecks();          // at the end of its construction
+// Questions go through the prompt service, pages open through
 // QDesktopServices::openUrl.
 #ifndef APP_SHELL_UPDATE_AND_NEWS_CHECKS_H
 #define APP_SHELL_UPDATE_AND_NEWS_CHECKS_H

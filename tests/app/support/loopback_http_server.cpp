@@ -4,8 +4,29 @@
 
 namespace test_support {
 
-LoopbackHttpServer::LoopbackHttpServer() {
-    server_.listen(QHostAddress::LocalHost, 0);
+namespace {
+
+QByteArray reasonPhrase(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return status < 400 ? "OK" : "Not Found";
+    }
+}
+
+} // namespace
+
+LoopbackHttpServer::LoopbackHttpServer(quint16 port) {
+    server_.listen(QHostAddress::LocalHost, port);
     connect(&server_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = server_.nextPendingConnection()) {
             socket->setParent(this);
@@ -23,6 +44,15 @@ void LoopbackHttpServer::serve(const QString& path, const QByteArray& contentTyp
     route.status = status;
     route.contentType = contentType;
     route.body = body;
+    route.location.clear();
+}
+
+void LoopbackHttpServer::redirect(const QString& path, const QUrl& location, int status) {
+    Route& route = routes_[path];
+    route.status = status;
+    route.contentType.clear();
+    route.body.clear();
+    route.location = location.toEncoded();
 }
 
 void LoopbackHttpServer::hold(const QString& path) {
@@ -71,9 +101,10 @@ void LoopbackHttpServer::readRequest(QTcpSocket* socket) {
 
 void LoopbackHttpServer::answer(QTcpSocket* socket, const QString& path, bool head) {
     const Route route = routes_.value(path);
-    QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) +
-                          (route.status == 200 ? " OK" : " Not Found") + "\r\n";
+    QByteArray response =
+        "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
     if (!route.contentType.isEmpty()) response += "Content-Type: " + route.contentType + "\r\n";
+    if (!route.location.isEmpty()) response += "Location: " + route.location + "\r\n";
     response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     response += "Connection: close\r\n\r\n";
     if (!head) response += route.body;

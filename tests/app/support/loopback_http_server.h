@@ -22,12 +22,17 @@ namespace test_support {
 class LoopbackHttpServer : public QObject {
     Q_OBJECT
 public:
-    // Listens on a free port of 127.0.0.1.
-    LoopbackHttpServer();
+    // Listens on a free port of 127.0.0.1, or on `port` when one is given
+    // (a test that starts a server where a request failed to connect).
+    explicit LoopbackHttpServer(quint16 port = 0);
+    bool isListening() const { return server_.isListening(); }
 
     // Answers `path` (with any query) with `status`, the content type and the body.
     void serve(const QString& path, const QByteArray& contentType, const QByteArray& body,
                int status = 200);
+    // Answers `path` with a redirect (301 Moved Permanently unless `status`
+    // says otherwise) whose Location header is `location`, and no body.
+    void redirect(const QString& path, const QUrl& location, int status = 301);
     // Keeps the answers to `path` back until release(path).
     void hold(const QString& path);
     void release(const QString& path);
@@ -44,6 +49,7 @@ private:
         int status = 404;
         QByteArray contentType;
         QByteArray body;
+        QByteArray location;
         bool held = false;
     };
     struct Pending {

@@ -1,0 +1,3 @@
+#include "shell/proxy_style.h"
+
+ProxyStyle::ProxyStyle(QStyle* style) : QProxyStyle(style) {}

@@ -1,6 +1,6 @@
 // A program that installs the crash guard and then faults, for the crash
 // guard's tests (not a test itself).
-//   crash_guard_probe LOG_FOLDER MESSAGE_PROGRAM null|abort|overflow
+//   crash_guard_probe LOG_FOLDER MESSAGE_PROGRAM fault|abort|overflow
 // It logs into LOG_FOLDER, names its dump after that log, and runs
 // MESSAGE_PROGRAM after writing the dump.
 #include "shell/crash_guard.h"
@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QFile>
+
+#include <sys/mman.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +30,8 @@ int recurse(int depth, volatile char* previous) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s LOG_FOLDER MESSAGE_PROGRAM null|abort|overflow\n", argv[0]);
+        std::fprintf(stderr, "usage: %s LOG_FOLDER MESSAGE_PROGRAM fault|abort|overflow\n",
+                     argv[0]);
         return 2;
     }
     Logger logger(QString::fromLocal8Bit(argv[1]));
@@ -40,7 +43,10 @@ int main(int argc, char** argv) {
 
     if (std::strcmp(argv[3], "abort") == 0) std::abort();
     if (std::strcmp(argv[3], "overflow") == 0) return recurse(std::atoi("1000000000"), nullptr);
-    volatile int* nowhere = nullptr;
-    *nowhere = 1;
+    // A page that may not be touched: a real fault, which the sanitizers'
+    // checks of null pointers would otherwise stop first.
+    void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED) return 4;
+    *static_cast<volatile int*>(page) = 1;
     return 0;
 }

@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(CrashGuardTest, AFaultLeavesOneOwnerOnlyDumpNamedAfterTheRunsLogAndExits255) {
-    const char* faults[] = {"null", "abort", "overflow"};
+    const char* faults[] = {"fault", "abort", "overflow"};
     const int signalNumbers[] = {11, 6, 11};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(faults[i]);
@@ -86,14 +86,14 @@ TEST_F(CrashGuardTest, AFaultLeavesOneOwnerOnlyDumpNamedAfterTheRunsLogAndExits2
 
 TEST_F(CrashGuardTest, AFaultWhileTheGuardRunsTakesTheDefaultActionAndKeepsOneDump) {
     // The message program faults its parent, the guard, while it waits.
-    runProbe(writeMessageProgram(QStringLiteral("kill -SEGV $PPID")), QStringLiteral("null"));
+    runProbe(writeMessageProgram(QStringLiteral("kill -SEGV $PPID")), QStringLiteral("fault"));
     EXPECT_EQ(probe_.exitStatus(), QProcess::CrashExit);
     EXPECT_EQ(filesIn("*.dmp").size(), 1);
     EXPECT_EQ(messageRuns(), 1);
 }
 
 TEST_F(CrashGuardTest, AMissingMessageProgramStillLeavesTheDumpAndExits255) {
-    runProbe(dir_.filePath("no-such-program"), QStringLiteral("null"));
+    runProbe(dir_.filePath("no-such-program"), QStringLiteral("fault"));
     EXPECT_EQ(probe_.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(probe_.exitCode(), 255);
     EXPECT_EQ(filesIn("*.dmp").size(), 1);

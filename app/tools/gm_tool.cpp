@@ -28,7 +28,7 @@ QPointer<QWidget> theSharedOptionsParent;
 
 std::function<void()> unHighlightHook;
 std::function<bool()> temporaryToolHook;
-GmTool::EscapeSteps escapeSteps;
+GmTool::EscapeSteps escapeSteps = GmTool::modelEscapeSteps();
 
 bool runStep(const std::function<bool()>& step) {
     return step && step();
@@ -330,4 +330,27 @@ void GmTool::setTemporaryToolHook(std::function<bool()> hook) {
 
 void GmTool::setEscapeSteps(const EscapeSteps& steps) {
     escapeSteps = steps;
+}
+
+GmTool::EscapeSteps GmTool::modelEscapeSteps() {
+    EscapeSteps steps;
+    steps.clearPreviewRectangle = [] {
+        GmModel* model = GmModel::instance();
+        if (!model->previewRectangle()) return false;
+        model->clearPreviewRectangle();
+        return true;
+    };
+    steps.deselectRegion = [] {
+        GmModel* model = GmModel::instance();
+        if (!model->activeRegion()) return false;
+        model->setActiveRegion(nullptr, 1);
+        return true;
+    };
+    steps.deselectForcedEdge = [] {
+        GmModel* model = GmModel::instance();
+        if (!model->activeForcedEdge()) return false;
+        model->setActiveForcedEdge(nullptr);
+        return true;
+    };
+    return steps;
 }

@@ -16,8 +16,9 @@
 //
 // What the tools need of owners built later comes in through hooks that do
 // nothing until set: the arrow tool (setArrowTool), the colour display's
-// un-highlight, whether a temporary tool (Space panning) is in effect, and
-// the steps with which Escape clears the document's selection.
+// un-highlight, and whether a temporary tool (Space panning) is in effect.
+// The steps with which Escape clears the document's selection are the
+// model's unless replaced (setEscapeSteps).
 //
 // User-interface thread only.
 #ifndef APP_TOOLS_GM_TOOL_H
@@ -161,12 +162,16 @@ public:
     static void setTemporaryToolHook(std::function<bool()> hook);
     // The document steps of Escape, each answering whether it did something:
     // clear the cut-out preview, deselect the patch, deselect the forced edge.
+    // An empty function does nothing.
     struct EscapeSteps {
         std::function<bool()> clearPreviewRectangle;
         std::function<bool()> deselectRegion;
         std::function<bool()> deselectForcedEdge;
     };
     static void setEscapeSteps(const EscapeSteps& steps);
+    // The model's steps, in effect until replaced: the model's preview
+    // rectangle cleared, no patch active (announced), no forced edge active.
+    static EscapeSteps modelEscapeSteps();
 
 signals:
     // A patch tool finished a new patch.

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QVector>
 
 namespace {
 
@@ -82,6 +83,122 @@ QPixmap drawCleanTool() {
     return pixmap;
 }
 
+// The outline colour of an active patch or forced edge, and its shade for
+// the handles.
+const QColor kPatchColour(240, 190, 0);
+const QColor kPatchShade(150, 100, 0);
+
+QPen outlinePen(double width = 2.0) {
+    return QPen(kPatchColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void drawHandles(QPainter& painter, const QVector<QPointF>& points) {
+    painter.setPen(QPen(kPatchShade, 1.0));
+    painter.setBrush(Qt::white);
+    for (const QPointF& p : points)
+        painter.drawRect(QRectF(p - QPointF(2, 2), QSizeF(4, 4)));
+}
+
+QPixmap drawForcedEdgeTool() {
+    QPixmap pixmap = blankIcon();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Two areas of nearly one tone, which an edge finder could not tell
+    // apart, and the line the user draws between them.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(120, 120, 130));
+    painter.drawRect(QRectF(2, 2, 28, 28));
+    QPainterPath light;
+    light.moveTo(2, 2);
+    light.lineTo(12, 2);
+    light.lineTo(18, 11);
+    light.lineTo(14, 21);
+    light.lineTo(22, 30);
+    light.lineTo(2, 30);
+    light.closeSubpath();
+    painter.setBrush(QColor(140, 140, 150));
+    painter.drawPath(light);
+    const QVector<QPointF> edge{{12, 2}, {18, 11}, {14, 21}, {22, 30}};
+    painter.setPen(
+        QPen(QColor(255, 255, 255, 120), 5.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(edge);
+    painter.setPen(outlinePen());
+    painter.drawPolyline(edge);
+    drawHandles(painter, {edge[1], edge[2]});
+    return pixmap;
+}
+
+QPixmap drawPatchBrush() {
+    QPixmap pixmap = blankIcon();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath patch;
+    patch.moveTo(4, 20);
+    patch.cubicTo(3, 10, 14, 6, 20, 11);
+    patch.cubicTo(24, 15, 21, 21, 16, 24);
+    patch.cubicTo(11, 28, 5, 27, 4, 20);
+    QColor fill = kPatchColour;
+    fill.setAlpha(90);
+    painter.setBrush(fill);
+    painter.setPen(outlinePen());
+    painter.drawPath(patch);
+    drawBrush(painter, kPatchColour);
+    return pixmap;
+}
+
+QPixmap drawPolygonPatch() {
+    QPixmap pixmap = blankIcon();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QVector<QPointF> corners{{5, 9}, {20, 4}, {28, 17}, {17, 28}, {6, 22}};
+    QColor fill = kPatchColour;
+    fill.setAlpha(90);
+    painter.setBrush(fill);
+    painter.setPen(outlinePen());
+    painter.drawPolygon(corners);
+    drawHandles(painter, corners);
+    return pixmap;
+}
+
+QPixmap drawRectanglePatch() {
+    QPixmap pixmap = blankIcon();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(5, 7, 22, 18);
+    QColor fill = kPatchColour;
+    fill.setAlpha(90);
+    painter.setBrush(fill);
+    painter.setPen(outlinePen());
+    painter.drawRect(box);
+    drawHandles(painter, {box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()});
+    return pixmap;
+}
+
+QPixmap drawCutoutPreview() {
+    QPixmap pixmap = blankIcon();
+    QPainter painter(&pixmap);
+    // The inside of the frame: a chequer where the background was cut away.
+    const QRectF frame(4, 4, 24, 24);
+    painter.setPen(Qt::NoPen);
+    for (int row = 0; row < 6; ++row)
+        for (int column = 0; column < 6; ++column) {
+            painter.setBrush((row + column) % 2 ? QColor(200, 200, 200) : QColor(250, 250, 250));
+            painter.drawRect(QRectF(frame.left() + column * 4, frame.top() + row * 4, 4, 4));
+        }
+    painter.setRenderHint(QPainter::Antialiasing);
+    // What was kept: part of a round shape, cut off cleanly at the frame.
+    painter.save();
+    painter.setClipRect(frame);
+    painter.setBrush(iconColourOf(2));
+    painter.setPen(QPen(iconColourOf(2).darker(150), 1.0));
+    painter.drawEllipse(QPointF(24, 24), 12, 12);
+    painter.restore();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+    painter.drawRect(frame);
+    return pixmap;
+}
+
 } // namespace
 
 QColor iconColourOf(int status) {
@@ -103,4 +220,24 @@ QIcon maskBrushIcon(int status, int scope) {
 
 QIcon cleanToolIcon() {
     return QIcon(drawCleanTool());
+}
+
+QIcon forcedEdgeToolIcon() {
+    return QIcon(drawForcedEdgeTool());
+}
+
+QIcon patchBrushIcon() {
+    return QIcon(drawPatchBrush());
+}
+
+QIcon polygonPatchIcon() {
+    return QIcon(drawPolygonPatch());
+}
+
+QIcon rectanglePatchIcon() {
+    return QIcon(drawRectanglePatch());
+}
+
+QIcon cutoutPreviewIcon() {
+    return QIcon(drawCutoutPreview());
 }

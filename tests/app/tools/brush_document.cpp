@@ -23,6 +23,34 @@ void releaseOn(GmTool& tool, QPointF point, Qt::MouseButton button) {
     tool.mouseRelease(&event, point);
 }
 
+QPolygonF polygonOf(std::initializer_list<QPointF> points) {
+    return QPolygonF(QVector<QPointF>(points));
+}
+
+void hoverOn(GmTool& tool, QPointF point) {
+    QMouseEvent event(QEvent::MouseMove, point, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    tool.trackButtonState(&event);
+    tool.mouseMove(&event, point);
+}
+
+void doubleClickOn(GmTool& tool, QPointF point) {
+    QMouseEvent event(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    tool.trackButtonState(&event);
+    tool.mouseDoubleClick(&event, point);
+    releaseOn(tool, point);
+}
+
+void clickOn(GmTool& tool, QPointF point) {
+    pressOn(tool, point);
+    releaseOn(tool, point);
+}
+
+void placeOn(GmTool& tool, QPointF point) {
+    hoverOn(tool, point);
+    clickOn(tool, point);
+}
+
 void dragOn(GmTool& tool, QPointF from, QPointF to) {
     pressOn(tool, from);
     moveOn(tool, (from + to) / 2);

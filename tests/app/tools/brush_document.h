@@ -10,6 +10,9 @@
 #include <QImage>
 #include <QList>
 #include <QPointF>
+#include <QPolygonF>
+
+#include <initializer_list>
 
 class QObject;
 
@@ -17,6 +20,17 @@ class QObject;
 void pressOn(GmTool& tool, QPointF point, Qt::MouseButton button = Qt::LeftButton);
 void moveOn(GmTool& tool, QPointF point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void releaseOn(GmTool& tool, QPointF point, Qt::MouseButton button = Qt::LeftButton);
+// The points as a polygon, for comparisons.
+QPolygonF polygonOf(std::initializer_list<QPointF> points);
+// A move with no button held.
+void hoverOn(GmTool& tool, QPointF point);
+// The second click of a double click: the double-click event, then the release.
+void doubleClickOn(GmTool& tool, QPointF point);
+// A press and a release at `point`.
+void clickOn(GmTool& tool, QPointF point);
+// The mouse moved to `point` (no button held), then a click there: how a
+// polygon's next vertex is placed.
+void placeOn(GmTool& tool, QPointF point);
 // Press at `from`, move halfway and to `to`, release there.
 void dragOn(GmTool& tool, QPointF from, QPointF to);
 

@@ -65,15 +65,15 @@ void ToolFixture::SetUp() {
 void ToolFixture::TearDown() {
     GmTool::setUnHighlightHook(nullptr);
     GmTool::setTemporaryToolHook(nullptr);
-    GmTool::setEscapeSteps({});
+    GmTool::setEscapeSteps(GmTool::modelEscapeSteps());
     GmTool::setArrowTool(nullptr);
     window_.reset();
     GmTool::setImageView(nullptr);
     closeImage();
 }
 
-void ToolFixture::openImage() {
-    QImage pixels(8, 6, QImage::Format_RGB32);
+void ToolFixture::openImage(QSize size) {
+    QImage pixels(size, QImage::Format_RGB32);
     pixels.fill(Qt::darkGreen);
     image_ = std::make_unique<ZtSourceImage>(NamedImage(pixels, QUrl()));
     GmModel::instance()->setSourceImage(image_.get());

@@ -7,6 +7,7 @@
 #include "files/zt_source_image.h"
 #include "tools/gm_tool.h"
 
+#include <QSize>
 #include <QStringList>
 #include <QWidget>
 
@@ -55,7 +56,7 @@ protected:
     void TearDown() override;
 
     // Puts a small image into the model (and tells the tools), or takes it away.
-    void openImage();
+    void openImage(QSize size = QSize(8, 6));
     void closeImage();
 
     std::unique_ptr<QWidget> window_;

@@ -134,7 +134,8 @@ void ToolPalette::addSeparator() {
     auto* line = new QFrame(widget());
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    addWidget(line, 1, columns_, Qt::AlignCenter);
+    // Across the whole row: a line has no width of its own to centre.
+    addWidget(line, 1, columns_, Qt::AlignVCenter);
 }
 
 void ToolPalette::invokeHeaderLink() {

@@ -228,6 +228,44 @@ TEST_F(FileHandlerTest, AfterAnExportSaveAsksNothingUntilAnotherImageOpens) {
     EXPECT_EQ(prompts().asked()[0].text, path(QStringLiteral("secondCutout")));
 }
 
+TEST_F(FileHandlerTest, TheTrimapGoesNextToTheImageAndAnExportedCutoutIsFlattened) {
+    const QString file = imageFile(QStringLiteral("cat.png"));
+    open(file);
+    stroke(QPointF(2, 4), QPointF(20, 4), VkStatusKeep, VkScopeExact);
+    prompts().answer(PromptService::Ok);
+    handler_->saveTrimapSlot();
+    const QString trimap = path(QStringLiteral("cat_trimap.png"));
+    ASSERT_EQ(prompts().asked().size(), 1);
+    EXPECT_EQ(prompts().asked()[0].title, QStringLiteral("Save Trimap"));
+    EXPECT_EQ(prompts().asked()[0].text, QStringLiteral("Save trimap to\n%1\n\nOK").arg(trimap));
+    const QImage written(trimap);
+    ASSERT_EQ(written.size(), QSize(24, 16));
+    EXPECT_EQ(written.pixelColor(10, 4), QColor(Qt::white));
+    EXPECT_EQ(written.pixelColor(10, 12), QColor(128, 128, 128));
+
+    // Transparent but for an opaque red corner: the chequer board shows through.
+    QImage cutout(100, 100, QImage::Format_ARGB32);
+    cutout.fill(Qt::transparent);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            cutout.setPixel(x, y, qRgba(255, 0, 0, 255));
+    prompts().reset();
+    prompts().answerFileName(path(QStringLiteral("flat")));
+    handler_->exportCutout(cutout, file);
+    ASSERT_EQ(prompts().asked().size(), 1);
+    EXPECT_EQ(prompts().asked()[0].title, QStringLiteral("Save cutout"));
+    EXPECT_EQ(prompts().asked()[0].text, path(QStringLiteral("catCutout")));
+    const QImage flat(path(QStringLiteral("flat.png")));
+    ASSERT_FALSE(flat.isNull());
+    EXPECT_FALSE(flat.hasAlphaChannel());
+    EXPECT_EQ(flat.pixelColor(5, 5), QColor(Qt::red));
+    EXPECT_EQ(flat.pixelColor(20, 20), QColor(Qt::white));
+    EXPECT_EQ(flat.pixelColor(60, 20), QColor(Qt::darkGray));
+    EXPECT_EQ(flat.pixelColor(20, 60), QColor(Qt::darkGray));
+    EXPECT_EQ(flat.pixelColor(60, 60), QColor(Qt::white));
+    EXPECT_EQ(flat.pixelColor(90, 50), QColor(Qt::darkGray)); // the next tile
+}
+
 TEST_F(FileHandlerTest, AProjectNameGetsTheProjectSuffixUnlessItEndsInExactlyThat) {
     open(imageFile(QStringLiteral("work.png")));
     struct Case {

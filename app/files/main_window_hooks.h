@@ -1,13 +1,10 @@
 // What the document needs of the main window, which installs it when it is
 // built: its internal-error handler (for running out of memory while a file
 // loads), the widget that messages are shown over, the busy state while the
-// engine thread drains before a session reopens, the tip panel, the run
-// mode of the application, and, for the file handler, the question before
-// work is thrown away, the status bar and bringing the window up. Until then
-// an internal error and a tip are written to the log, messages have no
-// parent, nothing shows the busy state, the mode is standalone, work may be
-// thrown away without a question, status texts go nowhere and the window
-// stays where it is. User-interface thread only.
+// engine thread drains before a session reopens, the tip panel, and the run
+// mode of the application. Until then an internal error and a tip are
+// written to the log, messages have no parent, nothing shows the busy state
+// and the mode is standalone. User-interface thread only.
 #ifndef APP_FILES_MAIN_WINDOW_HOOKS_H
 #define APP_FILES_MAIN_WINDOW_HOOKS_H
 
@@ -49,6 +46,9 @@ enum RunMode { StandaloneMode = 0, HostBridgeMode = 2, ControlFileMode = 3 };
 // default (standalone).
 void setRunModeHook(std::function<int()> hook);
 int runMode();
+
+// What the file handler needs of the window besides: the question before
+// work is thrown away, the status bar, and bringing the window up.
 
 // Installs the main window's question before work is thrown away (its
 // confirmDiscardChanges): true lets the caller go on, false keeps the work.

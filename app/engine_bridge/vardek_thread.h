@@ -67,6 +67,9 @@ public:
     // A command is current (from its start to the end of its finish step).
     bool isBusy() const { return busy_; }
     int queuedCount() const { return queue_.size(); }
+    // The waiting commands, oldest first, to look at (the file handler asks
+    // whether an engine start waits); the thread still owns them.
+    const QList<VardekCommand*>& queuedCommands() const { return queue_; }
     VardekCommand* currentCommand() const { return current_; }
     bool isCancelling() const { return cancelling_.load(); }
     bool isLibraryDead() const { return libraryDead_; }

@@ -29,6 +29,21 @@ std::function<int()>& runModeHook() {
     return hook;
 }
 
+std::function<bool(const QString&)>& confirmDiscardHook() {
+    static std::function<bool(const QString&)> hook;
+    return hook;
+}
+
+std::function<void(const QString&, int)>& statusMessageHook() {
+    static std::function<void(const QString&, int)> hook;
+    return hook;
+}
+
+std::function<void()>& raiseWindowHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 } // namespace
 
 void setInternalErrorHook(InternalErrorHook hook) {
@@ -77,4 +92,28 @@ void setRunModeHook(std::function<int()> hook) {
 
 int runMode() {
     return runModeHook() ? runModeHook()() : StandaloneMode;
+}
+
+void setConfirmDiscardHook(std::function<bool(const QString& title)> hook) {
+    confirmDiscardHook() = std::move(hook);
+}
+
+bool confirmDiscardChanges(const QString& title) {
+    return confirmDiscardHook() ? confirmDiscardHook()(title) : true;
+}
+
+void setStatusMessageHook(std::function<void(const QString& text, int timeoutMs)> hook) {
+    statusMessageHook() = std::move(hook);
+}
+
+void showStatusMessage(const QString& text, int timeoutMs) {
+    if (statusMessageHook()) statusMessageHook()(text, timeoutMs);
+}
+
+void setRaiseWindowHook(std::function<void()> hook) {
+    raiseWindowHook() = std::move(hook);
+}
+
+void raiseMainWindow() {
+    if (raiseWindowHook()) raiseWindowHook()();
 }

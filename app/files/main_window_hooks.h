@@ -47,4 +47,23 @@ enum RunMode { StandaloneMode = 0, HostBridgeMode = 2, ControlFileMode = 3 };
 void setRunModeHook(std::function<int()> hook);
 int runMode();
 
+// What the file handler needs of the window besides: the question before
+// work is thrown away, the status bar, and bringing the window up.
+
+// Installs the main window's question before work is thrown away (its
+// confirmDiscardChanges): true lets the caller go on, false keeps the work.
+// An empty one restores the default (go on).
+void setConfirmDiscardHook(std::function<bool(const QString& title)> hook);
+bool confirmDiscardChanges(const QString& title);
+
+// Installs what shows a text in the window's status bar for `timeoutMs`
+// milliseconds (0: until replaced); an empty one restores the default (nothing).
+void setStatusMessageHook(std::function<void(const QString& text, int timeoutMs)> hook);
+void showStatusMessage(const QString& text, int timeoutMs);
+
+// Installs what brings the window up when a new image opens (restored when
+// minimized, then activated); an empty one restores the default (nothing).
+void setRaiseWindowHook(std::function<void()> hook);
+void raiseMainWindow();
+
 #endif

@@ -119,7 +119,10 @@ bool save(QSaveFile& file, quint16 checksum, const QVariant& content) {
     // A file that could not be opened (a read-only folder) takes nothing.
     if (file.isOpen()) {
         WaitCursor waiting;
-        written = write(file, checksum, content);
+        // The last bytes leave the file's buffer only when it is flushed:
+        // commit() would not notice their write failing (a full disk) and
+        // would put the cut-short file in place of the project.
+        written = write(file, checksum, content) && file.flush();
     }
     QString error;
     if (!written) {

@@ -1,23 +1,32 @@
 // A window to look at the mask brushes, the clean tool, the forced-edge,
-// patch and cut-out preview tools and their options, the view options bar
-// and the background picker, with a document on the real engine (analysed,
-// so every brush can be used):
-//   brush_harness [IMAGE] [--paint] [--patches]
+// patch and cut-out preview tools and their options, the view options bar,
+// the background picker and the tool palette, with a document on the real
+// engine (analysed, so every brush can be used):
+//   brush_harness [IMAGE] [--paint] [--patches] [--empty]
 // With --paint each brush paints one stroke across the image through the
 // tool's mouse operations, one after the other; the window title counts the
 // marked workspace pixels as the engine writes them. With --patches a keep
 // and a delete stroke are painted, then the forced-edge tool draws an edge,
 // the polygon, rectangle and brush patch tools each draw a patch, and the
-// preview tool shows the cut-out of a rectangle over the marks.
+// preview tool shows the cut-out of a rectangle over the marks. With --empty
+// the window starts without an image. The File menu opens, exports and saves
+// through the file handler (Ctrl+O open, Ctrl+Shift+E export as, Ctrl+Shift+S
+// save project as, Ctrl+W close, Ctrl+U create the cut-out); settings go to a
+// temporary folder.
 #include "engine_bridge/vardek_thread.h"
+#include "files/file_handler.h"
+#include "files/main_window_hooks.h"
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
+#include "model/view_hooks.h"
 #include "model/segmentation_stuff.h"
 #include "panels/background_picker.h"
 #include "panels/tip_window.h"
+#include "panels/tool_palette.h"
 #include "panels/view_options.h"
 #include "shell/panel_framework/fake_dock.h"
+#include "shell/services/prompt_service.h"
 #include "tools/clean_tool.h"
 #include "tools/forced_edge_tool.h"
 #include "tools/mask_brushes.h"
@@ -31,9 +40,14 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -115,10 +129,68 @@ void drag(GmTool* tool, QPointF from, QPointF to) {
     sendMouse(tool, QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
+// The recent files or projects as entries of `menu`, each opening its file through `open`.
+void fillRecentMenu(QMenu* menu, const QStringList& files,
+                    const std::function<void(const QString&)>& open) {
+    menu->clear();
+    menu->setEnabled(!files.isEmpty());
+    for (const QString& file : files)
+        QObject::connect(menu->addAction(file), &QAction::triggered, menu, [open, file] {
+            // Queued: the menu closes before the document is replaced.
+            QTimer::singleShot(0, [open, file] { open(file); });
+        });
+}
+
+// The File menu (and Create Cut-out) on the file handler.
+void addFileMenu(QMainWindow* window, FileHandler* files) {
+    QMenu* menu = window->menuBar()->addMenu(QStringLiteral("&File"));
+    auto add = [menu](const QString& text, const QString& shortcut, auto slot) {
+        QAction* action = menu->addAction(text);
+        if (!shortcut.isEmpty()) action->setShortcut(QKeySequence(shortcut));
+        QObject::connect(action, &QAction::triggered, menu, slot);
+    };
+    add(QStringLiteral("&Open..."), QStringLiteral("Ctrl+O"), [files] { files->fileOpenSlot(); });
+    add(QStringLiteral("&Close"), QStringLiteral("Ctrl+W"), [files] { files->fileCloseSlot(); });
+    add(QStringLiteral("&Save"), QStringLiteral("Ctrl+S"), [files] { files->fileSaveSlot(); });
+    add(QStringLiteral("Save &As..."), QStringLiteral("Ctrl+Shift+E"),
+        [files] { files->fileSaveAsSlot(); });
+    menu->addSeparator();
+    add(QStringLiteral("&Load Project..."), QStringLiteral("Ctrl+Shift+O"),
+        [files] { files->projectLoadSlot(); });
+    add(QStringLiteral("Save &Project"), QString(), [files] { files->projectSaveSlot(); });
+    add(QStringLiteral("Sa&ve Project As..."), QStringLiteral("Ctrl+Shift+S"),
+        [files] { files->projectSaveAsSlot(); });
+    add(QStringLiteral("Rever&t Project"), QString(), [files] { files->projectRevertSlot(); });
+    add(QStringLiteral("Save &Trimap"), QString(), [files] { files->saveTrimapSlot(); });
+    menu->addSeparator();
+    QMenu* recentFiles = menu->addMenu(QStringLiteral("Recent &Files"));
+    QMenu* recentProjects = menu->addMenu(QStringLiteral("Recent Pro&jects"));
+    // Both ask before the document is replaced.
+    auto openFile = [files](const QString& file) { files->cutoutRecentSlot(file); };
+    auto openProject = [files](const QString& file) { files->loadFile(file); };
+    fillRecentMenu(recentFiles, files->recentFiles(), openFile);
+    fillRecentMenu(recentProjects, files->recentProjects(), openProject);
+    QObject::connect(files, &FileHandler::recentFilesChanged, recentFiles,
+                     [=](const QStringList& list) { fillRecentMenu(recentFiles, list, openFile); });
+    QObject::connect(
+        files, &FileHandler::recentProjectsChanged, recentProjects,
+        [=](const QStringList& list) { fillRecentMenu(recentProjects, list, openProject); });
+    menu->addSeparator();
+    add(QStringLiteral("E&xit"), QStringLiteral("Ctrl+Q"), [window] { window->close(); });
+
+    QMenu* image = window->menuBar()->addMenu(QStringLiteral("&Image"));
+    QAction* cutout = image->addAction(QStringLiteral("Create Cu&t-Out"));
+    cutout->setShortcut(QKeySequence(QStringLiteral("Ctrl+U")));
+    QObject::connect(cutout, &QAction::triggered, GmModel::instance(), &GmModel::generateMaskSlot);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     QString path = QStringLiteral(CUTOUT_TEST_DATA "/chelsea.png");
     bool paint = false;
     bool patches = false;
@@ -128,12 +200,17 @@ int main(int argc, char** argv) {
             paint = true;
         else if (arg == QLatin1String("--patches"))
             patches = true;
+        else if (arg == QLatin1String("--empty"))
+            path.clear();
         else
             path = arg;
     }
 
     VardekThread thread;
+    // Declared before the window it holds, so that the window goes first.
+    QMainWindow mainWindow;
     QWidget window;
+    mainWindow.setCentralWidget(&window);
     window.setWindowTitle("Brushes");
     auto* layout = new QVBoxLayout(&window);
     auto* toolBar = new QToolBar(&window);
@@ -150,6 +227,8 @@ int main(int argc, char** argv) {
     auto* dock = new FakeDock(splitter);
     auto* statusBar = new QStatusBar(&window);
     layout->addWidget(statusBar);
+    auto* markedLabel = new QLabel(statusBar);
+    statusBar->addPermanentWidget(markedLabel);
     auto* viewOptions = new ViewOptions(statusBar);
     statusBar->addPermanentWidget(viewOptions);
     GmTool::setImageView(view);
@@ -170,21 +249,53 @@ int main(int argc, char** argv) {
     RegionRectTool rectanglePatch(nullptr, &window, toolBar, nullptr);
     TestRenderTool preview(nullptr, &window, toolBar, nullptr);
 
-    window.resize(1200, 760);
-    window.show();
+    auto* palette = new ToolPalette(&mainWindow, &mainWindow, QStringLiteral("Ctrl+Shift+T"));
+    for (const auto& brush : brushes)
+        palette->addActionButton(brush->action());
+    palette->addSeparator();
+    palette->addActionButton(clean.action());
+
+    FileHandler files;
+    addFileMenu(&mainWindow, &files);
+    setDialogParentHook([&mainWindow] { return &mainWindow; });
+    setStatusMessageHook([statusBar](const QString& text, int timeoutMs) {
+        statusBar->showMessage(text, timeoutMs);
+    });
+    setRaiseWindowHook([&mainWindow] {
+        if (mainWindow.isMinimized()) mainWindow.showNormal();
+        mainWindow.activateWindow();
+    });
+    setShowViewTabHook([view](int tab) { view->ensureTab(tab, ImageView::ViewTab(tab)); });
+    // Nothing is lost when nothing changed since the document was opened,
+    // its cut-out exported or its project saved or loaded.
+    setConfirmDiscardHook([&](const QString& title) {
+        const int count = thread.changeCount();
+        if (GmModel::instance()->isUnmodified() || count == files.cutoutSavedAt() ||
+            count == files.projectSavedAt())
+            return true;
+        return promptService()->message(
+                   &mainWindow, PromptService::Kind::Critical, title,
+                   QStringLiteral("You have made unsaved changes that will be lost.\nDo you wish "
+                                  "to discard these changes?"),
+                   PromptService::Discard | PromptService::Cancel,
+                   PromptService::Cancel) == PromptService::Discard;
+    });
+
+    mainWindow.resize(1280, 800);
+    mainWindow.show();
     splitter->setSizes({840, 320});
     tip->updateVisibility();
 
     GmModel* model = GmModel::instance();
     QObject::connect(model, &GmModel::resolutionChanged, viewOptions,
                      &ViewOptions::syncResolutionSlot);
-    auto* source = new ZtSourceImage(path);
-    if (!model->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
-                          nullptr))
-        delete source;
-    viewOptions->setShowVectorEdgesEnabled(model->sourceImage() != nullptr);
     QObject::connect(model, &GmModel::sessionHasBegun, &window,
                      [model] { model->imageSmeg()->analyse(); });
+    QObject::connect(model, &GmModel::tellImageChanged, viewOptions,
+                     [viewOptions](const ZtSourceImage* image) {
+                         viewOptions->setShowVectorEdgesEnabled(image != nullptr);
+                     });
+    if (!path.isEmpty()) files.loadImage(path);
 
     // Each step runs once the engine has finished the one before: with
     // --paint one stroke of each brush, with --patches the patch tools.
@@ -241,15 +352,15 @@ int main(int argc, char** argv) {
     size_t step = 0;
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, &window, [&] {
-        window.setWindowTitle(
-            QStringLiteral("Brushes: %1 marked workspace pixels").arg(markedPixels()));
+        const QString marked =
+            QStringLiteral("Brushes: %1 marked workspace pixels").arg(markedPixels());
+        mainWindow.setWindowTitle(marked);
+        markedLabel->setText(marked);
         if (thread.isBusy() || thread.queuedCount() > 0 || !model->sourceImage() ||
             !model->imageSmeg()->hasSegmentation())
             return;
-        if (step == steps.size()) {
-            driver.stop();
-            return;
-        }
+        // Done: the title still counts what a loaded project brings.
+        if (step == steps.size()) return;
         steps[step++]();
     });
     driver.start(100);
@@ -257,5 +368,10 @@ int main(int argc, char** argv) {
 
     const int result = app.exec();
     model->closeImage();
+    setConfirmDiscardHook(nullptr);
+    setShowViewTabHook(nullptr);
+    setRaiseWindowHook(nullptr);
+    setStatusMessageHook(nullptr);
+    setDialogParentHook(nullptr);
     return result;
 }

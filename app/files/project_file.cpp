@@ -119,7 +119,10 @@ bool save(QSaveFile& file, quint16 checksum, const QVariant& content) {
     // A file that could not be opened (a read-only folder) takes nothing.
     if (file.isOpen()) {
         WaitCursor waiting;
-        written = write(file, checksum, content);
+        // Flushed here: QSaveFile's commit does not see a failure of the last
+        // flush (the one inside close), and would put a truncated project in
+        // place of the last good one.
+        written = write(file, checksum, content) && file.flush();
     }
     QString error;
     if (!written) {

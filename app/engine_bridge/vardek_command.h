@@ -53,6 +53,8 @@ public:
     bool isNotCancellable() const { return notCancellable_; }
     // Whether a cancel may reach this command while the library lives.
     bool mayBeCancelled() const { return isCancellable() && !notCancellable_; }
+    // The thread's change count just after it accepted this command (0 before).
+    int changeCountAtSubmission() const { return changeCountAtSubmission_; }
 
     // Turns the engine's fatal results into an Error: 3 and 8 "Out of
     // memory", 5 "Vardek library fault". Every other code returns.
@@ -67,6 +69,7 @@ private:
     GmModel* model_;
     QString description_;
     bool notCancellable_ = false;
+    int changeCountAtSubmission_ = 0;
 };
 
 #endif

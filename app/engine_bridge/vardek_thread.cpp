@@ -44,6 +44,8 @@ VardekThread::~VardekThread() {
     current_ = nullptr;
     qDeleteAll(queue_);
     queue_.clear();
+    qDeleteAll(refused_);
+    refused_.clear();
     VardekThread* self = this;
     theThread.compare_exchange_strong(self, nullptr);
 }
@@ -61,21 +63,31 @@ void VardekThread::submit(VardekCommand* cmd, int mode) {
     if (!open_) {
         logStream() << "Trapped a VardekCommand being submitted when VardekThread is closed"
                     << endLogLine;
-        cmd->deleteLater();
+        retire(cmd);
         return;
     }
     if (libraryDead_) {
         emit submissionRejectedLibraryDead(cmd);
-        cmd->deleteLater();
+        retire(cmd);
         return;
     }
     if (mode == NotCancellable) cmd->notCancellable_ = true;
     if (cmd->countsAsChange()) ++changeCount_;
+    cmd->changeCountAtSubmission_ = changeCount_;
     queue_.append(cmd);
     if (!busy_)
         startNext();
     else
         emit stateChanged(); // a queued command can be cancelled
+}
+
+void VardekThread::retire(VardekCommand* cmd) {
+    // What a refused command owns (the images of an ended document) may
+    // still be read by the command that runs or by those queued.
+    if (busy_ || !queue_.isEmpty())
+        refused_.append(cmd);
+    else
+        cmd->deleteLater();
 }
 
 void VardekThread::setOpen(bool open) {
@@ -170,6 +182,11 @@ void VardekThread::finishCurrent() {
     current_ = nullptr;
     cmd->deleteLater();
     emit stateChanged();
+    if (queue_.isEmpty()) {
+        for (VardekCommand* refused : qAsConst(refused_))
+            refused->deleteLater();
+        refused_.clear();
+    }
     if (!queue_.isEmpty())
         startNext();
     else if (open_)

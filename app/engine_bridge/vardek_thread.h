@@ -46,9 +46,10 @@ public:
 
     static VardekThread* instance();
 
-    // Hands `cmd` to the thread, which owns it from now on. Refused (and
-    // deleted later) while the thread is closed or the library is dead. On an
-    // idle thread the command is prepared at once, inside submit.
+    // Hands `cmd` to the thread, which owns it from now on. Refused while the
+    // thread is closed or the library is dead, and then deleted once no
+    // command runs or waits (what it owns may be read by them). On an idle
+    // thread the command is prepared at once, inside submit.
     void submit(VardekCommand* cmd, int mode = Ordinary);
 
     // Cancels `cmd` when it may be cancelled (always once the library is
@@ -119,6 +120,7 @@ private:
     void finishCurrent();
     bool cancelOne(VardekCommand* cmd);
     void discard(VardekCommand* cmd);
+    void retire(VardekCommand* cmd);
     void killLibrary(const QString& command, const QString& error);
     void runUndoCountQuery(GmModel* model);
 
@@ -131,6 +133,8 @@ private:
     int changeCount_ = 0;
     VardekCommand* current_ = nullptr;
     QList<VardekCommand*> queue_;
+    // Refused while commands ran or waited: deleted when the queue runs empty.
+    QList<VardekCommand*> refused_;
     UndoCountQueryFactory undoCountQuery_;
     SubmissionInterceptor interceptor_;
 

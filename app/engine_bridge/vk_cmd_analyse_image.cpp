@@ -81,7 +81,13 @@ void VkCmdAnalyseImage::finished() {
     if (result_ == VkOk && record_->segmentationSession()) {
         emit model()->smegChanged();
         record_->refreshEdges();
-    } else {
+    } else if (record_->pendingAnalysis() == this) {
+        // A newer Apply (which cancelled this one) owns the applied values now.
         record_->edos().restoreAll();
     }
+}
+
+void VkCmdAnalyseImage::discarded() {
+    // The latest Apply never ran: its values were not applied after all.
+    if (record_ && record_->pendingAnalysis() == this) record_->edos().restoreAll();
 }

@@ -1,8 +1,9 @@
 // The engine's edge analysis of the whole image or of a patch analysed on
 // its own, with the edge values applied when the command was built. A patch
 // without an analysis session gets one first (a sub-session over its mask
-// that may be analysed). A failed or cancelled analysis puts the applied
-// values back to what they were before.
+// that may be analysed). A failed, cancelled or discarded analysis puts the
+// applied values back to what they were before, while it is still the
+// record's latest (a newer Apply that cancelled it keeps its own values).
 #ifndef APP_ENGINE_BRIDGE_VK_CMD_ANALYSE_IMAGE_H
 #define APP_ENGINE_BRIDGE_VK_CMD_ANALYSE_IMAGE_H
 
@@ -30,6 +31,7 @@ public:
     bool prepare() override;
     void execute() override;
     void finished() override;
+    void discarded() override;
     bool countsAsChange() const override { return false; }
 
     // The options handed to the engine.

@@ -174,9 +174,10 @@ void VkCmdGenerateMask::finished() {
     checkResult(result_);
     if (!model) return;
     refreshOutputTab();
+    // The cut-out holds the marks of what was submitted before it; a stroke
+    // submitted while it ran is not in it.
     if (result_ == VkOk && wholeImage_)
-        if (VardekThread* thread = VardekThread::instance())
-            VardekThread::setLastCutoutChangeCount(thread->changeCount());
+        VardekThread::setLastCutoutChangeCount(changeCountAtSubmission());
     if (result_ == VkOk && isPatchPreview_ && patch_ && model->statusArray()->engineImage() &&
         patch_->editCount() == patchEditCount_)
         model->snapshotRegionPixels(patch_);

@@ -13,8 +13,9 @@
 //
 // Every execute first sets the process-wide last-cut-out change count to 1;
 // only a successful whole-image generation sets it to the engine thread's
-// change count, which tells "Save and Apply" that the working image holds
-// the cut-out of the current marks.
+// change count as it was when the command was submitted, which tells "Save
+// and Apply" that the working image holds the cut-out of the current marks
+// (unless something was submitted since).
 //
 // The views, handles and blending values are taken when the command is
 // built, the records in prepare; the command owns copies of the forced

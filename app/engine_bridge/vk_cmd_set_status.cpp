@@ -1,9 +1,12 @@
 #include "engine_bridge/vk_cmd_set_status.h"
 
 #include "engine_bridge/command_support.h"
+#include "files/main_window_hooks.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
 #include "shell/services/logger.h"
+#include "shell/services/prompt_service.h"
+#include "shell/services/shell_functions.h"
 
 VkCmdSetStatus::VkCmdSetStatus(GmModel* model, const QImage& statuses)
     : VardekCommand(model, tr("Setting Status Image...")), statuses_(statuses.copy()) {}
@@ -29,4 +32,15 @@ void VkCmdSetStatus::execute() {
 void VkCmdSetStatus::finished() {
     checkResult(result_);
     command_support::refreshStatuses(model());
+    if (result_ == VkOk) return;
+    // The document is open without its marks: saving it now would store
+    // none, so the user must know.
+    logStream() << "VkCmdSetStatus: the statuses were not restored (result " << result_ << ")"
+                << endLogLine;
+    promptService()->message(
+        dialogParent(), PromptService::Kind::Warning, productName(),
+        tr("The keep, delete and blend masks saved with this project could not be restored, so "
+           "it is open without them.\n\nSaving the project now would store it without its "
+           "masks."),
+        PromptService::Ok);
 }

@@ -1,5 +1,7 @@
 // Writes a whole status image's bytes (statuses read from a project) into
-// the engine's status image, as one undoable step.
+// the engine's status image, as one undoable step. When they cannot be
+// written (the engine refuses them, or there is no session) the user is told
+// that the project's masks were not restored.
 #ifndef APP_ENGINE_BRIDGE_VK_CMD_SET_STATUS_H
 #define APP_ENGINE_BRIDGE_VK_CMD_SET_STATUS_H
 

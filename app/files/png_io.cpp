@@ -1,6 +1,7 @@
 #include "files/png_io.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <png.h>
 
@@ -54,6 +55,17 @@ void writeToMemory(png_structp png, png_bytep data, std::size_t length) {
     } catch (...) {
     }
     if (!written) png_error(png, "Out of memory");
+}
+
+void writeToDevice(png_structp png, png_bytep data, std::size_t length) {
+    auto* device = static_cast<QIODevice*>(png_get_io_ptr(png));
+    bool written = false;
+    try {
+        written =
+            device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length);
+    } catch (...) {
+    }
+    if (!written) png_error(png, "png_writer: write error");
 }
 
 void flushNothing(png_structp) {}
@@ -218,15 +230,17 @@ void setError(QString* error, const QString& text) {
     if (error) *error = text;
 }
 
+// Written into a temporary file beside the target, which replaces the target
+// only once it is complete: a write that fails (a full disk) leaves the file
+// that was there as it was.
 template <typename Sample>
 bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* error) {
     if (view.isEmpty()) {
         setError(error, QStringLiteral("No pixels to write"));
         return false;
     }
-    const QByteArray path = QFile::encodeName(fileName);
-    File file(std::fopen(path.constData(), "wb"));
-    if (!file) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
         setError(error, QStringLiteral("png_writer: fail to open file"));
         return false;
     }
@@ -234,20 +248,20 @@ bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* 
     QString text;
     {
         WriteStructs structs;
-        png_init_io(structs.png(), file.get());
+        png_set_write_fn(structs.png(), &file, writeToDevice, flushNothing);
         std::vector<png_bytep> rows = rowsOf(view);
         const Header header = headerOf(view);
         written = writeRows(structs.png(), structs.info(), &header, rows.data());
         if (!written) text = structs.errorText();
     }
-    if (std::fclose(file.release()) != 0 && written) {
+    // QSaveFile's commit does not see a failure of the last flush (the one
+    // inside close); flushed first, a full disk is seen here.
+    if (written && !(file.flush() && file.commit())) {
         written = false;
-        text = QStringLiteral("png_writer: write error");
+        text = QStringLiteral("png_writer: write error: ") + file.errorString();
     }
-    if (!written) {
-        std::remove(path.constData());
-        setError(error, text);
-    }
+    // Uncommitted, the temporary file goes with `file`.
+    if (!written) setError(error, text);
     return written;
 }
 

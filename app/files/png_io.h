@@ -30,7 +30,9 @@ ImageReadResult decodeRgba16(const QByteArray& bytes, PixelStore16& pixels);
 ImageReadResult decodeRgba8(const QByteArray& bytes, PixelStore8& pixels);
 
 // Writes the view as a PNG of colour type RGB with alpha at 8 or 16 bits per
-// sample. On failure answers false with `error` set and removes the partial file.
+// sample, through a temporary file that replaces `fileName` only when it is
+// complete. On failure answers false with `error` set; a file that was there
+// stays as it was.
 bool write(const QString& fileName, const PixelView8& pixels, QString* error = nullptr);
 bool write(const QString& fileName, const PixelView16& pixels, QString* error = nullptr);
 

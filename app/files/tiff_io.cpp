@@ -1,6 +1,7 @@
 #include "files/tiff_io.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <tiffio.h>
 
@@ -44,14 +45,11 @@ struct TiffCloser {
 };
 using Tiff = std::unique_ptr<TIFF, TiffCloser>;
 
-// Opens `fileName` with libtiff over a descriptor of our own, so that even a
-// file that cannot be opened is reported here and not by libtiff.
-Tiff open(const QString& fileName, bool forWriting, Messages* messages) {
-    const QByteArray path = QFile::encodeName(fileName);
-    const int descriptor =
-        forWriting ? ::open(path.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
-                   : ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+// Opens `descriptor` (ours from now on; closed with the result) with libtiff
+// under the name `fileName`, with the messages collected in `messages`.
+Tiff openDescriptor(int descriptor, const QString& fileName, bool forWriting, Messages* messages) {
     if (descriptor < 0) return nullptr;
+    const QByteArray path = QFile::encodeName(fileName);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options) {
         ::close(descriptor);
@@ -63,6 +61,13 @@ Tiff open(const QString& fileName, bool forWriting, Messages* messages) {
     TIFFOpenOptionsFree(options);
     if (!tiff) ::close(descriptor);
     return Tiff(tiff);
+}
+
+// Opens `fileName` for reading with libtiff over a descriptor of our own, so
+// that even a file that cannot be opened is reported here and not by libtiff.
+Tiff openForReading(const QString& fileName, Messages* messages) {
+    const int descriptor = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    return openDescriptor(descriptor, fileName, false, messages);
 }
 
 QString errorText(const Messages& messages, const char* fallback) {
@@ -140,6 +145,11 @@ ImageReadResult readTiles(TIFF* tiff, int samplesPerPixel, const PixelView16& vi
     return ImageReadResult::success();
 }
 
+// Written into a temporary file beside the target, which replaces the target
+// only once it is complete: a write that fails (a full disk) leaves the file
+// that was there as it was. libtiff writes through a duplicate of the
+// temporary file's descriptor, which it closes; the file itself stays open
+// until it is committed or, when the write failed, discarded.
 template <typename Sample>
 bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* error) {
     auto fail = [&](const QString& text) {
@@ -147,8 +157,12 @@ bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* 
         return false;
     };
     if (view.isEmpty()) return fail(QStringLiteral("No pixels to write"));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("tiff_writer: fail to open file"));
     Messages messages;
-    Tiff tiff = open(fileName, true, &messages);
+    Tiff tiff =
+        openDescriptor(::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0), fileName, true, &messages);
     if (!tiff) return fail(QStringLiteral("tiff_writer: fail to open file"));
 
     const uint16_t alpha[] = {EXTRASAMPLE_UNASSALPHA};
@@ -170,11 +184,16 @@ bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* 
         written = TIFFWriteScanline(tiff.get(), line.data(), uint32_t(y), 0) == 1;
     }
     if (written) written = TIFFFlush(tiff.get()) == 1;
-    const QString text = errorText(messages, "tiff_writer: write error");
+    QString text = errorText(messages, "tiff_writer: write error");
     tiff.reset();
-    if (written) return true;
-    std::remove(QFile::encodeName(fileName).constData());
-    return fail(text);
+    // QSaveFile's commit does not see a failure of the last flush (the one
+    // inside close); flushed first, a full disk is seen here.
+    if (written && !(file.flush() && file.commit())) {
+        written = false;
+        text = QStringLiteral("tiff_writer: write error: ") + file.errorString();
+    }
+    // Uncommitted, the temporary file goes with `file`.
+    return written || fail(text);
 }
 
 } // namespace
@@ -182,7 +201,7 @@ bool writeFile(const QString& fileName, const PixelView<Sample>& view, QString* 
 ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels) {
     pixels.clear();
     Messages messages;
-    Tiff tiff = open(fileName, false, &messages);
+    Tiff tiff = openForReading(fileName, &messages);
     if (!tiff)
         return ImageReadResult::failure(ImageReadResult::Unrecognised,
                                         QStringLiteral("tiff_reader: fail to open file"));

@@ -24,9 +24,10 @@ namespace tiff_io {
 ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels);
 
 // Writes the view as an RGB TIFF with unassociated alpha, four samples of 8 or
-// 16 bits a pixel (LZW with horizontal prediction). On failure answers false
+// 16 bits a pixel (LZW with horizontal prediction), through a temporary file
+// that replaces `fileName` only when it is complete. On failure answers false
 // with `error` set ("tiff_writer: fail to open file" when the file cannot be
-// created) and removes the partial file.
+// created); a file that was there stays as it was.
 bool write(const QString& fileName, const PixelView8& pixels, QString* error = nullptr);
 bool write(const QString& fileName, const PixelView16& pixels, QString* error = nullptr);
 

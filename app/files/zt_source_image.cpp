@@ -1,18 +1,17 @@
 #include "files/zt_source_image.h"
 
 #include "files/average_reduce.h"
-#include "files/jpeg_orientation.h"
 #include "files/main_window_hooks.h"
 #include "files/named_image.h"
 #include "files/pixel_memory.h"
 #include "files/png_io.h"
 #include "files/sample_conversion.h"
 #include "files/tiff_io.h"
+#include "files/upright_image.h"
 #include "shell/services/logger.h"
 #include "shell/services/prompt_service.h"
 #include "shell/services/shell_functions.h"
 
-#include <QImageReader>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -31,13 +30,24 @@ void copyRows(const PixelView<Sample>& from, const PixelView<Sample>& to) {
         std::memcpy(to.row(y), from.row(y), std::size_t(width) * PixelView<Sample>::pixelBytes);
 }
 
-PixelView8 viewOf(QImage& image) {
+// The image's own pixels, wherever copies of the image share them: bits()
+// would give a shared image pixels of its own, elsewhere, while an engine
+// command may hold the address of these.
+PixelView8 viewOf(const QImage& image) {
     if (image.isNull()) return PixelView8();
-    return PixelView8{image.width(), image.height(), image.bits(), image.bytesPerLine()};
+    return PixelView8{image.width(), image.height(), const_cast<uchar*>(image.constBits()),
+                      image.bytesPerLine()};
 }
 
 int fullScaleOf(int format) {
     return format == ZtSourceImage::FormatHost16 ? 32768 : 65535;
+}
+
+// The image with pixels no other image shares: those of a master must stay
+// where they are, and change only when the master does.
+QImage withOwnPixels(QImage image) {
+    if (image.isNull() || image.isDetached()) return image;
+    return image.copy();
 }
 
 // The image in Format_ARGB32. An RGB32 image becomes one in place: its pixels
@@ -201,17 +211,10 @@ bool ZtSourceImage::loadTiff16() {
 }
 
 bool ZtSourceImage::loadGeneral() {
-    QImageReader reader(filename_);
-    // The orientation is applied below, from the file's own Exif data; Qt
-    // must not turn the picture as well.
-    reader.setAutoTransform(false);
     QImage image;
-    // The JPEG reader fills an image of the right size and format that it is
-    // given; one in pixel memory is much cheaper to fill for the first time.
-    if (reader.format() == "jpeg" && reader.imageFormat() == QImage::Format_RGB32)
-        image = newPixelImage(reader.size(), QImage::Format_RGB32);
-    if (!reader.read(&image)) {
-        logStream() << "ZtSourceImage: " << filename_ << ": " << reader.errorString() << endLogLine;
+    QString error;
+    if (!readUprightImage(filename_, &image, &error)) {
+        logStream() << "ZtSourceImage: " << filename_ << ": " << error << endLogLine;
         promptService()->message(
             dialogParent(), PromptService::Kind::Warning, productName(),
             tr("Sorry - could not open file %1", "%1 is filename").arg(filename_) +
@@ -221,13 +224,13 @@ bool ZtSourceImage::loadGeneral() {
             PromptService::Ok);
         return false;
     }
-    applyJpegOrientation(filename_, image);
     takeDisplayImage(toArgb32(std::move(image)));
     valid_ = true;
     return true;
 }
 
 void ZtSourceImage::takeDisplayImage(QImage image) {
+    image = withOwnPixels(std::move(image));
     if (image.isNull()) throw std::bad_alloc();
     displayImage_ = std::move(image);
     imageMaster_ = DisplayMaster;
@@ -453,7 +456,7 @@ void ZtSourceImage::readMap(const QVariantMap& map) {
     case DisplayMaster: {
         QImage image = pixels.value<QImage>();
         if (!image.isNull())
-            displayImage_ = std::move(image).convertToFormat(QImage::Format_ARGB32);
+            displayImage_ = withOwnPixels(std::move(image).convertToFormat(QImage::Format_ARGB32));
         break;
     }
     case Master16:

@@ -24,7 +24,10 @@
 // to the main window's internal-error handler (files/main_window_hooks.h).
 //
 // User-interface thread only. Engine commands take engineView() in their
-// prepare step, so the pixels stay where they are while a command runs.
+// prepare step, so the pixels stay where they are while a command runs: the
+// master's pixels are the image's own from the start (no other QImage shares
+// them when they are taken) and are never detached, whoever shares the
+// display image later.
 #ifndef APP_FILES_ZT_SOURCE_IMAGE_H
 #define APP_FILES_ZT_SOURCE_IMAGE_H
 

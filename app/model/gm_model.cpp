@@ -684,8 +684,9 @@ QVariant GmModel::toVariant() const {
     QVariantMap m;
     m.insert(QStringLiteral("segImg_"), sourceImage_ ? sourceImage_->toVariant() : QVariant());
     m.insert(QStringLiteral("blendImg_"), workingImage_ ? workingImage_->toVariant() : QVariant());
-    // A copy: the engine goes on writing its own bytes.
-    m.insert(QStringLiteral("statusArray_"), statusArray_->statusImage().copy());
+    // A copy (the engine goes on writing its own bytes), without the marks
+    // of a cut-out that may be running: the engine takes no statuses with them.
+    m.insert(QStringLiteral("statusArray_"), statusArray_->storedStatuses());
     m.insert(QStringLiteral("imageSmeg_"), imageSmeg_->toVariant());
     m.insert(QStringLiteral("imageBlendage_"), imageBlendage_->toVariant());
     m.insert(QStringLiteral("resolution_"), resolutionFactor_);

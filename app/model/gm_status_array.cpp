@@ -33,6 +33,18 @@ QPointer<QObject>& opacitySlider() {
 
 } // namespace
 
+QImage withoutTemporaryMarks(const QImage& statuses) {
+    QImage copy = statuses.copy();
+    if (copy.format() != QImage::Format_Indexed8) return copy;
+    const uchar keep = uchar(~(VkStatusTempDone | VkStatusTempWork));
+    for (int y = 0; y < copy.height(); ++y) {
+        uchar* line = copy.scanLine(y);
+        for (int x = 0; x < copy.width(); ++x)
+            line[x] &= keep;
+    }
+    return copy;
+}
+
 QRgb colourAtOpacity(const QColor& colour, double c) {
     c = qBound(0.0, c, 1.0);
     QColor hsv = colour.toHsv();
@@ -189,10 +201,17 @@ void GmStatusArray::updateStatusesPresent() {
 }
 
 void GmStatusArray::pushLoadedStatuses() {
+    if (loadedImage_.isNull()) return;
     GmModel* model = GmModel::instance();
+    // A project stored while a cut-out ran (by an earlier version) may hold
+    // the cut-out's marks; the statuses are the same without them.
     if (VardekThread* thread = VardekThread::instance())
-        thread->submit(new VkCmdSetStatus(model, loadedImage_.copy()));
+        thread->submit(new VkCmdSetStatus(model, withoutTemporaryMarks(loadedImage_)));
     loadedImage_ = QImage();
+}
+
+QImage GmStatusArray::storedStatuses() const {
+    return withoutTemporaryMarks(statusImage_);
 }
 
 void GmStatusArray::markUnchangedPatch(GmRegion* patch) {

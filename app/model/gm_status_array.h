@@ -70,8 +70,12 @@ public:
     // one is shown (or at once by pushLoadedStatuses).
     const QImage& loadedImage() const { return loadedImage_; }
     void setLoadedImage(const QImage& image) { loadedImage_ = image; }
-    // Submits the loaded statuses to the engine (a copy) and forgets them.
+    // Submits the loaded statuses to the engine (a copy without temporary
+    // marks, which the engine refuses) and forgets them; nothing without any.
     void pushLoadedStatuses();
+    // The statuses as a project keeps them: a copy of the status image
+    // without the temporary marks a running cut-out sets.
+    QImage storedStatuses() const;
 
     // Before mask generation: when the patch's saved statuses and blending
     // still match, OR 0x40 into the status pixels under its mask, so that the
@@ -136,6 +140,10 @@ private:
     std::unique_ptr<Set1DThread> set1D_;
     std::unique_ptr<Set2DThread> set2D_;
 };
+
+// A copy of the status bytes `statuses` without the temporary marks of mask
+// generation (0x40, 0x80); other images are copied as they are.
+QImage withoutTemporaryMarks(const QImage& statuses);
 
 // The overlay colour table for mask opacity `c` (0 to 1) and the four class
 // colours keep, delete, blend and patch protection.

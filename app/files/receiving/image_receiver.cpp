@@ -1,11 +1,30 @@
 #include "files/receiving/image_receiver.h"
 
 #include "files/main_window_hooks.h"
+#include "files/upright_image.h"
 #include "shell/services/prompt_service.h"
 
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QUrlQuery>
+
+#include <new>
+
+namespace {
+
+// A local file read as File Open reads it (turned upright by its JPEG
+// orientation); a null image when it cannot be read.
+QImage readLocalFile(const QString& fileName) {
+    QImage image;
+    try {
+        readUprightImage(fileName, &image);
+    } catch (const std::bad_alloc&) {
+        image = QImage();
+    }
+    return image;
+}
+
+} // namespace
 
 ImageReceiver::ImageReceiver(const QMimeData* mimeData, QObject* parent) : QObject(parent) {
     if (mimeData->hasImage())
@@ -57,7 +76,7 @@ void ImageReceiver::addUrl(const QUrl& url) {
     }
 
     const QString localFile = url.toLocalFile();
-    if (!localFile.isEmpty()) imageReceivedSlot(NamedImage(QImage(localFile), url));
+    if (!localFile.isEmpty()) imageReceivedSlot(NamedImage(readLocalFile(localFile), url));
 }
 
 void ImageReceiver::start() {

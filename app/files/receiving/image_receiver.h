@@ -1,4 +1,5 @@
-// Turns one drop into one image. Local files are read at once, links are
+// Turns one drop into one image. Local files are read at once (turned
+// upright by their JPEG orientation, as File Open reads them), links are
 // downloaded (a link whose query carries another address, as a search
 // result's does, is not fetched itself: the addresses in its query are), and
 // of everything that arrives the image with the most pixels wins (the earlier

@@ -20,6 +20,27 @@ QImage twoHalves() {
     return image;
 }
 
+WorkerHold::WorkerHold(VardekThread& thread) : state_(std::make_shared<State>()) {
+    const std::shared_ptr<State> state = state_;
+    connection_ = QObject::connect(
+        &thread, &QThread::started, &thread,
+        [state] {
+            state->started = true;
+            while (!state->release.load())
+                QThread::msleep(1);
+        },
+        Qt::DirectConnection);
+}
+
+WorkerHold::~WorkerHold() {
+    release();
+    QObject::disconnect(connection_);
+}
+
+bool WorkerHold::waitStarted() const {
+    return test_support::waitFor([this] { return state_->started.load(); });
+}
+
 DocumentFixture::DocumentFixture() : thread_(std::make_unique<VardekThread>()) {
     setTipHook([this](const QString& html) { tips_ << html; });
     Brushing::setBrushSizeHook([] { return 9; });
@@ -66,10 +87,15 @@ void DocumentFixture::waitIdle() {
 }
 
 void DocumentFixture::stroke(QPointF from, QPointF to, int status, int scope) {
+    submitAndWait(strokeCommand(from, to, status, scope));
+}
+
+VardekCommand* DocumentFixture::strokeCommand(QPointF from, QPointF to, int status,
+                                              int scope) const {
     auto* stroke = new GmBrushing(Qt::green);
     stroke->brushing()->startAt(from);
     stroke->brushing()->lineTo(to);
-    submitAndWait(new VkCmdSelect(model(), stroke, 15, status, scope, 0));
+    return new VkCmdSelect(model(), stroke, 15, status, scope, 0);
 }
 
 void DocumentFixture::submitAndWait(VardekCommand* command) {

@@ -9,6 +9,7 @@
 #include "model/gm_model.h"
 
 #include <QImage>
+#include <QMetaObject>
 #include <QPointF>
 #include <QRect>
 #include <QStringList>
@@ -16,10 +17,32 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 // Two flat halves, dark and light (80 x 60), that the analysis separates along x = 40.
 QImage twoHalves();
+
+// Holds the engine thread's worker as it starts: after prepare, before the
+// engine is called. Released when asked or when it goes.
+class WorkerHold {
+public:
+    explicit WorkerHold(VardekThread& thread);
+    ~WorkerHold();
+    WorkerHold(const WorkerHold&) = delete;
+    WorkerHold& operator=(const WorkerHold&) = delete;
+
+    bool waitStarted() const;
+    void release() { state_->release = true; }
+
+private:
+    struct State {
+        std::atomic<bool> started{false};
+        std::atomic<bool> release{false};
+    };
+    std::shared_ptr<State> state_;
+    QMetaObject::Connection connection_;
+};
 
 class DocumentFixture : public ::testing::Test {
 protected:
@@ -42,6 +65,8 @@ protected:
     // `status` over every class (the overwrite set 15) in `scope`, as the
     // mask brushes do, and waits for it.
     void stroke(QPointF from, QPointF to, int status, int scope);
+    // The command of such a stroke, not yet submitted.
+    VardekCommand* strokeCommand(QPointF from, QPointF to, int status, int scope) const;
     void submitAndWait(VardekCommand* command);
 
     // The status byte of a workspace pixel, and how many pixels carry `bits`

@@ -2,11 +2,16 @@
 // auto fill, through the model, the real engine thread and the engine.
 #include "document_fixture.h"
 
+#include "engine_bridge/vk_cmd_finish.h"
+#include "engine_bridge/vk_cmd_generate_mask.h"
+#include "engine_bridge/vk_cmd_num_available_undo_redo.h"
 #include "engine_bridge/vk_cmd_redo.h"
 #include "engine_bridge/vk_cmd_select.h"
 #include "engine_bridge/vk_cmd_undo.h"
 #include "files/main_window_hooks.h"
 #include "files/zt_source_image.h"
+#include "model/blending_options.h"
+#include "model/blending_stuff.h"
 #include "model/forced_edge.h"
 #include "model/gm_brushing.h"
 #include "model/gm_status_array.h"
@@ -14,10 +19,12 @@
 #include "model/segmentation_stuff.h"
 #include "support/test_environment.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -121,6 +128,189 @@ TEST_F(Document, AutoFillOfTheImageWithOnlyDeleteMarksFillsWithKeep) {
     EXPECT_GT(countWith(VkStatusKeep), 0);
     EXPECT_EQ(statusAt(5, 5) & VkStatusClassMask, VkStatusKeep);
     EXPECT_EQ(statusAt(60, 30) & VkStatusClassMask, VkStatusDelete);
+}
+
+// Apply 70, then Apply 30 while the first analysis runs: the first is
+// cancelled, and its end must not roll the applied values back under the
+// segmentation the second makes. Cancelling both goes back to the values
+// applied before.
+TEST_F(Document, ACancelledAnalysisRollsBackOnlyWhileItIsTheLatestApply) {
+    openImage(twoHalves());
+    EDOs& edos = model()->imageSmeg()->edos();
+    const int before = edos.sensitivity_.applied();
+    ASSERT_NE(before, 70);
+    ASSERT_NE(before, 30);
+    struct Case {
+        const char* what;
+        bool cancelAll;
+        int applied;
+    };
+    const Case cases[] = {
+        {"the second runs", false, 30},
+        {"both cancelled", true, before},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        edos.sensitivity_.setCurrent(70);
+        {
+            WorkerHold hold(thread());
+            model()->imageSmeg()->analyse();
+            ASSERT_TRUE(hold.waitStarted());
+            edos.sensitivity_.setCurrent(30);
+            model()->imageSmeg()->analyse();
+            if (c.cancelAll) thread().cancelCommandsSlot();
+            hold.release();
+            waitIdle();
+        }
+        if (!c.cancelAll) {
+            EXPECT_TRUE(model()->imageSmeg()->hasSegmentation());
+        }
+        EXPECT_EQ(edos.sensitivity_.applied(), c.applied);
+        EXPECT_EQ(edos.sensitivity_.saved(), before);
+    }
+}
+
+// Laying a forced edge and clearing patch protection change marks that are
+// not the user's strokes: they join the last undo step instead of making one.
+TEST_F(Document, ForcedEdgesAndPatchProtectionJoinTheLastUndoStep) {
+    openImage(twoHalves());
+    stroke(QPointF(10, 30), QPointF(20, 30), VkStatusKeep, VkScopeExact);
+    ASSERT_EQ(model()->undoCount(), 1u);
+
+    auto* edge = new ForcedEdge(QPointF(5, 50), 3);
+    edge->polygon()->addPoint(QPointF(70, 50));
+    edge->submitToEngine();
+    waitIdle();
+    ASSERT_GT(countWith(VkStatusForcedEdge), 0);
+    EXPECT_EQ(model()->undoCount(), 1u) << "laying a forced edge";
+
+    auto* patch = new RectRegion(QPointF(50, 4));
+    patch->rectangle()->dragCorner(QPointF(70, 20));
+    patch->beginSubSession(nullptr);
+    patch->setProtected(true);
+    waitIdle();
+    ASSERT_GT(countWith(VkStatusPatchProtection), 0);
+    patch->setProtected(false); // protection cleared over the image, laid again for none
+    waitIdle();
+    ASSERT_EQ(countWith(VkStatusPatchProtection), 0);
+    EXPECT_EQ(model()->undoCount(), 1u) << "clearing protection";
+}
+
+// A patch analysed on its own ("Analyze Patch Separately") selects and fills
+// by the regions of its own analysis, even while the image has none.
+TEST_F(Document, APatchAnalysedOnItsOwnSelectsAndFillsByItsOwnRegions) {
+    openImage(twoHalves());
+    auto* patch = new RectRegion(QPointF(20, 10));
+    patch->rectangle()->dragCorner(QPointF(60, 50));
+    patch->smeg().setChecked(true);
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    patch->smeg().analyse();
+    waitIdle();
+    ASSERT_TRUE(patch->smeg().hasSegmentation());
+    ASSERT_FALSE(model()->imageSmeg()->hasSegmentation());
+    ASSERT_TRUE(patch->isActive());
+
+    stroke(QPointF(24, 30), QPointF(28, 30), VkStatusKeep, VkScopeLocal);
+    EXPECT_TRUE(tips().isEmpty());
+    EXPECT_EQ(statusAt(37, 12) & VkStatusClassMask, VkStatusKeep) << "the patch's dark region";
+    EXPECT_EQ(statusAt(45, 30), VkStatusUnassigned) << "the light one";
+    EXPECT_EQ(statusAt(10, 30), VkStatusUnassigned) << "outside the patch";
+
+    model()->autoFillWithDeleteSlot();
+    waitIdle();
+    const QRect inside(20, 10, 40, 40);
+    EXPECT_EQ(statusAt(55, 45) & VkStatusClassMask, VkStatusDelete);
+    EXPECT_GT(countWith(VkStatusBlend, inside), 0) << "a blend band along the patch's own edges";
+    EXPECT_EQ(statusAt(10, 30), VkStatusUnassigned) << "outside the patch";
+}
+
+// Auto complex after a stroke blends as wide as the active patch says, or
+// the image without one.
+TEST_F(Document, AStrokeBlendsWithTheWidthOfTheActivePatchOrTheImage) {
+    openImage(twoHalves());
+    model()->imageBlendage()->options().autoBlueWidthF_ = 1.5f;
+    auto* patch = new RectRegion(QPointF(20, 10));
+    patch->rectangle()->dragCorner(QPointF(60, 50));
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    patch->blendage().options().autoBlueWidthF_ = 4.0f;
+    const auto widthOfAStroke = [this] {
+        std::unique_ptr<VardekCommand> command(
+            strokeCommand(QPointF(24, 30), QPointF(28, 30), VkStatusKeep, VkScopeLocal));
+        return static_cast<VkCmdSelect*>(command.get())->blendWidth();
+    };
+    ASSERT_TRUE(patch->isActive());
+    EXPECT_FLOAT_EQ(widthOfAStroke(), 4.0f);
+    model()->setActiveRegion(nullptr, 0);
+    EXPECT_FLOAT_EQ(widthOfAStroke(), 1.5f);
+}
+
+// A patch whose sub-session cannot begin (here: the document's session has
+// ended) leaves the document.
+TEST_F(Document, APatchWhoseSubSessionCannotBeginIsDeleted) {
+    openImage(twoHalves());
+    model()->closeSession(nullptr, nullptr);
+    waitIdle();
+    auto* patch = new RectRegion(QPointF(20, 10));
+    patch->rectangle()->dragCorner(QPointF(60, 50));
+    const QPointer<RectRegion> alive(patch);
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    EXPECT_TRUE(model()->regions().isEmpty());
+    EXPECT_TRUE(test_support::waitFor([&] { return alive.isNull(); }));
+    model()->openSession();
+    waitIdle();
+}
+
+// Closing the document cancels what was still queued for it.
+TEST_F(Document, ClosingTheDocumentCancelsTheWorkStillQueued) {
+    openImage(twoHalves());
+    QList<VardekCommand*> discarded;
+    QObject listener;
+    QObject::connect(&thread(), &VardekThread::commandDiscarded, &listener,
+                     [&](VardekCommand* command) { discarded << command; });
+    WorkerHold hold(thread());
+    thread().submit(new VkCmdNumAvailableUndoRedo(model()));
+    ASSERT_TRUE(hold.waitStarted());
+    VardekCommand* keep = strokeCommand(QPointF(10, 30), QPointF(20, 30), VkStatusKeep, 0);
+    VardekCommand* remove = strokeCommand(QPointF(60, 30), QPointF(70, 30), VkStatusDelete, 0);
+    thread().submit(keep);
+    thread().submit(remove);
+
+    model()->closeImage();
+    hold.release();
+    waitIdle();
+    EXPECT_TRUE(discarded.contains(keep));
+    EXPECT_TRUE(discarded.contains(remove));
+}
+
+// The window closes the engine thread while "Save and Apply" makes its
+// cut-out, and the document closes: the end of its session is refused, but
+// the images it would delete stay until the cut-out no longer reads them.
+TEST_F(Document, ImagesOfADocumentClosedWhileTheThreadIsClosedLiveUntilTheCutoutIsMade) {
+    openImage(twoHalves());
+    analyse();
+    stroke(QPointF(10, 30), QPointF(30, 30), VkStatusKeep, VkScopeLocal);
+    stroke(QPointF(50, 30), QPointF(70, 30), VkStatusDelete, VkScopeLocal);
+    const QPointer<ZtSourceImage> source(model()->sourceImage());
+    const QPointer<ZtSourceImage> working(model()->workingImage());
+    {
+        WorkerHold hold(thread());
+        thread().submit(new VkCmdGenerateMask(model(), static_cast<const ImageRectF*>(nullptr)),
+                        VardekThread::NotCancellable);
+        ASSERT_TRUE(hold.waitStarted());
+        thread().setOpen(false);
+        model()->closeImage();
+        EXPECT_FALSE(
+            test_support::waitFor([&] { return source.isNull() || working.isNull(); }, 200));
+        hold.release();
+        EXPECT_TRUE(test_support::waitFor([&] { return !thread().isBusy(); }));
+    }
+    EXPECT_TRUE(test_support::waitFor([&] { return source.isNull() && working.isNull(); }));
+    // The engine's finish was refused too.
+    thread().setOpen(true);
+    submitAndWait(new VkCmdFinish(model()));
 }
 
 TEST_F(Document, AForcedEdgeDeletedWhileItsSelectionRunsTakesNothingFromTheEngine) {

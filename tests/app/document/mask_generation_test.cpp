@@ -29,39 +29,6 @@ namespace {
 // The rectangle of a whole-image cut-out.
 const ImageRectF* const kWholeImage = nullptr;
 
-// Holds the engine thread's worker as it starts: after prepare, before the
-// engine is called. Released when asked or when it goes.
-class WorkerHold {
-public:
-    explicit WorkerHold(VardekThread& thread) : state_(std::make_shared<State>()) {
-        const std::shared_ptr<State> state = state_;
-        connection_ = QObject::connect(
-            &thread, &QThread::started, &thread,
-            [state] {
-                state->started = true;
-                while (!state->release.load())
-                    QThread::msleep(1);
-            },
-            Qt::DirectConnection);
-    }
-    ~WorkerHold() {
-        release();
-        QObject::disconnect(connection_);
-    }
-    bool waitStarted() const {
-        return test_support::waitFor([this] { return state_->started.load(); });
-    }
-    void release() { state_->release = true; }
-
-private:
-    struct State {
-        std::atomic<bool> started{false};
-        std::atomic<bool> release{false};
-    };
-    std::shared_ptr<State> state_;
-    QMetaObject::Connection connection_;
-};
-
 class MaskGeneration : public DocumentFixture {
 protected:
     ~MaskGeneration() override { VardekThread::setLastCutoutChangeCount(0); }
@@ -167,6 +134,22 @@ TEST_F(MaskGeneration, OnlyAWholeImageSuccessKeepsTheChangeCount) {
     EXPECT_EQ(VardekThread::lastCutoutChangeCount(), 1);
 }
 
+// "Save and Apply" compares the change count of the last cut-out with the
+// thread's: a stroke made while the cut-out runs is not in it.
+TEST_F(MaskGeneration, AStrokeMadeWhileTheCutoutRunsIsNotCountedAsCutOut) {
+    openMarkedHalves();
+    WorkerHold hold(thread());
+    thread().submit(new VkCmdGenerateMask(model(), kWholeImage));
+    ASSERT_TRUE(hold.waitStarted());
+    const int cutOut = thread().changeCount();
+    thread().submit(strokeCommand(QPointF(10, 50), QPointF(30, 50), VkStatusDelete, VkScopeExact));
+    hold.release();
+    waitIdle();
+    EXPECT_EQ(VardekThread::lastCutoutChangeCount(), cutOut);
+    EXPECT_NE(VardekThread::lastCutoutChangeCount(), thread().changeCount())
+        << "Save and Apply must generate again";
+}
+
 TEST_F(MaskGeneration, PatchesUnchangedSinceTheirPreviewAreKeptAndARefusedPreviewMarksNothing) {
     openMarkedHalves();
     RectRegion* left = patchOver(QPointF(4, 4), QPointF(20, 20));
@@ -250,6 +233,22 @@ TEST_F(MaskGeneration, AForcedEdgeDeletedWhileTheCutoutIsMadeTakesNothingFromThe
     hold.release();
     waitIdle();
     EXPECT_EQ(VardekThread::lastCutoutChangeCount(), thread().changeCount());
+}
+
+// Revert Mask while a cut-out is made: the working image's pixels stay where
+// the engine writes, also when someone else (the Cut-out tab) shared them.
+TEST_F(MaskGeneration, RevertingWhileTheCutoutIsMadeKeepsThePixelsWhereTheEngineWrites) {
+    openMarkedHalves();
+    QImage shown = model()->workingImage()->displayImage();
+    WorkerHold hold(thread());
+    thread().submit(new VkCmdGenerateMask(model(), kWholeImage));
+    ASSERT_TRUE(hold.waitStarted());
+    model()->revertOutputImage();
+    shown = QImage(); // the sharer lets go
+    hold.release();
+    waitIdle();
+    EXPECT_EQ(qAlpha(cutout().pixel(10, 30)), 255);
+    EXPECT_EQ(qAlpha(cutout().pixel(70, 30)), 0) << "the cut-out reached the working image";
 }
 
 TEST_F(MaskGeneration, DeletingTheActiveForcedEdgeLaysTheOthersAgainWithoutIts) {

@@ -4,6 +4,8 @@
 // its own image; a save that cannot be written.
 #include "document_fixture.h"
 
+#include "engine_bridge/vk_cmd_generate_mask.h"
+#include "engine_bridge/vk_cmd_set_status.h"
 #include "files/main_window_hooks.h"
 #include "files/project_file.h"
 #include "files/project_io.h"
@@ -223,6 +225,87 @@ TEST_F(ProjectIo, ASavedProjectLoadedAgainRestoresStatusesTargetsAndSettings) {
     EXPECT_TRUE(model()->regions()[1]->asRegion()->smeg().hasSegmentation());
     EXPECT_EQ(model()->statusArray()->statusImage(), statuses);
     expectSameContent(saved, model()->toVariant().toMap());
+}
+
+// While a cut-out runs the status bytes carry its temporary marks, which
+// the engine refuses to be given back. A project saved then loads with every
+// mark, and so does one stored with those marks in.
+TEST_F(ProjectIo, AProjectSavedWhileACutoutRunsLoadsWithEveryMark) {
+    openImage(halves(64, 48));
+    analyse();
+    stroke(QPointF(4, 20), QPointF(24, 20), VkStatusKeep, VkScopeLocal);
+    stroke(QPointF(40, 20), QPointF(60, 20), VkStatusDelete, VkScopeLocal);
+    auto* patch = new RectRegion(QPointF(36, 30));
+    patch->rectangle()->dragCorner(QPointF(60, 44));
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    // Previewed: unchanged from now on, the cut-out marks it to be kept.
+    submitAndWait(new VkCmdGenerateMask(model(), patch));
+    QString file;
+    QVariantMap withMarks;
+    {
+        WorkerHold hold(thread());
+        thread().submit(new VkCmdGenerateMask(model(), static_cast<const ImageRectF*>(nullptr)));
+        ASSERT_TRUE(hold.waitStarted());
+        ASSERT_GT(countWith(VkStatusTempDone), 0);
+        file = save(QStringLiteral("during.oztp"));
+        withMarks = model()->toVariant().toMap();
+        withMarks.insert(QStringLiteral("statusArray_"),
+                         model()->statusArray()->statusImage().copy());
+        hold.release();
+        waitIdle();
+    }
+    const QImage statuses = model()->statusArray()->statusImage().copy();
+    const int keep = countWith(VkStatusKeep), remove = countWith(VkStatusDelete);
+    ASSERT_GT(keep, 0);
+    ASSERT_GT(remove, 0);
+    ASSERT_EQ(countWith(VkStatusTempDone | VkStatusTempWork), 0);
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"saved while the cut-out ran", saved.readAll()},
+        {"stored with the marks in", frameBytes(11, model()->sourceImage()->checksum(), withMarks)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts().reset();
+        ASSERT_TRUE(load(c.bytes, path(QStringLiteral("loaded.oztp"))));
+        EXPECT_TRUE(prompts().asked().isEmpty());
+        EXPECT_EQ(countWith(VkStatusKeep), keep);
+        EXPECT_EQ(countWith(VkStatusDelete), remove);
+        EXPECT_TRUE(model()->statusArray()->statusImage() == statuses);
+    }
+}
+
+// Statuses that cannot be given back to the engine are not dropped in
+// silence: the user is told that the marks were not restored.
+TEST_F(ProjectIo, StatusesThatCannotBeRestoredAreReported) {
+    openImage(halves(32, 24));
+    QImage marked = model()->statusArray()->statusImage().copy();
+    marked.scanLine(3)[3] = VkStatusKeep | VkStatusTempDone;
+    struct Case {
+        const char* what;
+        QImage statuses;
+    };
+    const Case cases[] = {
+        {"refused by the engine", marked},
+        {"not status bytes", QImage(32, 24, QImage::Format_ARGB32)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts().reset();
+        prompts().answer(PromptService::Ok);
+        submitAndWait(new VkCmdSetStatus(model(), c.statuses));
+        ASSERT_EQ(prompts().asked().size(), 1);
+        EXPECT_EQ(prompts().asked()[0].kind, PromptService::Kind::Warning);
+        EXPECT_EQ(prompts().asked()[0].title, productName());
+        EXPECT_EQ(countWith(VkStatusKeep), 0);
+    }
 }
 
 TEST_F(ProjectIo, AVersionEightProjectWithoutTheLaterKeysLoadsWithTheirDefaults) {

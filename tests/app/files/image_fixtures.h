@@ -10,6 +10,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <array>
 #include <functional>
 
@@ -45,6 +47,21 @@ private:
 
 // Writes `bytes` into `path`.
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// While it lives, no file of the process may grow beyond `bytes`: a disk that
+// fills up. Writes beyond it fail (with EFBIG, the signal that would
+// otherwise end the process ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
 
 } // namespace fixtures
 

@@ -457,6 +457,37 @@ TEST_F(ProjectFileTest, SaveCommitsOnlyAWholeFile) {
     EXPECT_FALSE(QFileInfo::exists(lost));
 }
 
+// The disk fills up while the project is written: the failure is reported
+// and the project saved before stays as it was.
+TEST_F(ProjectFileTest, SaveOnAFullDiskKeepsTheProjectSavedBefore) {
+    QTemporaryDir folder;
+    const QVariantMap content = sampleContent(source_);
+    const QString path = folder.filePath(QStringLiteral("work.oztp"));
+    {
+        QSaveFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(project_file::save(file, source_.checksum(), content));
+    }
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    saved.close();
+
+    prompts().answer(PromptService::Ok);
+    {
+        const fixtures::FileSizeLimit full(rlim_t(before.size() / 2));
+        QSaveFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_FALSE(project_file::save(file, source_.checksum(), content));
+    }
+    ASSERT_EQ(prompts().asked().size(), 1);
+    EXPECT_TRUE(
+        prompts().asked()[0].text.startsWith(QStringLiteral("Cannot save oztp file\n\n") + path));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"work.oztp"});
+}
+
 TEST_F(ProjectFileTest, WriteReportsADeviceThatRefusesBytes) {
     const QVariantMap content = sampleContent(source_);
     for (qint64 room : {0, 9, 200}) {

@@ -371,6 +371,26 @@ INSTANTIATE_TEST_SUITE_P(Masters, CopyTest,
                                            int(ZtSourceImage::Master16),
                                            int(ZtSourceImage::Master8)));
 
+// An engine command holds the pixels' address from its prepare step to its
+// end: sharing the display image (the canvas keeps a copy, the workspace copy
+// at factor 1 is the display image) must not move the pixels when the image
+// is rebuilt or reverted meanwhile.
+TEST(ZtSourceImagePixels, StayWhereTheyAreWhileTheImageIsShared) {
+    QImage picture(6, 4, QImage::Format_ARGB32);
+    picture.fill(qRgba(1, 2, 3, 255));
+    ZtSourceImage source(NamedImage(picture, QUrl()));
+    ZtSourceImage image(source);
+    const QImage shared = image.displayImage();
+    image.image(1);
+    const VkImage held = image.engineView();
+
+    image.init();
+    EXPECT_EQ(image.engineView().data, held.data);
+    image.copyPixelsFrom(source);
+    EXPECT_EQ(image.engineView().data, held.data);
+    EXPECT_EQ(image.displayImage().constBits(), held.data);
+}
+
 TEST(ImageViewOf, DescribesIndexedAndThirtyTwoBitImagesOnly) {
     const QImage status(5, 3, QImage::Format_Indexed8);
     const VkImage statusView = imageViewOf(status);

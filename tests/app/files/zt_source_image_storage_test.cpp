@@ -7,7 +7,9 @@
 #include "support/test_environment.h"
 
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QVariantMap>
 
 #include <tiffio.h>
@@ -183,6 +185,38 @@ TEST_P(SaveTest, AFileThatCannotBeCreatedIsNotWritten) {
     ZtSourceImage image(host.view(), QStringLiteral("/nonexistent/folder/out.") + c.suffix);
     image.setFileType(c.fileType);
     EXPECT_FALSE(image.save());
+}
+
+// An export that fails half-way (the disk is full) leaves the last good
+// cut-out of that name as it was, and no partial file beside it.
+TEST_P(SaveTest, AnExportThatFailsLeavesTheLastGoodFileAsItWas) {
+    const SaveCase c = GetParam();
+    fixtures::Folder folder;
+    const QString name = folder.path(QStringLiteral("cutout.") + c.suffix);
+    PixelStore8 good = samples8();
+    ZtSourceImage first(good.view(), name);
+    first.setFileType(c.fileType);
+    ASSERT_TRUE(first.save());
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray goodBytes = file.readAll();
+    file.close();
+
+    // Noise does not compress: far more than the limit lets through.
+    PixelStore8 large = fixtures::store8(256, 256, [](int x, int y) {
+        const uint v = uint(x * 7919 + y * 104729) * 2654435761u;
+        return Bgra8{uchar(v >> 24), uchar(v >> 16), uchar(v >> 8), 255};
+    });
+    ZtSourceImage second(large.view(), name);
+    second.setFileType(c.fileType);
+    {
+        const fixtures::FileSizeLimit full(16384);
+        EXPECT_FALSE(second.save());
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), goodBytes);
+    EXPECT_EQ(QDir(QFileInfo(name).path()).entryList(QDir::Files),
+              QStringList{QFileInfo(name).fileName()});
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SaveTest, ::testing::ValuesIn(saveCases),

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
@@ -155,6 +156,45 @@ TEST_F(ImageReceiverTest, LocalFileIsEmittedAtOnceWithoutDialog) {
     EXPECT_EQ(receiving.receiver->progressDialog(), nullptr);
     EXPECT_TRUE(receiving.waitUntilGone());
     EXPECT_TRUE(server_.requests().isEmpty());
+}
+
+// A camera JPEG stored sideways with the Exif orientation 6 (turn a quarter
+// clockwise) is received upright, as File Open shows it.
+TEST_F(ImageReceiverTest, DroppedJpegIsTurnedUprightByItsOrientation) {
+    QImage stored(48, 32, QImage::Format_RGB32);
+    stored.fill(Qt::blue);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            stored.setPixel(x, y, qRgb(255, 0, 0)); // top left as stored
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(stored.save(&buffer, "JPEG", 100));
+    // An Exif section in Intel order with one entry: Orientation (0x0112), a
+    // short, 6.
+    const QByteArray exif("\xFF\xE1\x00\x22"
+                          "Exif\0\0"
+                          "II*\0\x08\0\0\0"
+                          "\x01\0"
+                          "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0"
+                          "\0\0\0\0",
+                          36);
+    const QString path = folder_.filePath(QStringLiteral("camera.jpg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(2) + exif + jpeg.mid(2));
+    file.close();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    Receiving receiving(data);
+    receiving.receiver->start();
+
+    ASSERT_EQ(receiving.emitted.size(), 1);
+    const NamedImage& upright = receiving.emitted[0];
+    EXPECT_EQ(upright.size(), QSize(32, 48));
+    EXPECT_GT(qRed(upright.pixel(24, 8)), 200) << "the stored top left is now top right";
+    EXPECT_LT(qRed(upright.pixel(8, 8)), 60);
 }
 
 TEST_F(ImageReceiverTest, LargestCandidateWinsAndTiesKeepTheEarlier) {

@@ -20,18 +20,16 @@ constexpr QRgb kTransparentWhite = 0x00FFFFFF;
 constexpr QRgb kTrimapGrey = 0xFF808080;
 constexpr VkPixelStatus kAllClasses =
     VkStatusUnassigned | VkStatusKeep | VkStatusDelete | VkStatusBlend;
-// The highlight is always easier to see than the mask: its opacity is
-// 0.85 + 0.15 c (0.85 in single precision, as the overlay has always had it).
-double highlightOpacity(double c) {
-    return qMin(1.0, static_cast<double>(0.85f) + 0.15 * c);
-}
-
 QPointer<QObject>& opacitySlider() {
     static QPointer<QObject> slider;
     return slider;
 }
 
 } // namespace
+
+double highlightOpacity(double c) {
+    return qMin(1.0, static_cast<double>(0.85f) + 0.15 * c);
+}
 
 QRgb colourAtOpacity(const QColor& colour, double c) {
     c = qBound(0.0, c, 1.0);

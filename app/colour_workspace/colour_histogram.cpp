@@ -24,6 +24,11 @@ bool isRgb(Bx::colour::channel c) {
     return c >= Bx::colour::Red && c <= Bx::colour::Blue;
 }
 
+// Two different axes of one family: the twelve pairs the histogram counts.
+bool isAxisPair(Bx::colour::channel h, Bx::colour::channel v) {
+    return h != v && ((isHsl(h) && isHsl(v)) || (isRgb(h) && isRgb(v)));
+}
+
 // Where an RGB axis's byte sits in a packed 0xAARRGGBB value.
 int byteShift(Bx::colour::channel c) {
     switch (c) {
@@ -36,74 +41,105 @@ int byteShift(Bx::colour::channel c) {
     }
 }
 
-// How one axis pair turns a pixel into a key and sums. For an HSL pair,
-// `horizontal` and `vertical` are positions in the converted triple (0 hue,
-// 1 lightness, 2 saturation); for an RGB pair they and `third` are the
-// bytes' shifts in the packed value.
-struct PairPlan {
-    bool hsl;
-    int horizontal;
-    int vertical;
-    int third;
+// What one pass reads and writes.
+struct Pass {
+    const QImage* source; // 32-bit
+    const QImage* status; // 8-bit
+    const QImage* mask;   // 8-bit with its offset, or null
+    QRect rect;           // within all of them
+    VkPixelStatus statusMask;
+    int shift;
+    int colourBits;
+    ColourBin* bins;
 };
 
-bool planFor(Bx::colour::channel h, Bx::colour::channel v, PairPlan* plan) {
-    if (h == v) return false;
-    if (isHsl(h) && isHsl(v)) {
-        *plan = {true, int(h), int(v), 0};
-        return true;
-    }
-    if (isRgb(h) && isRgb(v)) {
-        // The component that is neither axis: its shift is the one of 16, 8
-        // and 0 that is left (they add up to 24).
-        *plan = {false, byteShift(h), byteShift(v), 24 - byteShift(h) - byteShift(v)};
-        return true;
-    }
-    return false;
+// The value of a pixel on an HSL axis. The histogram asks only for the two
+// values it keys by; they are the values of rgbToHls (the conversion tests
+// hold the packed functions to it over every colour).
+template <int Axis> int hslValue(QRgb rgb) {
+    if (Axis == Bx::colour::Hue) return Bx::colour::hue(rgb);
+    if (Axis == Bx::colour::Lightness) return Bx::colour::lightness(rgb);
+    return Bx::colour::saturation(rgb);
 }
 
-// One pass over `rect`, rows from the top, columns from the left. The key of
-// the previous counted pixel is reused when its colour repeats, as it does
-// across a plain backdrop.
-template <bool Hsl>
-void accumulate(const QImage& source, const QImage& status, const QImage* mask, const QRect& rect,
-                const PairPlan& plan, VkPixelStatus statusMask, int shift, int colourBits,
-                ColourBin* bins) {
-    const QPoint maskOffset = mask ? mask->offset() : QPoint();
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const QRgb* sourceLine = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        const uchar* statusLine = status.constScanLine(y);
-        const uchar* maskLine = mask ? mask->constScanLine(y - maskOffset.y()) : nullptr;
+// An HSL pair: the key from the two converted values, sums red, green, blue.
+template <int Horizontal, int Vertical> struct HslPair {
+    int index(QRgb rgb, int shift, int colourBits) const {
+        return ((hslValue<Horizontal>(rgb) >> shift) << colourBits) |
+               (hslValue<Vertical>(rgb) >> shift);
+    }
+    static void add(ColourBin& bin, QRgb rgb) {
+        bin.sum1 += (rgb >> 16) & 0xFF;
+        bin.sum2 += (rgb >> 8) & 0xFF;
+        bin.sum3 += rgb & 0xFF;
+    }
+};
+
+// An RGB pair: the key from two bytes, sum 1 the third.
+struct RgbPair {
+    int horizontal, vertical, third; // the bytes' shifts in the packed value
+    int index(QRgb rgb, int shift, int colourBits) const {
+        return ((((rgb >> horizontal) & 0xFF) >> shift) << colourBits) |
+               (((rgb >> vertical) & 0xFF) >> shift);
+    }
+    void add(ColourBin& bin, QRgb rgb) const { bin.sum1 += (rgb >> third) & 0xFF; }
+};
+
+// One pass over the rectangle, rows from the top, columns from the left. The
+// bin of the previous counted pixel is reused while its colour repeats, as
+// it does across a plain backdrop.
+template <class Pair> void accumulate(const Pass& pass, const Pair& pair) {
+    const QPoint maskOffset = pass.mask ? pass.mask->offset() : QPoint();
+    for (int y = pass.rect.top(); y <= pass.rect.bottom(); ++y) {
+        const QRgb* sourceLine = reinterpret_cast<const QRgb*>(pass.source->constScanLine(y));
+        const uchar* statusLine = pass.status->constScanLine(y);
+        const uchar* maskLine = pass.mask ? pass.mask->constScanLine(y - maskOffset.y()) : nullptr;
         QRgb lastRgb = 0;
         int lastIndex = -1;
-        for (int x = rect.left(); x <= rect.right(); ++x) {
+        for (int x = pass.rect.left(); x <= pass.rect.right(); ++x) {
             if (maskLine && maskLine[x - maskOffset.x()] == 0) continue;
-            if ((statusLine[x] & statusMask) == 0) continue;
+            if ((statusLine[x] & pass.statusMask) == 0) continue;
             const QRgb rgb = sourceLine[x] & 0x00FFFFFFu;
             if (rgb != lastRgb || lastIndex < 0) {
-                int h, v;
-                if (Hsl) {
-                    unsigned char hls[3] = {uchar(rgb >> 16), uchar(rgb >> 8), uchar(rgb)};
-                    Bx::colour::rgbToHls(hls);
-                    h = hls[plan.horizontal];
-                    v = hls[plan.vertical];
-                } else {
-                    h = (rgb >> plan.horizontal) & 0xFF;
-                    v = (rgb >> plan.vertical) & 0xFF;
-                }
-                lastIndex = ((h >> shift) << colourBits) | (v >> shift);
+                lastIndex = pair.index(rgb, pass.shift, pass.colourBits);
                 lastRgb = rgb;
             }
-            ColourBin& bin = bins[lastIndex];
+            ColourBin& bin = pass.bins[lastIndex];
             ++bin.count;
-            if (Hsl) {
-                bin.sum1 += (rgb >> 16) & 0xFF;
-                bin.sum2 += (rgb >> 8) & 0xFF;
-                bin.sum3 += rgb & 0xFF;
-            } else {
-                bin.sum1 += (rgb >> plan.third) & 0xFF;
-            }
+            pair.add(bin, rgb);
         }
+    }
+}
+
+// The pass for one of the twelve axis pairs.
+void accumulateFor(Bx::colour::channel h, Bx::colour::channel v, const Pass& pass) {
+    using namespace Bx::colour;
+    if (isRgb(h)) {
+        // The third component's shift is the one of 16, 8 and 0 left over.
+        accumulate(pass, RgbPair{byteShift(h), byteShift(v), 24 - byteShift(h) - byteShift(v)});
+        return;
+    }
+    switch (h * 8 + v) {
+    case Hue * 8 + Lightness:
+        accumulate(pass, HslPair<Hue, Lightness>());
+        break;
+    case Hue * 8 + Saturation:
+        accumulate(pass, HslPair<Hue, Saturation>());
+        break;
+    case Lightness * 8 + Hue:
+        accumulate(pass, HslPair<Lightness, Hue>());
+        break;
+    case Lightness * 8 + Saturation:
+        accumulate(pass, HslPair<Lightness, Saturation>());
+        break;
+    case Saturation * 8 + Hue:
+        accumulate(pass, HslPair<Saturation, Hue>());
+        break;
+    case Saturation * 8 + Lightness:
+        accumulate(pass, HslPair<Saturation, Lightness>());
+        break;
+    default:
+        break;
     }
 }
 
@@ -168,8 +204,7 @@ void ColourHistogram::rebuildFrom(const QImage& source, const QImage& status,
     mapImageOutOfDate_ = true;
     clearBins();
     if (source.isNull() || status.isNull() || status.depth() != 8) return;
-    PairPlan plan;
-    if (!planFor(horizontal_, vertical_, &plan)) return;
+    if (!isAxisPair(horizontal_, vertical_)) return;
 
     // The pixels as QImage::pixel gives them, read through scan lines.
     QImage pixels = source;
@@ -185,14 +220,10 @@ void ColourHistogram::rebuildFrom(const QImage& source, const QImage& status,
     }
     if (rect.isEmpty()) return;
 
-    ColourBin* bins = bins_.data();
-    const QImage* maskImage = patchMask ? &mask : nullptr;
-    if (plan.hsl)
-        accumulate<true>(pixels, status, maskImage, rect, plan, statusMask_, shift_, colourBits_,
-                         bins);
-    else
-        accumulate<false>(pixels, status, maskImage, rect, plan, statusMask_, shift_, colourBits_,
-                          bins);
+    const Pass pass{&pixels,     &status,     patchMask ? &mask : nullptr,
+                    rect,        statusMask_, shift_,
+                    colourBits_, bins_.data()};
+    accumulateFor(horizontal_, vertical_, pass);
 
     for (ColourBin& bin : bins_) {
         if (bin.count == 0) continue;
@@ -228,7 +259,7 @@ std::uint64_t ColourHistogram::largestColumnTotal() const {
 QRgb ColourHistogram::binColour(int horizontal, int vertical, const ColourBin& bin) const {
     if (isHsl(horizontal_) && isHsl(vertical_))
         return qRgb(int(bin.sum1), int(bin.sum2), int(bin.sum3));
-    if (!isRgb(horizontal_) || !isRgb(vertical_) || horizontal_ == vertical_) return qRgb(0, 0, 0);
+    if (!isAxisPair(horizontal_, vertical_)) return qRgb(0, 0, 0);
     // Each axis's component is its replicated index, the third the average.
     int component[3] = {int(bin.sum1), int(bin.sum1), int(bin.sum1)}; // red, green, blue
     component[horizontal_ - Bx::colour::Red] = replicateBits(horizontal, shift_);

@@ -106,35 +106,66 @@ BENCHMARK(BM_Rebuild)
     ->Args({1, Bx::colour::Red, Bx::colour::Green, 5})
     ->Unit(benchmark::kMillisecond);
 
-// A paint of the display (360 x 300 on screen) while a drag goes on: the
-// histogram is not rebuilt, the picture is drawn with the selection and
-// scaled. Arguments: the mode (0 histogram, 1 colour map), the colour bits.
+// The display (360 x 300 on screen) over the 4-megapixel workspace, its
+// histogram built, colours of many hues and lightnesses selected.
+struct PaintedDisplay {
+    PaintedDisplay(int mode, int bits) {
+        const Workspace& workspace =
+            environment().workspace(kDefaultLargest.width(), kDefaultLargest.height());
+        display.resize(360, 300);
+        display.setMode(mode);
+        display.histogram().setAxes(Bx::colour::Hue, Bx::colour::Lightness);
+        display.setColourBits(bits);
+        display.histogram().rebuildFrom(workspace.pixels, workspace.status, nullptr);
+        display.setRebuildNeeded(false); // built above, from the photograph, not the model
+        display.show();
+        QApplication::processEvents();
+        display.unHighlight();
+        for (int v = 0; v < 256; v += 8)
+            display.colourPicked(QColor::fromHsl(v * 359 / 255, 200, v), Qt::ShiftModifier);
+    }
+    ColourDisplay display;
+};
+
+// A paint while a drag goes on: no rebuild, the bins as drawn before, the
+// selection drawn over them and the picture scaled. Arguments: the mode (0
+// histogram, 1 colour map), the colour bits.
 void BM_PaintWithoutRebuild(benchmark::State& state) {
-    Environment& e = environment();
-    if (!e.error.empty()) {
-        state.SkipWithError(e.error.c_str());
+    if (!environment().error.empty()) {
+        state.SkipWithError(environment().error.c_str());
         return;
     }
-    const Workspace& workspace = e.workspace(kDefaultLargest.width(), kDefaultLargest.height());
-    ColourDisplay display;
-    display.resize(360, 300);
-    display.setMode(int(state.range(0)));
-    display.histogram().setAxes(Bx::colour::Hue, Bx::colour::Lightness);
-    display.setColourBits(int(state.range(1)));
-    display.histogram().rebuildFrom(workspace.pixels, workspace.status, nullptr);
-    display.setRebuildNeeded(false); // built above, from the photograph, not the model
-    display.show();
-    QApplication::processEvents();
-    // Colours of many hues and lightnesses selected, as in the middle of a drag.
-    display.unHighlight();
-    for (int v = 0; v < 256; v += 8)
-        display.colourPicked(QColor::fromHsl(v * 359 / 255, 200, v), Qt::ShiftModifier);
+    PaintedDisplay painted(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
-        display.repaint();
+        painted.display.repaint();
     }
-    state.counters["bins"] = display.histogram().binCount();
+    state.counters["bins"] = painted.display.histogram().binCount();
 }
 BENCHMARK(BM_PaintWithoutRebuild)
+    ->ArgNames({"mode", "bits"})
+    ->Args({0, 5})
+    ->Args({0, 8})
+    ->Args({1, 5})
+    ->Args({1, 8})
+    ->Unit(benchmark::kMillisecond);
+
+// A paint that draws the bins again (here after a change of background, as
+// after a rebuild or a change of mode), without the rebuild itself.
+void BM_PaintDrawingTheBins(benchmark::State& state) {
+    if (!environment().error.empty()) {
+        state.SkipWithError(environment().error.c_str());
+        return;
+    }
+    PaintedDisplay painted(int(state.range(0)), int(state.range(1)));
+    int background = 0;
+    for (auto _ : state) {
+        background = 1 - background;
+        painted.display.setBackground(background);
+        painted.display.repaint();
+    }
+    state.counters["bins"] = painted.display.histogram().binCount();
+}
+BENCHMARK(BM_PaintDrawingTheBins)
     ->ArgNames({"mode", "bits"})
     ->Args({0, 5})
     ->Args({0, 8})

@@ -15,6 +15,7 @@
 #include <QPixmap>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -37,6 +38,7 @@ bool isBackground(int index) {
 
 ColourDisplay::ColourDisplay(QWidget* parent)
     : QFrame(parent), lastEmitted1D_(256, false), lastEmitted2D_(emptyPairMap()),
+      binsPicture_(kDeviceSize, kDeviceSize, QImage::Format_ARGB32_Premultiplied),
       picture_(kDeviceSize, kDeviceSize, QImage::Format_ARGB32_Premultiplied),
       overlay_(kDeviceSize, kDeviceSize, QImage::Format_ARGB32_Premultiplied) {
     // The picture covers the whole widget.
@@ -112,11 +114,19 @@ const QImage& ColourDisplay::renderPicture() {
         histogram_.rebuild();
         rebuildNeeded_ = false;
     }
+    if (mode_ != drawnMode_ || background_ != drawnBackground_ ||
+        histogram_.generation() != drawnGeneration_) {
+        drawnMode_ = mode_;
+        drawnBackground_ = background_;
+        drawnGeneration_ = histogram_.generation();
+        QPainter painter(&binsPicture_);
+        if (mode_ == HistogramMode)
+            paintHistogram(&painter);
+        else
+            paintColourMap(&painter);
+    }
+    std::memcpy(picture_.bits(), binsPicture_.constBits(), std::size_t(picture_.sizeInBytes()));
     QPainter painter(&picture_);
-    if (mode_ == HistogramMode)
-        paintHistogram(&painter);
-    else
-        paintColourMap(&painter);
     paintSelection(&painter);
     return picture_;
 }
@@ -128,8 +138,8 @@ void ColourDisplay::paintEvent(QPaintEvent*) {
 }
 
 void ColourDisplay::paintHistogram(QPainter* painter) {
-    const float width = float(picture_.width()), height = float(picture_.height());
-    painter->fillRect(picture_.rect(), backgroundColour(background_));
+    const float width = float(binsPicture_.width()), height = float(binsPicture_.height());
+    painter->fillRect(binsPicture_.rect(), backgroundColour(background_));
     const float root = std::sqrt(float(histogram_.largestColumnTotal()));
     if (root == 0.0f) return;
     const int n = histogram_.binsPerAxis();
@@ -154,9 +164,10 @@ void ColourDisplay::paintColourMap(QPainter* painter) {
     const int n = histogram_.binsPerAxis();
     const QImage& map = histogram_.mapImage(backgroundColour(background_));
     // Nearest-pixel magnification: each bin a square of 256 / n pixels.
-    painter->drawImage(0, 0,
-                       map.copy(0, 0, n, n)
-                           .scaled(picture_.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    painter->drawImage(
+        0, 0,
+        map.copy(0, 0, n, n)
+            .scaled(binsPicture_.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 void ColourDisplay::paintSelection(QPainter* painter) {

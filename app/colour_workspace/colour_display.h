@@ -7,8 +7,9 @@
 // Everything is drawn into a fixed 256 x 256 picture that is scaled to the
 // widget, so painting costs the same at any size. The histogram is rebuilt
 // lazily, in the next paint after something asked for it (the display's or
-// the histogram's rebuild needed); the 2-D map image only after a rebuild or
-// a change of background.
+// the histogram's rebuild needed); its bins are drawn again only after a
+// rebuild or a change of mode or background, so a paint during a drag only
+// draws the selection over them.
 //
 // Selecting: in histogram mode a drag selects a range of values along the
 // horizontal axis, in colour-map mode a rectangle of bins; a plain drag
@@ -173,6 +174,12 @@ private:
     bool selectionEmpty_ = true;
     bool forceEmit_ = false;
     int background_ = 0;
+    // The bins as last drawn (histogram or map, without the selection), and
+    // what they were drawn for: a paint during a drag only adds the selection.
+    QImage binsPicture_;
+    int drawnMode_ = -1;
+    int drawnBackground_ = -1;
+    std::uint64_t drawnGeneration_ = 0;
     QImage picture_;
     QImage overlay_;
 };

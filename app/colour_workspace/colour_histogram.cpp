@@ -181,6 +181,7 @@ void ColourHistogram::clearBins() {
     const std::size_t size = std::size_t(binsPerAxis()) * std::size_t(binsPerAxis());
     bins_.assign(size, ColourBin());
     binCount_ = 0;
+    ++generation_;
 }
 
 void ColourHistogram::rebuild() {

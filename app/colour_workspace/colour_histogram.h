@@ -73,6 +73,9 @@ public:
 
     bool rebuildNeeded() const { return rebuildNeeded_; }
     void setRebuildNeeded(bool needed) { rebuildNeeded_ = needed; }
+    // Changes whenever the table is emptied or built again: whoever draws the
+    // bins knows by it when to draw them again.
+    std::uint64_t generation() const { return generation_; }
 
     // Bins per axis: 256 >> shift.
     int binsPerAxis() const;
@@ -105,6 +108,7 @@ private:
 
     std::vector<ColourBin> bins_; // binsPerAxis()^2, index horizontal * n + vertical
     int binCount_ = 0;
+    std::uint64_t generation_ = 0;
     Bx::colour::channel horizontal_ = Bx::colour::Hue;
     Bx::colour::channel vertical_ = Bx::colour::Lightness;
     int colourBits_;

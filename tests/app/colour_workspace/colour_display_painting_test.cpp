@@ -143,6 +143,49 @@ TEST(ColourDisplayPaintingTest, TheSelectionIsDrawnInTheStatusArraysHighlightCol
         EXPECT_EQ(at(picture, x, 50), kGrey) << x;
 }
 
+TEST(ColourDisplayPaintingTest, ThePaintRebuildsWhenAskedAndStatusesMatterOnlyWithAClassHidden) {
+    ColourDocument document(plainImage(4, 4, qRgb(200, 100, 50)));
+    ColourDisplay display;
+    const auto counted = [&display] {
+        display.renderPicture();
+        EXPECT_FALSE(display.rebuildNeeded());
+        EXPECT_FALSE(display.histogram().rebuildNeeded());
+        const ColourBin* bin = display.histogram().bin(25, 12);
+        return bin ? int(bin->count) : 0;
+    };
+    display.histogram().setAxes(channel::Red, channel::Green); // the histogram's own flag
+    display.setHighlightStatusMask(13);
+    display.histogram().setStatusMask(13);
+    EXPECT_EQ(counted(), 16);
+
+    // Keep hidden: a status change rebuilds at the next paint.
+    document.status().set(0, 0, VkStatusKeep);
+    display.statusArrayChanged();
+    EXPECT_TRUE(display.rebuildNeeded());
+    EXPECT_EQ(counted(), 15);
+
+    // Every class viewed: status changes cannot change the counts.
+    display.setHighlightStatusMask(15);
+    display.histogram().setStatusMask(15);
+    EXPECT_EQ(counted(), 16);
+    document.status().set(1, 0, VkStatusKeep);
+    display.statusArrayChanged();
+    EXPECT_FALSE(display.rebuildNeeded());
+}
+
+TEST(ColourDisplayPaintingTest, TheFirstPaintHandsTheHighlightColourToTheStatusArrayOnce) {
+    GmStatusArray* array = GmModel::instance()->statusArray();
+    const QColor preference = ZtAppPrefs::currentColor(ZtAppPrefs::ColorWorkspaceHighlightColor);
+    array->highlightColourChanged(Qt::magenta);
+    ColourDisplay display;
+    display.renderPicture();
+    EXPECT_EQ(array->highlightColour(), preference);
+    array->highlightColourChanged(Qt::magenta);
+    display.renderPicture();
+    EXPECT_EQ(array->highlightColour(), QColor(Qt::magenta));
+    array->highlightColourChanged(preference);
+}
+
 TEST(AxisWidgetTest, LabelsNameTheAxisAndTheVerticalOneCountsInHistogramMode) {
     ColourDisplay display;
     struct Case {

@@ -12,14 +12,17 @@
 
 #include <algorithm>
 
+// Divided, not multiplied by a reciprocal: x (1 / w) falls just short of 1 at
+// the right edge of one width in nine (98 pixels, 103, ...), and value 255,
+// white on a lightness axis, could not be reached at 8 colour bits.
 int ColourDisplay::valueAtX(int x) const {
     if (width() <= 0) return 0;
-    return int(double(x) * (1.0 / double(width())) * 255.0);
+    return int(double(x) * 255.0 / double(width()));
 }
 
 int ColourDisplay::valueAtY(int y) const {
     if (height() <= 0) return 0;
-    return int(double(height() - y) * (1.0 / double(height())) * 255.0);
+    return int(double(height() - y) * 255.0 / double(height()));
 }
 
 QPoint ColourDisplay::clamped(const QPoint& position) const {

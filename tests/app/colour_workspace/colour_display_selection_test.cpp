@@ -188,6 +188,19 @@ TEST(ColourDisplaySelectionTest, DragsSelectRangesAndRectanglesOfBins) {
     }
 }
 
+// The left and bottom edges are value 0, the right and top edges 255, at
+// every size: 98 pixels is one where x (1 / w) falls short of 1.
+TEST(ColourDisplaySelectionTest, TheDisplaysEdgesAreTheEndsOfTheAxesAtAnySize) {
+    for (const int side : {256, 98, 103, 406}) {
+        ColourDisplay display;
+        display.resize(side, side);
+        EXPECT_EQ(display.valueAtX(0), 0) << side;
+        EXPECT_EQ(display.valueAtX(side), 255) << side;
+        EXPECT_EQ(display.valueAtY(side), 0) << side;
+        EXPECT_EQ(display.valueAtY(0), 255) << side;
+    }
+}
+
 TEST(ColourDisplaySelectionTest, PicksReplaceAddOrRemoveTheColoursBinByTheirModifiers) {
     ColourDisplay display;
     display.histogram().setAxes(channel::Red, channel::Green);

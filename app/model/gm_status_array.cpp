@@ -20,12 +20,6 @@ constexpr QRgb kTransparentWhite = 0x00FFFFFF;
 constexpr QRgb kTrimapGrey = 0xFF808080;
 constexpr VkPixelStatus kAllClasses =
     VkStatusUnassigned | VkStatusKeep | VkStatusDelete | VkStatusBlend;
-// The highlight is always easier to see than the mask: its opacity is
-// 0.85 + 0.15 c (0.85 in single precision, as the overlay has always had it).
-double highlightOpacity(double c) {
-    return qMin(1.0, static_cast<double>(0.85f) + 0.15 * c);
-}
-
 QPointer<QObject>& opacitySlider() {
     static QPointer<QObject> slider;
     return slider;
@@ -43,6 +37,10 @@ QImage withoutTemporaryMarks(const QImage& statuses) {
             line[x] &= keep;
     }
     return copy;
+}
+
+double highlightOpacity(double c) {
+    return qMin(1.0, static_cast<double>(0.85f) + 0.15 * c);
 }
 
 QRgb colourAtOpacity(const QColor& colour, double c) {

@@ -153,4 +153,10 @@ QVector<QRgb> statusColourTable(double c, const QColor& keep, const QColor& remo
 // `colour` shown at opacity `c`: in HSV, saturation x sqrt(c) and alpha c.
 QRgb colourAtOpacity(const QColor& colour, double c);
 
+// The opacity the colour workspace's highlight is shown at for mask opacity
+// `c`: 0.85 + 0.15 c (0.85 in single precision, as the overlay has always had
+// it), so the highlight is always easier to see than the mask. The colour
+// display's selection uses it too.
+double highlightOpacity(double c);
+
 #endif

@@ -80,7 +80,7 @@ protected:
 
 private:
     std::vector<bool> selection_;
-    Bx::colour::channel axis_ = Bx::colour::red;
+    Bx::colour::channel axis_ = Bx::colour::Red;
 };
 
 // A selection of value pairs over two axes: a 256 x 256 Mono map whose pixel
@@ -101,8 +101,8 @@ protected:
 
 private:
     QImage selection_;
-    Bx::colour::channel horizontal_ = Bx::colour::red;
-    Bx::colour::channel vertical_ = Bx::colour::green;
+    Bx::colour::channel horizontal_ = Bx::colour::Red;
+    Bx::colour::channel vertical_ = Bx::colour::Green;
 };
 
 #endif

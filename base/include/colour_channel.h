@@ -9,14 +9,16 @@
 namespace Bx {
 namespace colour {
 
+// The axes are capitalised: hue(), lightness() and saturation() of a colour
+// (colour_space.h) live in this namespace too.
 enum channel {
-    hue = 0,
-    lightness = 1,
-    saturation = 2,
-    red = 3,
-    green = 4,
-    blue = 5,
-    nonRgb = 1000, // an axis that is not a colour component
+    Hue = 0,
+    Lightness = 1,
+    Saturation = 2,
+    Red = 3,
+    Green = 4,
+    Blue = 5,
+    NonRgb = 1000, // an axis that is not a colour component
 };
 
 } // namespace colour

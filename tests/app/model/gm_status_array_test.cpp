@@ -163,7 +163,7 @@ TEST_F(GmStatusArrayTest, ANewImageStopsAndWaitsForARunningHighlightThread) {
     StatusBuffer second(1200, 1200);
     GmStatusArray array;
     array.setImage(&first.image);
-    array.highlightChanged(std::vector<bool>(256, true), Bx::colour::red, 0x0F);
+    array.highlightChanged(std::vector<bool>(256, true), Bx::colour::Red, 0x0F);
     ASSERT_TRUE(array.set1DThread()->isRunning() || array.set1DThread()->isFinished());
 
     // The pass reads the old status image and writes the old highlight

@@ -13,6 +13,7 @@
 #include "workspace/canvas_hooks.h"
 #include "workspace/canvas_painting.h"
 #include "workspace/canvas_tool.h"
+#include "workspace/mask_region.h"
 #include "workspace/tab_filter.h"
 
 #include <QApplication>
@@ -28,7 +29,6 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QTabletEvent>
-#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -309,20 +309,7 @@ void GmZoomWidget::patchPreviewAvailableSlot(const GmRegion* region) {
     if (!mask) return;
     patchPreview_ = patch;
     // Every pixel that is not 0 lies in the patch, whatever status was saved in it.
-    QImage inside(mask->size(), QImage::Format_Mono);
-    inside.setColor(0, qRgb(255, 255, 255));
-    inside.setColor(1, qRgb(0, 0, 0));
-    inside.fill(0);
-    for (int y = 0; y < mask->height(); ++y) {
-        const uchar* line = mask->constScanLine(y);
-        for (int x = 0; x < mask->width(); ++x)
-            if (line[x]) inside.setPixel(x, y, 1);
-    }
-    const int factor = GmModel::instance()->resolutionFactor();
-    const QRegion workspace(
-        QBitmap::fromImage(inside, Qt::MonoOnly | Qt::ThresholdDither | Qt::AvoidDither));
-    patchPreviewRegion_ = QTransform::fromScale(factor, factor).map(workspace);
-    patchPreviewRegion_.translate(mask->offset() * factor);
+    patchPreviewRegion_ = maskRegion(*mask, GmModel::instance()->resolutionFactor());
     // The rectangles the model marks dirty next repaint it.
 }
 

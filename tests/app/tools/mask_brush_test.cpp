@@ -262,6 +262,39 @@ TEST_F(MaskBrushes, AStrokeOutsideTheActivePatchDeactivatesItForTheStrokeOnly) {
     }
 }
 
+TEST_F(MaskBrushes, ALocalBrushOutsideAPatchAnalysedOnItsOwnWithoutAnImageAnalysisIsRefused) {
+    openImage(twoHalves()); // the image is never analysed
+    NoTool none;            // the fallback, were the brush to become unusable
+    auto* patch = new RectRegion(QPointF(44, 4));
+    patch->rectangle()->dragCorner(QPointF(76, 56));
+    patch->smeg().setChecked(true);
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    patch->smeg().analyse();
+    waitIdle();
+    ASSERT_TRUE(patch->smeg().hasSegmentation());
+    ASSERT_EQ(model()->activeRegion(), patch);
+    MaskBrushTool& keep = take(Kind::KeepLocal, 5);
+    StartedCommands started(thread());
+
+    // Outside the patch the brush would have no analysis: the press is refused.
+    dragOn(keep, QPointF(20, 30), QPointF(30, 30));
+    EXPECT_EQ(GmTool::currentTool(), &keep) << "the brush stays";
+    EXPECT_EQ(keep.stroke(), nullptr);
+    EXPECT_TRUE(model()->brushings().isEmpty()) << "no stroke left drawn";
+    EXPECT_EQ(model()->activeRegion(), patch) << "the patch stays active";
+    waitIdle();
+    EXPECT_TRUE(started.list().filter("Select").isEmpty());
+
+    // Inside it the brush paints as ever.
+    dragOn(keep, QPointF(56, 30), QPointF(64, 30));
+    waitIdle();
+    EXPECT_EQ(started.list().filter("Select").size(), 1);
+    EXPECT_GT(marked(), 0);
+    model()->deleteRegion(patch);
+    waitIdle();
+}
+
 TEST_F(MaskBrushes, SizeBoxAndSliderFollowEachOtherOnTheSquareRootScale) {
     const struct {
         int size;

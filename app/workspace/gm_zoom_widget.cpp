@@ -183,7 +183,15 @@ QPoint GmZoomWidget::pointerPosition() const {
 void GmZoomWidget::showPointerAt(const QPoint& position) {
     pointerPosition_ = position;
     pointerInside_ = true;
+    pointerShownForSlider_ = true;
     positionIsGlobal_ = false;
+    updateBrushOutline();
+}
+
+void GmZoomWidget::endPointerShownForSlider() {
+    if (!pointerShownForSlider_) return;
+    pointerShownForSlider_ = false;
+    pointerInside_ = false;
     updateBrushOutline();
 }
 
@@ -192,7 +200,7 @@ void GmZoomWidget::updateBrushOutline() {
     const bool brush = tool && tool->isBrush();
     const CanvasHooks& hooks = canvasHooks();
     const bool sliderHeld = hooks.brushSizeSliderHeld && hooks.brushSizeSliderHeld();
-    if (brush && tabIndex_ == WorkspaceTab && (pointerInside_ || sliderHeld)) {
+    if (brush && tabIndex_ == WorkspaceTab && (isPointerInside() || sliderHeld)) {
         // Brushes answer a blank pointer: only the painted outline shows.
         setCursor(QCursor(tool->cursor().shape()));
         const double scale = tabScale();
@@ -211,7 +219,7 @@ void GmZoomWidget::updateBrushOutline() {
         update(outlineRect_);
         outlineRect_ = QRect(QPoint(0, 0), QPoint(-2, -2));
     }
-    if (!pointerInside_ && brush) setCursor(brushCrossHair(tool->cursorColour()));
+    if (!isPointerInside() && brush) setCursor(brushCrossHair(tool->cursorColour()));
 }
 
 GmRegion* GmZoomWidget::patchPreview() const {
@@ -335,6 +343,7 @@ void GmZoomWidget::handleMouse(QMouseEvent* event) {
     pointerPosition_ = event->pos() - imageRect_.topLeft();
     positionIsGlobal_ = false;
     pointerInside_ = true;
+    pointerShownForSlider_ = false;
     updateBrushOutline();
 
     CanvasTool* const tool = CanvasTool::current();
@@ -438,6 +447,7 @@ void GmZoomWidget::showContextMenu(const QPoint& globalPosition) {
 
 void GmZoomWidget::leaveEvent(QEvent* event) {
     pointerInside_ = false;
+    pointerShownForSlider_ = false;
     updateBrushOutline();
     QWidget::leaveEvent(event);
 }

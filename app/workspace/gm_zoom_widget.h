@@ -86,12 +86,17 @@ public:
 
     // The pointer relative to the image's corner.
     QPoint pointerPosition() const;
-    // Whether the pointer is over the canvas.
-    bool isPointerInside() const { return pointerInside_; }
+    // Whether the pointer is over the canvas. The one showPointerAt puts
+    // there is not: its outline shows only while the brush-size slider is held.
+    bool isPointerInside() const { return pointerInside_ && !pointerShownForSlider_; }
     // Puts the pointer at `position` (relative to the image's corner) as if it
     // were over the canvas, and brings the brush outline there: the outline
     // follows the brush-size slider at the centre of the view.
     void showPointerAt(const QPoint& position);
+    // The slider is let go: a pointer that only showPointerAt put over the
+    // canvas leaves it, and its outline is repainted away. A real pointer
+    // over the canvas stays.
+    void endPointerShownForSlider();
     // Keeps the brush outline up to date; an outline that is no longer wanted
     // is repainted away.
     void updateBrushOutline();
@@ -163,6 +168,7 @@ private:
     QRect imageRect_ = QRect(QPoint(-1, -1), QSize(-1, -1));
     bool positionIsGlobal_ = false;
     bool pointerInside_ = false;
+    bool pointerShownForSlider_ = false; // pointerInside_ set by showPointerAt
     QPoint pointerPosition_;
     QRect outlineRect_ = QRect(QPoint(0, 0), QPoint(-1, -1));
     int tabIndex_ = NoTab;

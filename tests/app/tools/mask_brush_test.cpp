@@ -19,6 +19,7 @@
 #include "tools/no_tool.h"
 #include "workspace/canvas_hooks.h"
 #include "workspace/gm_zoom_widget.h"
+#include "workspace/image_view.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -28,6 +29,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabletEvent>
+#include <QTest>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -293,6 +295,38 @@ TEST_F(MaskBrushes, ALocalBrushOutsideAPatchAnalysedOnItsOwnWithoutAnImageAnalys
     EXPECT_GT(marked(), 0);
     model()->deleteRegion(patch);
     waitIdle();
+}
+
+TEST_F(MaskBrushes, TheOutlineShownWhileTheSizeSliderIsHeldGoesWhenItIsLetGo) {
+    openImage(twoHalves());
+    take(Kind::KeepExact, 20);
+    ImageView view(nullptr);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    GmTool::setImageView(&view);
+    GmZoomWidget* const canvas = view.canvas();
+    canvas->viewTabChangedSlot(ViewTabs::Workspace);
+    QSlider* const slider = BrushingTool::brushSizeSlider();
+    ASSERT_NE(slider, nullptr);
+
+    slider->setSliderDown(true);
+    slider->setValue(slider->value() + 10);
+    QApplication::processEvents();
+    EXPECT_TRUE(canvas->outlineRect().isValid()) << "the outline shows at the view's centre";
+
+    slider->setSliderDown(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(canvas->isPointerInside());
+    EXPECT_FALSE(canvas->outlineRect().isValid()) << "and goes with the slider";
+    canvas->grab(); // a repaint of the whole canvas draws none either
+    EXPECT_FALSE(canvas->outlineRect().isValid());
+
+    // Moved without being held (from the keyboard), it shows no outline at all.
+    slider->setValue(slider->value() + 10);
+    QApplication::processEvents();
+    EXPECT_FALSE(canvas->outlineRect().isValid());
+    GmTool::setImageView(nullptr);
 }
 
 TEST_F(MaskBrushes, SizeBoxAndSliderFollowEachOtherOnTheSquareRootScale) {

@@ -204,20 +204,14 @@ void GmZoomWidget::updateBrushOutline() {
         // Brushes answer a blank pointer: only the painted outline shows.
         setCursor(QCursor(tool->cursor().shape()));
         const double scale = tabScale();
-        const QPointF centre = QPointF(pointerPosition()) / scale;
-        const QRect area =
-            brushOutlineArea(brushOutlineSquare(centre, Brushing::brushSize() * 0.5, scale), scale,
-                             imageRect_.topLeft());
-        // The painter records the new outline; the old one goes with it.
-        if (area.intersects(outlineRect_)) {
-            update(area.united(outlineRect_));
-        } else {
-            update(area);
-            if (outlineRect_.isValid()) update(outlineRect_);
-        }
-    } else if (outlineRect_.isValid()) {
-        update(outlineRect_);
-        outlineRect_ = QRect(QPoint(0, 0), QPoint(-2, -2));
+        const BrushOutline next(QPointF(pointerPosition()) / scale, Brushing::brushSize(), scale,
+                                imageRect_.topLeft());
+        // What changes from the outline on the screen; the painter records
+        // the new one.
+        update(next.repaintFrom(outline_, visibleRegion().boundingRect()));
+    } else if (outline_.isShown()) {
+        update(outline_.area());
+        outline_ = BrushOutline();
     }
     if (!isPointerInside() && brush) setCursor(brushCrossHair(tool->cursorColour()));
 }
@@ -488,7 +482,7 @@ void GmZoomWidget::moveEvent(QMoveEvent* event) {
     if (pointerInside_ && !positionIsGlobal_) {
         pointerPosition_ += event->oldPos() - event->pos();
         updateBrushOutline();
-    } else if (outlineRect_.isValid()) {
+    } else if (outline_.isShown()) {
         updateBrushOutline();
     }
 }

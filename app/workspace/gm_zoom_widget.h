@@ -30,6 +30,7 @@
 #include "model/dirty_hint.h"
 #include "model/image_coordinates.h"
 #include "shell/panel_framework/view_tabs.h"
+#include "workspace/brush_outline.h"
 
 #include <QColor>
 #include <QPoint>
@@ -101,9 +102,10 @@ public:
     // is repainted away.
     void updateBrushOutline();
 
-    // The canvas area of the brush outline last painted; invalid when none shows.
-    QRect outlineRect() const { return outlineRect_; }
-    void setOutlineRect(const QRect& rect) { outlineRect_ = rect; }
+    // The brush outline last painted (none when none shows), and its canvas
+    // area (invalid when none shows).
+    void setPaintedOutline(const BrushOutline& outline) { outline_ = outline; }
+    QRect outlineRect() const { return outline_.isShown() ? outline_.area() : QRect(); }
 
     // The patch whose cut-out preview shows, and its area in image pixels;
     // the preview is drawn clipped to that area while the patch lives.
@@ -170,7 +172,7 @@ private:
     bool pointerInside_ = false;
     bool pointerShownForSlider_ = false; // pointerInside_ set by showPointerAt
     QPoint pointerPosition_;
-    QRect outlineRect_ = QRect(QPoint(0, 0), QPoint(-1, -1));
+    BrushOutline outline_;
     int tabIndex_ = NoTab;
     QRegion patchPreviewRegion_;
     QPointer<GmRegion> patchPreview_;

@@ -1,6 +1,6 @@
 // What the canvas paints on each tab: the photograph alone on Source; on
 // Workspace the brush footprint, the centre mark, a patch's cut-out preview
-// and the strokes waiting for the engine.
+// and the strokes waiting for the engine; and what a stroke move repaints.
 #include "workspace/canvas_painting.h"
 
 #include "model/brushing.h"
@@ -17,9 +17,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdlib>
 #include <memory>
@@ -44,6 +47,25 @@ bool near(const QColor& a, const QColor& b, int tolerance = 2) {
            std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
+
+// The areas the canvas repaints.
+class PaintedArea : public QObject {
+public:
+    explicit PaintedArea(QWidget* canvas) { canvas->installEventFilter(this); }
+    QRegion region;
+    qint64 pixels() const {
+        qint64 total = 0;
+        for (const QRect& rect : region)
+            total += qint64(rect.width()) * rect.height();
+        return total;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) region |= static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 // The canvas alone in a 1000 x 800 viewport over a 400 x 300 red and blue
 // image, with the stand-in brush current and a magenta background brush.
@@ -85,6 +107,14 @@ protected:
         return canvas_->grab().toImage().pixelColor(at);
     }
     static QColor keep() { return ZtAppPrefs::currentColor(ZtAppPrefs::KeepMaskColor); }
+    // What the window shows now, repainted pieces and all (not a fresh paint).
+    QImage onScreen() const {
+        return area_->windowHandle()->screen()->grabWindow(area_->winId()).toImage();
+    }
+    // A canvas point (relative to the image's corner) in the window.
+    QPoint inWindow(const QPoint& fromImageCorner) const {
+        return canvas_->mapTo(area_.get(), canvas_->imageRect().topLeft() + fromImageCorner);
+    }
 
     std::unique_ptr<StandInBrush> brush_;
     QPoint centre_;
@@ -207,6 +237,51 @@ TEST_F(CanvasPaintingTest, TheWashMakesEveryRepaintVisible) {
     EXPECT_NE(shownAtImage(QPointF(40.5, 40.5)), plain);
     wash->setChecked(false);
     EXPECT_EQ(shownAtImage(QPointF(40.5, 40.5)), plain);
+}
+
+TEST_F(CanvasPaintingTest, AStrokeMoveRepaintsAllThatChangedAndAtHighZoomLittleMore) {
+    struct Case {
+        double zoom;
+        int size;
+        int factor;
+    };
+    // Without and with the footprint, the outline smaller and larger than the view.
+    const Case cases[] = {{1, 30, 1}, {2, 60, 1}, {6, 30, 1}, {8, 40, 2}, {16, 120, 1}};
+    const QPoint path[] = {{303, 200}, {306, 202}, {307, 202}, {340, 226}, {331, 227}, {331, 260}};
+    QWindow* const window = area_->windowHandle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << ", brush " << c.size);
+        GmModel::instance()->setResolutionFactor(c.factor);
+        brush_.reset(); // the brush going takes its size along
+        brush_ = std::make_unique<StandInBrush>(c.size);
+        brush_->onStroke = [](GmBrushing* stroke) { delete stroke; };
+        ASSERT_TRUE(brush_->installSlot());
+        zoomTo(c.zoom);
+        pointAt(QPoint(300, 200));
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, inWindow(QPoint(300, 200)));
+        QApplication::processEvents();
+        for (const QPoint& to : path) {
+            qint64 repainted = 0;
+            {
+                PaintedArea painted(canvas_);
+                QTest::mouseMove(window, inWindow(to));
+                QApplication::processEvents();
+                repainted = painted.pixels();
+            }
+            const QImage shown = onScreen();
+            // The stroke, the footprint and the outline where they are now:
+            // what a repaint of the whole view shows.
+            canvas_->update();
+            QApplication::processEvents();
+            ASSERT_EQ(shown, onScreen()) << "after the move to " << to.x() << ", " << to.y();
+            if (c.zoom == 16) {
+                EXPECT_LT(repainted, 1000 * 800 / 10)
+                    << "a brush larger than the view repaints its edges, not the view";
+            }
+        }
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, inWindow(path[5]));
+        QApplication::processEvents();
+    }
 }
 
 } // namespace

@@ -63,9 +63,9 @@ QRect BrushOutline::area() const {
 
 QRegion BrushOutline::repaintFrom(const BrushOutline& before, const QRect& visible) const {
     if (!before.isShown()) return QRegion(area() & visible);
-    const bool alike = before.size_ == size_ && before.scale_ == scale_ &&
-                       before.imageCorner_ == imageCorner_ &&
-                       before.showsFootprint() == showsFootprint();
+    // Pen pressure changes the size from move to move; the rings and the
+    // footprints are compared one by one all the same.
+    const bool alike = before.scale_ == scale_ && before.imageCorner_ == imageCorner_;
     if (!alike || area().width() <= kSmallOutline)
         return (QRegion(area()) | before.area()) & visible;
     QRegion changed = ringAndMark(visible) | before.ringAndMark(visible);
@@ -112,13 +112,13 @@ QRect BrushOutline::canvasArea(int left, int top, int right, int bottom) const {
 
 QRegion BrushOutline::footprintChange(const BrushOutline& before, const QRect& visible) const {
     // The workspace rows on the screen that either footprint reaches.
-    const double reach = radius() + 1;
     const double firstShown = (visible.top() - imageCorner_.y()) / scale_;
     const double lastShown = (visible.bottom() + 1 - imageCorner_.y()) / scale_;
-    const int first =
-        int(std::floor(std::max(std::min(centre_.y(), before.centre_.y()) - reach, firstShown)));
-    const int last =
-        int(std::ceil(std::min(std::max(centre_.y(), before.centre_.y()) + reach, lastShown)));
+    const double top = std::min(centre_.y() - radius(), before.centre_.y() - before.radius()) - 1;
+    const double bottom =
+        std::max(centre_.y() + radius(), before.centre_.y() + before.radius()) + 1;
+    const int first = int(std::floor(std::max(top, firstShown)));
+    const int last = int(std::ceil(std::min(bottom, lastShown)));
     // Left and right edges apart, so that a band never spans the middle.
     RowBands leftEdges, rightEdges;
     for (int y = first; y <= last; ++y) {

@@ -3,7 +3,9 @@
 // outline repainted), and the repaint of the whole view after the engine
 // changed the masks, at the zooms between the fitted view and 1600 %. The
 // canvas shows the workspace copy (factor 4, the photograph reduced to 1.5
-// megapixels) with the mask overlay in a 1600 x 1000 view.
+// megapixels) with the mask overlay in a 1600 x 1000 view. Also the area of
+// a patch's cut-out preview, built when the preview is asked for: for a
+// patch over most of the workspace copy, and from 4 and 9 megapixel masks.
 #include "engine_bridge/command_support.h"
 #include "files/named_image.h"
 #include "files/zt_source_image.h"
@@ -11,9 +13,12 @@
 #include "model/gm_brushing.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
+#include "model/poly_region.h"
+#include "model/zt_polygon.h"
 #include "support/app_services.h"
 #include "workspace/canvas_tool.h"
 #include "workspace/gm_zoom_widget.h"
+#include "workspace/mask_region.h"
 
 #include <QApplication>
 #include <QImage>
@@ -26,6 +31,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -143,5 +150,60 @@ BENCHMARK(BM_WholeViewAfterCommand)
     ->Arg(400)
     ->Arg(1600)
     ->Unit(benchmark::kMillisecond);
+
+// A star of `points` tips over `width` x `height` around its centre: rows of
+// one to several runs that change from row to row.
+QPolygonF star(double width, double height, int points) {
+    QPolygonF outline;
+    for (int i = 0; i < 2 * points; ++i) {
+        const double angle = M_PI * i / points;
+        const double reach = i % 2 ? 0.55 : 0.98;
+        outline << QPointF(width / 2 * (1 + reach * std::cos(angle)),
+                           height / 2 * (1 + reach * std::sin(angle)));
+    }
+    return outline;
+}
+
+// The preview asked for on a patch over most of the workspace copy (its mask
+// already rendered, as after the cut-out's command).
+void BM_PatchPreviewArea(benchmark::State& state) {
+    Environment& e = environment();
+    const QPolygonF outline = star(kWidth, kHeight, 12);
+    auto* patch = new PolyRegion(outline.first());
+    for (int i = 1; i < outline.size(); ++i)
+        patch->polygon()->addPoint(outline.at(i));
+    e.canvas->patchPreviewAvailableSlot(patch);
+    for (auto _ : state) {
+        e.canvas->patchPreviewAvailableSlot(patch);
+        benchmark::DoNotOptimize(e.canvas->patchPreviewRegion());
+    }
+    e.canvas->dropPatchPreview();
+    delete patch;
+}
+BENCHMARK(BM_PatchPreviewArea)->Unit(benchmark::kMillisecond);
+
+// The area of a patch mask of `side` x `side` pixels at factor 2.
+void BM_MaskRegion(benchmark::State& state) {
+    environment();
+    const int side = int(state.range(0));
+    QImage mask(side, side, QImage::Format_Indexed8);
+    mask.setColorCount(9);
+    mask.fill(0);
+    {
+        QImage bits(side, side, QImage::Format_Grayscale8);
+        bits.fill(0);
+        QPainter painter(&bits);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(1, 1, 1));
+        painter.drawPolygon(star(side, side, 12));
+        painter.end();
+        for (int y = 0; y < side; ++y)
+            std::copy_n(bits.constScanLine(y), side, mask.scanLine(y));
+    }
+    mask.setOffset(QPoint(17, 9));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(maskRegion(mask, 2));
+}
+BENCHMARK(BM_MaskRegion)->Arg(2000)->Arg(3000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QRect>
 
 class QImage;
+class RowBands;
 
 // The pixel holding `point`.
 QPoint pixelAt(const QPointF& point);
@@ -30,7 +31,13 @@ QRect brushSquare(const QPointF& centre, int size, const QRect& bounds);
 // Sets to 1 the pixels of the one-bit `picture` (Format_Mono or
 // Format_MonoLSB) that a brush of diameter `size` (at least 1) paints along
 // the segment from `from` to `to`. Answers the union of the two ends' brush
-// squares: the only pixels that may have changed (empty when none).
-QRect paintBrushSegment(QImage* picture, const QPointF& from, const QPointF& to, int size);
+// squares: the only pixels that may have changed (empty when none). When
+// `changed` is given, the pixels that were 0 before go into it, row by row.
+QRect paintBrushSegment(QImage* picture, const QPointF& from, const QPointF& to, int size,
+                        RowBands* changed = nullptr);
+
+// The pixels of row `y` that a dab of diameter `size` at `centre` paints,
+// from `*left` to `*right` inclusive (they are contiguous); false when none.
+bool brushDabSpan(const QPointF& centre, int size, int y, int* left, int* right);
 
 #endif

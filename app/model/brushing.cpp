@@ -3,6 +3,7 @@
 #include "model/brush_footprint.h"
 #include "model/gm_model.h"
 #include "model/rect_intervals.h"
+#include "model/row_bands.h"
 #include "shell/services/shell_functions.h"
 
 #include <QBitmap>
@@ -114,6 +115,11 @@ void Brushing::markWorkspaceDirty(const QRect& area) const {
             KeepPatchPreview);
 }
 
+void Brushing::markWorkspaceDirty(const RowBands& changed) const {
+    for (const QRect& band : changed.bands())
+        markWorkspaceDirty(band);
+}
+
 void Brushing::includeInBounds(const QRect& area) {
     if (area.isEmpty()) return;
     reducedBounds_ = hasArea(reducedBounds_) ? reducedBounds_.united(QRectF(area)) : QRectF(area);
@@ -141,9 +147,17 @@ void Brushing::lineTo(const QPointF& p) {
     }
     path_.lineTo(p);
     const QPointF q = toWorkspace(p);
-    const QRect area = paintBrushSegment(this, anchor_, q, brushSize());
+    const int size = brushSize();
+    // The straight segment shown with Shift held goes.
+    if (hasPendingSegment())
+        markWorkspaceDirty(brushSquare(anchor_, size, rect()) |
+                           brushSquare(current_, size, rect()));
+    RowBands changed;
+    const QRect area = paintBrushSegment(this, anchor_, q, size, &changed);
     includeInBounds(area);
-    markWorkspaceDirty(area);
+    // Only what the segment added is repainted: at a high zoom the brush
+    // covers the view, and its new pixels are a thin edge.
+    markWorkspaceDirty(changed);
     anchor_ = current_ = q;
 }
 

@@ -26,6 +26,8 @@
 
 #include <functional>
 
+class RowBands;
+
 class Brushing : public QImage, public Shape {
 public:
     // An empty stroke of `colour` over the model's workspace image.
@@ -90,8 +92,9 @@ private:
     void setColourTable();
     // Workspace pixels of an image point.
     QPointF toWorkspace(const QPointF& p) const;
-    // Has the workspace rectangle repainted.
+    // Has the workspace rectangle, or the bands of changed pixels, repainted.
     void markWorkspaceDirty(const QRect& area) const;
+    void markWorkspaceDirty(const RowBands& changed) const;
     void includeInBounds(const QRect& area);
 
     QPainterPath path_;

@@ -143,8 +143,10 @@ void BackgroundPicker::singleClickEvent(const QMouseEvent* event) {
     const QPoint p = event->pos();
     for (int i = 0; i < swatchCount(); ++i) {
         if (swatchRect(i).contains(p, true)) {
+            const QPointer<BackgroundPicker> self(this);
             swatches_.front().colour->changeColorSlot();
-            changed();
+            // The dialog runs an event loop of its own, in which the picker may go.
+            if (self) changed();
             return;
         }
     }

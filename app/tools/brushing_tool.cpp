@@ -8,6 +8,8 @@
 #include "panels/persistent_widget.h"
 #include "shell/services/whats_this_text.h"
 #include "workspace/canvas_hooks.h"
+#include "workspace/gm_zoom_widget.h"
+#include "workspace/image_view.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -151,6 +153,12 @@ void BrushingTool::buildSharedPanel() {
     connect(slider, &QSlider::sliderPressed, model, &GmModel::brushSizeSliderMoved);
     connect(slider, &QSlider::sliderReleased, model,
             QOverload<>::of(&GmModel::signalDirtyImageSlot));
+    // The outline shown at the centre of the view while the slider was held goes.
+    connect(slider, &QSlider::sliderReleased, panel, [] {
+        ImageView* const view = GmTool::imageView();
+        if (GmZoomWidget* const canvas = view ? view->canvas() : nullptr)
+            canvas->endPointerShownForSlider();
+    });
     // Not to this brush: the panel outlives every brush but the last.
     connect(box, QOverload<int>::of(&QSpinBox::valueChanged), panel, &showSizeOnSlider);
     connect(slider, &QSlider::valueChanged, panel, [model](int value) {

@@ -26,6 +26,14 @@ QPointer<ImageView> theImageView;
 QPointer<QActionGroup> theSharedActionGroup;
 QPointer<QWidget> theSharedOptionsParent;
 
+// A selection in progress, and a fallback asked for during it. Tools
+// answer isAvailable() from the document, and a selection changes the
+// document (a brush deactivated gives its patch back): a fallback installed
+// in the middle of it would be activated between the old tool's deactivate
+// and the new tool's switch, and never deactivated.
+int selectionDepth = 0;
+bool fallbackPending = false;
+
 std::function<void()> unHighlightHook;
 std::function<bool()> temporaryToolHook;
 GmTool::EscapeSteps escapeSteps = GmTool::modelEscapeSteps();
@@ -245,6 +253,7 @@ bool GmTool::installSlot() {
 }
 
 void GmTool::selectToolSlot() {
+    ++selectionDepth;
     if (clearsColourHighlight() && unHighlightHook) unHighlightHook();
 
     GmTool* previous = theCurrentTool;
@@ -260,6 +269,12 @@ void GmTool::selectToolSlot() {
     const bool temporary = temporaryToolHook && temporaryToolHook();
     if (!temporary && theImageView && !isAllowedOnCurrentTab())
         theImageView->ensureTab(allowedViewTabs(), preferredViewTab());
+
+    // The selection is done: the tool now current is the one to check.
+    if (--selectionDepth == 0 && fallbackPending) {
+        fallbackPending = false;
+        ensureUsableTool();
+    }
 }
 
 // ----- The tools together -----
@@ -315,6 +330,10 @@ GmTool* GmTool::usableFallbackTool() {
 }
 
 void GmTool::ensureUsableTool() {
+    if (selectionDepth > 0) {
+        fallbackPending = true;
+        return;
+    }
     if (!theCurrentTool || theCurrentTool->isAvailable()) return;
     if (GmTool* fallback = usableFallbackTool())
         if (fallback != theCurrentTool) fallback->installSlot();

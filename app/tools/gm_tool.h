@@ -150,7 +150,8 @@ public:
     static GmTool* usableFallbackTool();
     // When the current tool exists and is not available, installs the
     // fallback tool; with none available the current tool stays (its action
-    // disabled). The main window's ensureUsableTool() is this.
+    // disabled). Asked for while a selection is in progress, it waits until
+    // the selection is done. The main window's ensureUsableTool() is this.
     static void ensureUsableTool();
 
     // Hooks for owners built later; an empty function does nothing.

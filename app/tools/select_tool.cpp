@@ -12,6 +12,7 @@
 #include "panels/persistent_widget.h"
 #include "shell/services/whats_this_text.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -69,6 +70,13 @@ Brushing* SelectTool::beginStroke(const QPointF& point) {
     GmModel* model = GmModel::instance();
     GmRegion* active = model->activeRegion();
     if (active && active->shape() && !active->shape()->contains(point)) {
+        // Outside a patch analysed on its own, a local or global brush needs
+        // the image's analysis: without it the brush could not be used once
+        // the patch is let go, so the press is refused and the patch stays.
+        if (needsSegmentation() && !segmentationReady(model->imageSmeg())) {
+            QApplication::beep();
+            return nullptr;
+        }
         model->setActiveRegion(nullptr, 0);
         deactivatedPatch_ = active;
     }
@@ -144,14 +152,17 @@ bool SelectTool::protectBlendDefault() const {
     return false;
 }
 
+bool SelectTool::segmentationReady(const SegmentationStuff* record) {
+    return record && (record->hasSegmentation() || record->hasPendingAnalysis());
+}
+
 bool SelectTool::isAvailable() const {
     GmModel* model = GmModel::instance();
     if (!model->sourceImage()) return false;
     if (!needsSegmentation()) return true;
     GmRegion* active = model->activeRegion();
-    const SegmentationStuff* record =
-        active && active->smeg().isChecked() ? &active->smeg() : model->imageSmeg();
-    return record && (record->hasSegmentation() || record->hasPendingAnalysis());
+    return segmentationReady(active && active->smeg().isChecked() ? &active->smeg()
+                                                                  : model->imageSmeg());
 }
 
 int SelectTool::targetDrawMode(const ArrowTarget* target) const {

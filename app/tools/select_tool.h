@@ -7,7 +7,9 @@
 // A stroke begun outside the active patch paints the whole image: the patch
 // is deactivated for the stroke and made active again when the stroke ends,
 // is cancelled (Escape) or is abandoned (another tool); a patch deleted
-// meanwhile is not brought back.
+// meanwhile is not brought back. A local or global brush pressed outside a
+// patch analysed on its own while the image has no analysis refuses the
+// press with a beep, and the patch stays active.
 //
 // The local and global brushes need the image's analysis (or the active
 // patch's own, when it is analysed separately), done or under way.
@@ -18,6 +20,8 @@
 
 #include <QCheckBox>
 #include <QPointer>
+
+class SegmentationStuff;
 
 class SelectTool : public BrushingTool {
     Q_OBJECT
@@ -78,6 +82,8 @@ private:
     QCheckBox* makeProtectBox(QWidget* parent, const QString& keyName, const QString& statusName,
                               bool checkedByDefault);
     void restoreDeactivatedPatch();
+    // The record's session is analysed, or its analysis is under way.
+    static bool segmentationReady(const SegmentationStuff* record);
 
     QPointer<QCheckBox> protectKeep_;
     QPointer<QCheckBox> protectDelete_;

@@ -243,18 +243,19 @@ void CanvasPainting::paintBrushOutline() {
     if (!canvas_->isPointerInside() && !sliderHeld) return;
 
     const double scale = factor_ * canvas_->zoom(); // screen pixels per workspace pixel
-    const double radius = Brushing::brushSize() * 0.5;
-    const QPointF centre = QPointF(canvas_->pointerPosition()) / scale;
+    const BrushOutline outline(QPointF(canvas_->pointerPosition()) / scale, Brushing::brushSize(),
+                               scale, canvas_->imageRect().topLeft());
+    const double radius = outline.radius();
+    const QPointF centre = outline.centre();
     const QRectF circle(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-    const QRectF square = brushOutlineSquare(centre, radius, scale);
     const QRectF exposedInWorkspace(exposed_.topLeft() / factor_, exposed_.size() / factor_);
-    if (!square.intersects(exposedInWorkspace)) return;
+    if (!outline.square().intersects(exposedInWorkspace)) return;
 
     painter_.setWorldTransform(workspaceToWidget_);
     const QColor colour = tool_->cursorColour();
     // Where the brush would paint shows only when a workspace pixel is large
     // enough to tell.
-    if (scale >= 5) paintBrushFootprint(centre, radius, colour);
+    if (outline.showsFootprint()) paintBrushFootprint(centre, radius, colour);
 
     painter_.setClipping(false);
     const double u = 1.0 / scale; // one screen pixel
@@ -271,7 +272,7 @@ void CanvasPainting::paintBrushOutline() {
     painter_.setPen(QPen(withAlpha(colour, kCircleAlpha), u));
     painter_.drawEllipse(circle);
 
-    canvas_->setOutlineRect(brushOutlineArea(square, scale, canvas_->imageRect().topLeft()));
+    canvas_->setPaintedOutline(outline);
     painter_.setWorldTransform(imageToWidget_);
 }
 

@@ -13,6 +13,7 @@
 #include "workspace/canvas_hooks.h"
 #include "workspace/canvas_painting.h"
 #include "workspace/canvas_tool.h"
+#include "workspace/mask_region.h"
 #include "workspace/tab_filter.h"
 
 #include <QApplication>
@@ -28,7 +29,6 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QTabletEvent>
-#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -183,7 +183,15 @@ QPoint GmZoomWidget::pointerPosition() const {
 void GmZoomWidget::showPointerAt(const QPoint& position) {
     pointerPosition_ = position;
     pointerInside_ = true;
+    pointerShownForSlider_ = true;
     positionIsGlobal_ = false;
+    updateBrushOutline();
+}
+
+void GmZoomWidget::endPointerShownForSlider() {
+    if (!pointerShownForSlider_) return;
+    pointerShownForSlider_ = false;
+    pointerInside_ = false;
     updateBrushOutline();
 }
 
@@ -192,26 +200,20 @@ void GmZoomWidget::updateBrushOutline() {
     const bool brush = tool && tool->isBrush();
     const CanvasHooks& hooks = canvasHooks();
     const bool sliderHeld = hooks.brushSizeSliderHeld && hooks.brushSizeSliderHeld();
-    if (brush && tabIndex_ == WorkspaceTab && (pointerInside_ || sliderHeld)) {
+    if (brush && tabIndex_ == WorkspaceTab && (isPointerInside() || sliderHeld)) {
         // Brushes answer a blank pointer: only the painted outline shows.
         setCursor(QCursor(tool->cursor().shape()));
         const double scale = tabScale();
-        const QPointF centre = QPointF(pointerPosition()) / scale;
-        const QRect area =
-            brushOutlineArea(brushOutlineSquare(centre, Brushing::brushSize() * 0.5, scale), scale,
-                             imageRect_.topLeft());
-        // The painter records the new outline; the old one goes with it.
-        if (area.intersects(outlineRect_)) {
-            update(area.united(outlineRect_));
-        } else {
-            update(area);
-            if (outlineRect_.isValid()) update(outlineRect_);
-        }
-    } else if (outlineRect_.isValid()) {
-        update(outlineRect_);
-        outlineRect_ = QRect(QPoint(0, 0), QPoint(-2, -2));
+        const BrushOutline next(QPointF(pointerPosition()) / scale, Brushing::brushSize(), scale,
+                                imageRect_.topLeft());
+        // What changes from the outline on the screen; the painter records
+        // the new one.
+        update(next.repaintFrom(outline_, visibleRegion().boundingRect()));
+    } else if (outline_.isShown()) {
+        update(outline_.area());
+        outline_ = BrushOutline();
     }
-    if (!pointerInside_ && brush) setCursor(brushCrossHair(tool->cursorColour()));
+    if (!isPointerInside() && brush) setCursor(brushCrossHair(tool->cursorColour()));
 }
 
 GmRegion* GmZoomWidget::patchPreview() const {
@@ -309,20 +311,7 @@ void GmZoomWidget::patchPreviewAvailableSlot(const GmRegion* region) {
     if (!mask) return;
     patchPreview_ = patch;
     // Every pixel that is not 0 lies in the patch, whatever status was saved in it.
-    QImage inside(mask->size(), QImage::Format_Mono);
-    inside.setColor(0, qRgb(255, 255, 255));
-    inside.setColor(1, qRgb(0, 0, 0));
-    inside.fill(0);
-    for (int y = 0; y < mask->height(); ++y) {
-        const uchar* line = mask->constScanLine(y);
-        for (int x = 0; x < mask->width(); ++x)
-            if (line[x]) inside.setPixel(x, y, 1);
-    }
-    const int factor = GmModel::instance()->resolutionFactor();
-    const QRegion workspace(
-        QBitmap::fromImage(inside, Qt::MonoOnly | Qt::ThresholdDither | Qt::AvoidDither));
-    patchPreviewRegion_ = QTransform::fromScale(factor, factor).map(workspace);
-    patchPreviewRegion_.translate(mask->offset() * factor);
+    patchPreviewRegion_ = maskRegion(*mask, GmModel::instance()->resolutionFactor());
     // The rectangles the model marks dirty next repaint it.
 }
 
@@ -348,6 +337,7 @@ void GmZoomWidget::handleMouse(QMouseEvent* event) {
     pointerPosition_ = event->pos() - imageRect_.topLeft();
     positionIsGlobal_ = false;
     pointerInside_ = true;
+    pointerShownForSlider_ = false;
     updateBrushOutline();
 
     CanvasTool* const tool = CanvasTool::current();
@@ -451,6 +441,7 @@ void GmZoomWidget::showContextMenu(const QPoint& globalPosition) {
 
 void GmZoomWidget::leaveEvent(QEvent* event) {
     pointerInside_ = false;
+    pointerShownForSlider_ = false;
     updateBrushOutline();
     QWidget::leaveEvent(event);
 }
@@ -491,7 +482,7 @@ void GmZoomWidget::moveEvent(QMoveEvent* event) {
     if (pointerInside_ && !positionIsGlobal_) {
         pointerPosition_ += event->oldPos() - event->pos();
         updateBrushOutline();
-    } else if (outlineRect_.isValid()) {
+    } else if (outline_.isShown()) {
         updateBrushOutline();
     }
 }

@@ -30,6 +30,7 @@
 #include "model/dirty_hint.h"
 #include "model/image_coordinates.h"
 #include "shell/panel_framework/view_tabs.h"
+#include "workspace/brush_outline.h"
 
 #include <QColor>
 #include <QPoint>
@@ -86,19 +87,25 @@ public:
 
     // The pointer relative to the image's corner.
     QPoint pointerPosition() const;
-    // Whether the pointer is over the canvas.
-    bool isPointerInside() const { return pointerInside_; }
+    // Whether the pointer is over the canvas. The one showPointerAt puts
+    // there is not: its outline shows only while the brush-size slider is held.
+    bool isPointerInside() const { return pointerInside_ && !pointerShownForSlider_; }
     // Puts the pointer at `position` (relative to the image's corner) as if it
     // were over the canvas, and brings the brush outline there: the outline
     // follows the brush-size slider at the centre of the view.
     void showPointerAt(const QPoint& position);
+    // The slider is let go: a pointer that only showPointerAt put over the
+    // canvas leaves it, and its outline is repainted away. A real pointer
+    // over the canvas stays.
+    void endPointerShownForSlider();
     // Keeps the brush outline up to date; an outline that is no longer wanted
     // is repainted away.
     void updateBrushOutline();
 
-    // The canvas area of the brush outline last painted; invalid when none shows.
-    QRect outlineRect() const { return outlineRect_; }
-    void setOutlineRect(const QRect& rect) { outlineRect_ = rect; }
+    // The brush outline last painted (none when none shows), and its canvas
+    // area (invalid when none shows).
+    void setPaintedOutline(const BrushOutline& outline) { outline_ = outline; }
+    QRect outlineRect() const { return outline_.isShown() ? outline_.area() : QRect(); }
 
     // The patch whose cut-out preview shows, and its area in image pixels;
     // the preview is drawn clipped to that area while the patch lives.
@@ -163,8 +170,9 @@ private:
     QRect imageRect_ = QRect(QPoint(-1, -1), QSize(-1, -1));
     bool positionIsGlobal_ = false;
     bool pointerInside_ = false;
+    bool pointerShownForSlider_ = false; // pointerInside_ set by showPointerAt
     QPoint pointerPosition_;
-    QRect outlineRect_ = QRect(QPoint(0, 0), QPoint(-1, -1));
+    BrushOutline outline_;
     int tabIndex_ = NoTab;
     QRegion patchPreviewRegion_;
     QPointer<GmRegion> patchPreview_;

@@ -9,9 +9,44 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 const char* const kEventFolder = "Event";
+// Reports that had to stay in the log folder carry this in front of their
+// names once the user was told of them: the next start does not tell again,
+// and the log pruning (which takes names beginning with "20") leaves them.
+const char* const kReportedPrefix = "reported-";
+
+// The log of the run that left `dump`: the same name with ".txt".
+QString logOfDump(const QString& dump) {
+    return QString(dump).replace(
+        QRegularExpression(QStringLiteral("\\.dmp$"), QRegularExpression::CaseInsensitiveOption),
+        QStringLiteral(".txt"));
+}
+
+// Moves the first dump and its log from `logs` into `event`, after the
+// previous report there made room; false when the dump could not move.
+bool moveIntoEvent(const QDir& logs, QDir event, const QString& dump) {
+    for (const QString& old : event.entryList(QDir::Files))
+        event.remove(old);
+    if (!QFile::rename(logs.filePath(dump), event.filePath(dump))) return false;
+    const QString log = logOfDump(dump);
+    if (logs.exists(log)) QFile::rename(logs.filePath(log), event.filePath(log));
+    return true;
+}
+
+// Without an "Event" folder every dump and its log stay in the log folder,
+// marked as told.
+void markToldInPlace(const QDir& logs, const QStringList& dumps) {
+    const QString prefix = QString::fromLatin1(kReportedPrefix);
+    for (const QString& dump : dumps) {
+        QFile::rename(logs.filePath(dump), logs.filePath(prefix + dump));
+        const QString log = logOfDump(dump);
+        if (logs.exists(log)) QFile::rename(logs.filePath(log), logs.filePath(prefix + log));
+    }
+}
 
 } // namespace
 
@@ -21,28 +56,26 @@ QString problemReportAddress() {
 
 void checkForProblemReports(QWidget* parent) {
     QDir logs = logFolder();
-    const QStringList dumps =
+    QStringList dumps =
         logs.entryList(QStringList{QStringLiteral("*.dmp")}, QDir::Files, QDir::Unsorted);
+    dumps.erase(std::remove_if(dumps.begin(), dumps.end(),
+                               [](const QString& dump) {
+                                   return dump.startsWith(QLatin1String(kReportedPrefix));
+                               }),
+                dumps.end());
     if (dumps.isEmpty()) return;
 
     QDir event(logs.filePath(QString::fromLatin1(kEventFolder)));
-    const bool haveEvent = logs.mkpath(QString::fromLatin1(kEventFolder));
-    if (haveEvent) {
-        // The previous report makes room for this one.
-        for (const QString& old : event.entryList(QDir::Files))
-            event.remove(old);
-        const QString dump = dumps.first();
-        const QString log =
-            QString(dump).replace(QRegularExpression(QStringLiteral("\\.dmp$"),
-                                                     QRegularExpression::CaseInsensitiveOption),
-                                  QStringLiteral(".txt"));
-        QFile::rename(logs.filePath(dump), event.filePath(dump));
-        if (logs.exists(log)) QFile::rename(logs.filePath(log), event.filePath(log));
+    if (logs.mkpath(QString::fromLatin1(kEventFolder)) &&
+        moveIntoEvent(logs, event, dumps.first())) {
+        // One report is kept; the dumps of further crashes go.
+        for (int i = 1; i < dumps.size(); ++i)
+            logs.remove(dumps.at(i));
     } else {
+        // No dump is lost for want of the folder.
+        markToldInPlace(logs, dumps);
         event = logs;
     }
-    for (int i = 1; i < dumps.size(); ++i)
-        logs.remove(dumps.at(i));
 
     const QString text =
         QCoreApplication::translate(

@@ -14,7 +14,9 @@ QString problemReportAddress();
 // "Event" subfolder is emptied, the first dump and the log of the same run
 // move there, the other dumps are deleted, and an information box over
 // `parent` tells the user where the files are. Without dumps it does nothing.
-// When "Event" cannot be made, the report stays in the log folder itself.
+// When "Event" cannot be made (or the dump cannot move into it), every dump
+// and its log stay in the log folder, renamed with "reported-" in front so
+// that the user is told of them once and the log pruning keeps them.
 void checkForProblemReports(QWidget* parent = nullptr);
 
 #endif

@@ -199,18 +199,53 @@ TEST_F(BrushingTest, TheBorderClipsTheBrushAndADotOutsidePaintsNothing) {
     EXPECT_TRUE(stroke.contains(QPointF(0.5, 0.5)));
 }
 
-TEST_F(BrushingTest, AMoveDirtiesOnlyTheBrushSquaresOfItsEnds) {
-    useImage(64, 64, 2);
-    setBrushSize(4);
+TEST_F(BrushingTest, AMoveDirtiesOnlyThePixelsItAdds) {
+    // At a high zoom the brush covers the view: a move must not repaint its
+    // whole square, only the edge it adds, in a few bands.
+    useImage(128, 128, 2);
+    setBrushSize(20);
     Brushing stroke(QColor(Qt::red));
-    stroke.startAt(QPointF(20, 20)); // workspace (10, 10)
-    forgetDirtyCalls();
-    stroke.lineTo(QPointF(40, 30)); // workspace (20, 15)
-    ASSERT_EQ(dirtyCalls().size(), 1);
-    // Squares (8, 8, 4, 4) and (18, 13, 4, 4), in image pixels.
-    EXPECT_EQ(QRectF(dirtyCalls()[0].rect), QRectF(16, 16, 28, 18));
-    EXPECT_EQ(stroke.reducedBounds(), QRectF(8, 8, 14, 9));
-    EXPECT_EQ(stroke.anchor(), QPointF(20, 15));
+    stroke.startAt(QPointF(40, 60)); // workspace (20, 30)
+    struct Move {
+        QPointF to;
+        int pixelsAdded; // -1: some
+    };
+    const Move moves[] = {{{41, 60}, -1}, {{44, 61}, -1}, {{60, 80}, -1}, {{44, 61}, 0}};
+    for (const Move& move : moves) {
+        SCOPED_TRACE(testing::PrintToString(move.to));
+        const PixelSet before = setPixels(stroke);
+        const QPointF from = stroke.anchor();
+        forgetDirtyCalls();
+        stroke.lineTo(move.to);
+        const PixelSet added = setPixels(stroke) - before;
+        if (move.pixelsAdded >= 0) {
+            EXPECT_EQ(added.size(), move.pixelsAdded);
+        } else {
+            EXPECT_FALSE(added.isEmpty());
+        }
+        // Every new pixel is repainted; nothing outside the ends' squares is.
+        const QRect squares =
+            brushSquare(from, 20, stroke.rect()) | brushSquare(stroke.anchor(), 20, stroke.rect());
+        const QRectF squaresInImage(squares.x() * 2, squares.y() * 2, squares.width() * 2,
+                                    squares.height() * 2);
+        for (const DirtyCall& call : dirtyCalls())
+            EXPECT_TRUE(squaresInImage.contains(call.rect));
+        for (const QPair<int, int>& pixel : added) {
+            const QRectF inImage(pixel.first * 2, pixel.second * 2, 2, 2);
+            bool repainted = false;
+            for (const DirtyCall& call : dirtyCalls())
+                repainted = repainted || QRectF(call.rect).contains(inImage);
+            EXPECT_TRUE(repainted) << pixel.first << ", " << pixel.second;
+        }
+        qreal dirtyArea = 0;
+        for (const DirtyCall& call : dirtyCalls()) {
+            EXPECT_EQ(call.hint, NoDirtyMargin);
+            dirtyArea += call.rect.width() * call.rect.height();
+        }
+        EXPECT_LE(dirtyArea, 2 * 4 * added.size() + 4 * 64) << "twice the new pixels, and a little";
+        EXPECT_LE(dirtyCalls().size(), 24);
+    }
+    EXPECT_EQ(stroke.anchor(), QPointF(22, 30.5));
     EXPECT_FALSE(stroke.hasPendingSegment());
 }
 
@@ -243,6 +278,52 @@ TEST_F(BrushingTest, AShiftSegmentIsPaintedOnlyByTheNextMove) {
     EXPECT_TRUE(painted.contains({12, 8}));
     EXPECT_FALSE(painted.contains({12, 2}));
     EXPECT_FALSE(painted.contains({7, 2}));
+}
+
+TEST_F(BrushingTest, ADabsRowSpansAreThePixelsItPaints) {
+    // The canvas repaints the brush's footprint by these spans as it moves.
+    for (int size = 1; size <= 13; ++size) {
+        for (const QPointF offset : {QPointF(0, 0), QPointF(0.5, 0.5), QPointF(0.25, 0.73),
+                                     QPointF(0.9, 0.1), QPointF(0.5, 0)}) {
+            const QPointF centre = QPointF(20, 20) + offset;
+            QImage picture(40, 40, QImage::Format_Mono);
+            picture.fill(0);
+            paintBrushSegment(&picture, centre, centre, size);
+            for (int y = 0; y < 40; ++y) {
+                int first = 40, last = -1;
+                for (int x = 0; x < 40; ++x)
+                    if (picture.pixelIndex(x, y)) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+                int left = 0, right = 0;
+                const bool painted = brushDabSpan(centre, size, y, &left, &right);
+                const std::string label = "size " + std::to_string(size) + " at " +
+                                          testing::PrintToString(centre) + ", row " +
+                                          std::to_string(y);
+                ASSERT_EQ(painted, last >= first) << label;
+                if (painted) {
+                    ASSERT_EQ(left, first) << label;
+                    ASSERT_EQ(right, last) << label;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(BrushingTest, TheShownShiftSegmentIsRepaintedAwayByTheNextMove) {
+    useImage(16, 16);
+    setBrushSize(1);
+    Brushing stroke(QColor(255, 0, 0));
+    stroke.startAt(QPointF(2.5, 2.5));
+    stroke.setStraightEnd(QPointF(12.5, 2.5));
+    forgetDirtyCalls();
+    // The mouse comes back down to the left: the segment shown to the right goes.
+    stroke.lineTo(QPointF(2.5, 8.5));
+    QRectF repainted;
+    for (const DirtyCall& call : dirtyCalls())
+        repainted = repainted.united(call.rect);
+    EXPECT_TRUE(repainted.contains(QRectF(2, 2, 11, 1)));
 }
 
 TEST_F(BrushingTest, OwnColourKeepsThePensAlpha) {

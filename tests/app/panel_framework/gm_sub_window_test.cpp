@@ -1,5 +1,7 @@
 #include "shell/panel_framework/gm_sub_window.h"
 
+#include "model/gm_model.h"
+#include "model/rect_region.h"
 #include "panel_fixture.h"
 #include "shell/panel_framework/gm_sub_window_layout.h"
 #include "shell/panel_framework/title_button.h"
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSizeGrip>
@@ -273,6 +276,24 @@ TEST_F(GmSubWindowTest, KeysInsideAPanel) {
     // Every other key travels on to the window.
     QTest::keyClick(panel, Qt::Key_A);
     EXPECT_EQ(window_->keys, QList<int>({Qt::Key_A}));
+}
+
+TEST_F(GmSubWindowTest, BackspaceInsideAPanelDeletesTheActivePatch) {
+    TestPanel* const panel = addPanel("Patch Properties");
+    panel->setFloating(false, true);
+    panel->toggleViewSlot(true);
+    settle();
+    GmModel* const model = GmModel::instance();
+    QPointer<GmRegion> patch = new RectRegion(QPointF(2, 2));
+    model->setActiveRegion(patch, 0);
+    ASSERT_EQ(model->activeRegion(), patch.data());
+
+    QTest::keyClick(panel, Qt::Key_Backspace);
+    EXPECT_FALSE(model->containsRegion(patch));
+    EXPECT_EQ(model->activeRegion(), nullptr);
+    EXPECT_TRUE(window_->keys.isEmpty()) << "the key goes no further";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(patch) << "without an engine the patch goes at once";
 }
 
 TEST_F(GmSubWindowTest, TitleButtonFitsItsIcon) {

@@ -6,6 +6,8 @@
 
 #include "model/gm_color.h"
 #include "panels/mouse_click_filter.h"
+#include "shell/services/prompt_service.h"
+#include "support/scripted_prompt_service.h"
 #include "support/test_environment.h"
 #include "workspace/canvas_hooks.h"
 
@@ -14,6 +16,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -132,6 +135,32 @@ TEST_F(BackgroundPickerTest, AClickOnEitherSwatchChangesTheFrontOneBesideThemSwa
         EXPECT_EQ(changed.count(), row.dialog || row.swapped ? 1 : 0)
             << "a cancelled dialog still repaints";
     }
+}
+
+// The colour dialog runs an event loop of its own, in which the window
+// holding the picker may close.
+class PickerGoesDuringTheDialog : public test_support::ScriptedPromptService {
+public:
+    std::function<void()> whileOpen;
+    QColor colour(QWidget*, const QColor&, const QString&) override {
+        whileOpen();
+        return QColor(Qt::yellow);
+    }
+};
+
+TEST_F(BackgroundPickerTest, APickerGoneWhileItsDialogRanIsLeftAlone) {
+    auto* picker = new BackgroundPicker;
+    picker->resize(50, 50);
+    int changes = 0;
+    QObject::connect(picker, &BackgroundPicker::activeBrushChanged, [&] { ++changes; });
+    PickerGoesDuringTheDialog prompts;
+    prompts.whileOpen = [&] { delete picker; };
+    setPromptService(&prompts);
+    const QMouseEvent click(QEvent::MouseButtonRelease, QPointF(10, 10), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+    picker->singleClickEvent(&click);
+    setPromptService(&test_support::prompts());
+    EXPECT_EQ(changes, 0);
 }
 
 TEST_F(BackgroundPickerTest, TheCanvasPaintsTheFrontSwatchWhileAPickerLivesThenWhite) {

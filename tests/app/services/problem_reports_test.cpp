@@ -1,6 +1,7 @@
 // Problem reports: the dump of a crashed run and its log are kept for the user to send.
 #include "shell/services/problem_reports.h"
 
+#include "shell/services/log_pruning.h"
 #include "shell/services/logger.h"
 #include "support/test_environment.h"
 
@@ -74,18 +75,36 @@ TEST_F(ProblemReportsTest, WithoutDumpsNothingHappens) {
     EXPECT_FALSE(logs_.exists("Event"));
 }
 
-TEST_F(ProblemReportsTest, WithoutAnEventFolderTheReportStaysInTheLogFolder) {
-    make(logs_, "2031.01.01_10.00.00.000.dmp");
-    make(logs_, "2031.01.01_10.00.00.000.txt");
+TEST_F(ProblemReportsTest, WithoutAnEventFolderEveryDumpStaysAndIsReportedOnce) {
+    const QStringList runs{"2031.01.01_10.00.00.000", "2031.01.02_10.00.00.000"};
+    for (const QString& run : runs) {
+        make(logs_, run + ".dmp");
+        make(logs_, run + ".txt");
+    }
     make(logs_, "Event"); // a file where the folder would go
 
     test_support::prompts().answer(PromptService::Ok);
     checkForProblemReports();
 
-    EXPECT_TRUE(logs_.exists("2031.01.01_10.00.00.000.dmp"));
-    EXPECT_TRUE(logs_.exists("2031.01.01_10.00.00.000.txt"));
+    // Both crashes are kept with their logs, where the user is told they are,
+    // under names the log pruning does not take.
+    QStringList kept;
+    for (const QString& run : runs)
+        kept << "reported-" + run + ".dmp"
+             << "reported-" + run + ".txt";
+    for (const QString& name : kept)
+        EXPECT_TRUE(logs_.exists(name)) << name.toStdString();
+    const QStringList pruned = logs_.entryList({logNameFilter()}, QDir::Files);
+    for (const QString& run : runs)
+        EXPECT_FALSE(pruned.contains(run + ".txt"));
     ASSERT_EQ(test_support::prompts().asked().size(), 1);
     EXPECT_TRUE(test_support::prompts().asked().first().text.contains(logs_.canonicalPath()));
+
+    // Told once: the next start says nothing and keeps them.
+    checkForProblemReports();
+    EXPECT_EQ(test_support::prompts().asked().size(), 1);
+    for (const QString& name : kept)
+        EXPECT_TRUE(logs_.exists(name)) << name.toStdString();
 }
 
 } // namespace

@@ -164,6 +164,44 @@ TEST_F(GmToolTest, ClosingTheImageUnderABrushFallsBackOnlyToAnAvailableTool) {
     EXPECT_EQ(GmTool::currentTool(), &none);
 }
 
+// A tool the document takes away while it is being deactivated, as a brush
+// is when the patch it gives back leaves it without an analysis.
+class UnusableOnceLeft : public TestTool {
+public:
+    using TestTool::TestTool;
+    void deactivate(GmTool* next) override {
+        TestTool::deactivate(next);
+        if (left_) return;
+        left_ = true;
+        setAvailable(0);
+        setEnabledSlot();
+    }
+
+private:
+    bool left_ = false;
+};
+
+TEST_F(GmToolTest, AToolUnusableOnceLeftDoesNotBringTheFallbackIntoASelection) {
+    openImage();
+    NoTool none;
+    Options always;
+    always.available = 1;
+    TestTool arrow("Arrow", always);
+    GmTool::setArrowTool(&arrow);
+    UnusableOnceLeft brush("Brush", {});
+    TestTool keep("Keep", {});
+    ASSERT_TRUE(brush.installSlot());
+
+    toolLog().clear();
+    EXPECT_TRUE(keep.installSlot());
+    EXPECT_EQ(GmTool::currentTool(), &keep);
+    EXPECT_EQ(toolLog(), (QStringList{"unHighlight", "deactivate Brush before Keep",
+                                      "toolChanged Keep", "activate Keep after Brush"}))
+        << "the arrow is never activated, so never left active";
+    EXPECT_TRUE(keep.action()->isChecked());
+    EXPECT_FALSE(arrow.action()->isChecked());
+}
+
 TEST_F(GmToolTest, EscapeClearsPreviewThenPatchThenForcedEdgeThenSelectsTheArrow) {
     openImage();
     NoTool none;

@@ -19,6 +19,7 @@
 #include "tools/no_tool.h"
 #include "workspace/canvas_hooks.h"
 #include "workspace/gm_zoom_widget.h"
+#include "workspace/image_view.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -28,6 +29,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabletEvent>
+#include <QTest>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -260,6 +262,71 @@ TEST_F(MaskBrushes, AStrokeOutsideTheActivePatchDeactivatesItForTheStrokeOnly) {
         for (int undos = 0; marked() > 0 && undos < 3; ++undos)
             undo();
     }
+}
+
+TEST_F(MaskBrushes, ALocalBrushOutsideAPatchAnalysedOnItsOwnWithoutAnImageAnalysisIsRefused) {
+    openImage(twoHalves()); // the image is never analysed
+    NoTool none;            // the fallback, were the brush to become unusable
+    auto* patch = new RectRegion(QPointF(44, 4));
+    patch->rectangle()->dragCorner(QPointF(76, 56));
+    patch->smeg().setChecked(true);
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    patch->smeg().analyse();
+    waitIdle();
+    ASSERT_TRUE(patch->smeg().hasSegmentation());
+    ASSERT_EQ(model()->activeRegion(), patch);
+    MaskBrushTool& keep = take(Kind::KeepLocal, 5);
+    StartedCommands started(thread());
+
+    // Outside the patch the brush would have no analysis: the press is refused.
+    dragOn(keep, QPointF(20, 30), QPointF(30, 30));
+    EXPECT_EQ(GmTool::currentTool(), &keep) << "the brush stays";
+    EXPECT_EQ(keep.stroke(), nullptr);
+    EXPECT_TRUE(model()->brushings().isEmpty()) << "no stroke left drawn";
+    EXPECT_EQ(model()->activeRegion(), patch) << "the patch stays active";
+    waitIdle();
+    EXPECT_TRUE(started.list().filter("Select").isEmpty());
+
+    // Inside it the brush paints as ever.
+    dragOn(keep, QPointF(56, 30), QPointF(64, 30));
+    waitIdle();
+    EXPECT_EQ(started.list().filter("Select").size(), 1);
+    EXPECT_GT(marked(), 0);
+    model()->deleteRegion(patch);
+    waitIdle();
+}
+
+TEST_F(MaskBrushes, TheOutlineShownWhileTheSizeSliderIsHeldGoesWhenItIsLetGo) {
+    openImage(twoHalves());
+    take(Kind::KeepExact, 20);
+    ImageView view(nullptr);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    GmTool::setImageView(&view);
+    GmZoomWidget* const canvas = view.canvas();
+    canvas->viewTabChangedSlot(ViewTabs::Workspace);
+    QSlider* const slider = BrushingTool::brushSizeSlider();
+    ASSERT_NE(slider, nullptr);
+
+    slider->setSliderDown(true);
+    slider->setValue(slider->value() + 10);
+    QApplication::processEvents();
+    EXPECT_TRUE(canvas->outlineRect().isValid()) << "the outline shows at the view's centre";
+
+    slider->setSliderDown(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(canvas->isPointerInside());
+    EXPECT_FALSE(canvas->outlineRect().isValid()) << "and goes with the slider";
+    canvas->grab(); // a repaint of the whole canvas draws none either
+    EXPECT_FALSE(canvas->outlineRect().isValid());
+
+    // Moved without being held (from the keyboard), it shows no outline at all.
+    slider->setValue(slider->value() + 10);
+    QApplication::processEvents();
+    EXPECT_FALSE(canvas->outlineRect().isValid());
+    GmTool::setImageView(nullptr);
 }
 
 TEST_F(MaskBrushes, SizeBoxAndSliderFollowEachOtherOnTheSquareRootScale) {

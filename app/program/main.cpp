@@ -1,20 +1,14 @@
 // The program's entry: chooses the run from the command line, guards it
 // against crashes, runs it and answers the exit code (shell/program_run.h).
+#include "shell/about_box.h"
 #include "shell/crash_guard.h"
 #include "shell/program_run.h"
 #include "shell/services/logger.h"
 #include "shell/zt_app_stand_alone.h"
 
-#include <QApplication>
 #include <QFile>
 
 namespace {
-
-// "--about": the about box on its own, without the application object.
-int runAboutBox(int& argc, char** argv) {
-    QApplication application(argc, argv);
-    return 0;
-}
 
 int runApplication(int& argc, char** argv, int mode) {
     ZtAppStandAlone app(mode);
@@ -36,7 +30,9 @@ int runApplication(int& argc, char** argv, int mode) {
 int main(int argc, char** argv) {
     const ProgramStart start = programStartOf(argc, argv);
     try {
-        if (start.aboutBox) return runAboutBox(argc, argv);
+        // The about box on its own, without the application object; it makes
+        // the Qt application it needs.
+        if (start.aboutBox) return showAboutBoxFromCommandLine();
         return runApplication(argc, argv, start.mode);
     } catch (...) {
         return exitCodeOfCurrentException();

@@ -2,9 +2,14 @@
 
 #include "files/main_window_hooks.h"
 #include "model/zt_app_prefs.h"
+#include "shell/about_box.h"
+#include "shell/distributor_info.h"
 #include "shell/gas_pipe.h"
+#include "shell/product_version.h"
 #include "shell/services/shell_functions.h"
 #include "shell/splash_picture.h"
+#include "shell/update_and_news_checks.h"
+#include "shell/zt_app_style.h"
 #include "shell/zt_app_settings.h"
 #include "shell/zt_application.h"
 #include "shell/zt_main_window.h"
@@ -15,16 +20,11 @@
 #include <QSettings>
 #include <QSplashScreen>
 
-#ifndef CUTOUT_SOURCE_REVISION
-#define CUTOUT_SOURCE_REVISION "0000000000000000000000000000000000000000"
-#endif
-
 namespace {
 
 ZtApp* theApp = nullptr;
 
 const char* const kNotAvailable = "N/A";
-const char* const kVersion = "3.3.18";
 
 struct Identifiers {
     QString machine = QString::fromLatin1(kNotAvailable);
@@ -38,7 +38,8 @@ Identifiers& identifiers() {
 
 } // namespace
 
-ZtApp::ZtApp(int mode) : mode_(mode), translations_(std::make_unique<ZtTranslations>()) {
+ZtApp::ZtApp(int mode, const QString& logFolder)
+    : logger_(logFolder), mode_(mode), translations_(std::make_unique<ZtTranslations>()) {
     theApp = this;
     setRunModeHook([this] { return mode_; });
 }
@@ -69,6 +70,7 @@ void ZtApp::init(int& argc, char** argv) {
     ensureMachineId();
 
     application_ = std::make_unique<ZtApplication>(argc, argv);
+    arguments_ = QCoreApplication::arguments();
     showSplash();
 
     settings_ =
@@ -77,15 +79,17 @@ void ZtApp::init(int& argc, char** argv) {
 
     translations_->loadForSystemLanguage();
     prefs_ = std::make_unique<ZtAppPrefs>();
+    createUpdateAndNewsChecks();
 
     // From here on Qt's warnings go into the log, not to the terminal.
     logger_.installMessageHandler();
-    logStream() << "Version: " << kVersion << " (" << CUTOUT_SOURCE_REVISION << "); Linux"
-                << endLogLine;
+    // The same text as the about box's.
+    logStream() << "Version: " << versionText() << "; Linux" << endLogLine;
 
     // Painter paths travel inside project files (polygons are built in).
     registerPainterPathType();
 
+    installApplicationStyle();
     useSmallerFontForPanels();
 
     const QString libraries = machineLibraryFolder();
@@ -109,6 +113,28 @@ void ZtApp::logIdentifiers() {
     logStream() << "ID: " << identifiers().installation << endLogLine;
 }
 
+void ZtApp::createUpdateAndNewsChecks() {
+    // Prepared here, started by the main window once it is built.
+    checks_ = std::make_unique<UpdateAndNewsChecks>(updateAndNewsSites(distributorInfo()));
+    connect(checks_.get(), &UpdateAndNewsChecks::newsAvailability, this, &ZtApp::newsAvailability);
+}
+
+bool ZtApp::newsAvailable() const {
+    return checks_ && checks_->newsAvailable();
+}
+
+void ZtApp::runStartUpChecks() {
+    if (checks_) checks_->runStartUpChecks();
+}
+
+void ZtApp::checkForUpdateSlot() {
+    if (checks_) checks_->checkForUpdateSlot();
+}
+
+void ZtApp::checkForNewsSlot() {
+    if (checks_) checks_->checkForNewsSlot();
+}
+
 void ZtApp::useSmallerFontForPanels() {
     QFont font = QApplication::font();
     if (font.pointSizeF() > 1)
@@ -121,6 +147,13 @@ void ZtApp::useSmallerFontForPanels() {
 
 void ZtApp::createMainWindow() {
     mainWindow_ = new ZtMainWindow;
+    // The checks' questions belong to the window; leaving for the download closes it.
+    if (checks_) {
+        QPointer<ZtMainWindow> window = mainWindow_;
+        checks_->setMainWindow(window, [window] {
+            if (window) window->close();
+        });
+    }
     mainWindow_->show();
     if (mode_ != StandaloneMode) {
         mainWindow_->raise();
@@ -155,6 +188,8 @@ void ZtApp::tearDown() noexcept {
         delete mainWindow_.data();
         if (application_) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         splash_.reset();
+        checks_.reset();
+        deleteAboutBox();
         releaseDocument();
         setCurrentControlFile(nullptr);
         prefs_.reset();

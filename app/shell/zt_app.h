@@ -1,8 +1,9 @@
 // The one application object of the process. It owns the run's log (made
 // first, so that everything after it is logged, and destroyed last), sets the
 // settings identity, creates the Qt application, shows the splash, loads the
-// translations and preferences, routes Qt's messages into the log, and
-// creates the main window and runs the event loop. It carries the run mode
+// translations and preferences, prepares the update and news checks, routes
+// Qt's messages into the log, installs the application style, and creates
+// the main window and runs the event loop. It carries the run mode
 // and the result code: the user's answer when the window closed, which
 // decides whether a host gets the cut-out back.
 //
@@ -18,6 +19,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,11 +30,13 @@ class ZtAppPrefs;
 class ZtMainWindow;
 class ZtSourceImage;
 class ZtTranslations;
+class UpdateAndNewsChecks;
 
 class ZtApp : public QObject {
     Q_OBJECT
 public:
-    explicit ZtApp(int mode);
+    // The run's log goes to `logFolder` (the per-user log folder when empty).
+    explicit ZtApp(int mode, const QString& logFolder = QString());
     ~ZtApp() override;
 
     // The application object while it exists, else null.
@@ -42,9 +46,14 @@ public:
     Logger& logger() { return logger_; }
 
     // The start-up sequence: identity, settings, the Qt application, splash,
-    // translations, preferences, message routing, meta-types, style, fonts
-    // and library paths. The main window is created by createMainWindow().
+    // translations, preferences, the update and news checks (not started),
+    // message routing, meta-types, style, fonts and library paths. The main
+    // window is created by createMainWindow().
     virtual void init(int& argc, char** argv);
+
+    // The command line as the Qt application left it (the program first);
+    // empty before init. Standalone, a second entry is the file to open first.
+    QStringList arguments() const { return arguments_; }
 
     // The images to open in host-bridge and control-file mode; null here.
     virtual ZtSourceImage* sourceImage() const { return nullptr; }
@@ -74,18 +83,38 @@ public:
     static QString machineId();
     static QString installationId();
 
+    // The update and news checks, made by init; null before.
+    UpdateAndNewsChecks* updateAndNewsChecks() const { return checks_.get(); }
+    // Whether the news page answered below 400 last time; false until it did.
+    bool newsAvailable() const;
+
+signals:
+    // The news page answered: whether the news can be read.
+    void newsAvailability(bool available);
+
+public slots:
+    // The main window starts both checks unforced at the end of its construction.
+    void runStartUpChecks();
+    // "&Check for Updates" and "Latest &News".
+    void checkForUpdateSlot();
+    void checkForNewsSlot();
+
 protected:
     // Ends the run's objects in order, once: the window, the splash, the
-    // document's images (releaseDocument), the preferences, translations and
-    // settings, and the Qt application last. Each destructor calls it, so
+    // update and news checks and an open about box, the document's images
+    // (releaseDocument), the preferences, translations and settings, and the
+    // Qt application last (the log outlives it). Each destructor calls it, so
     // that a subclass's images go while its buffers still exist.
     void tearDown() noexcept;
+    // The arguments of a run that init did not start (tests).
+    void setArguments(const QStringList& arguments) { arguments_ = arguments; }
     // Lets the images of the document go; the subclass owns them.
     virtual void releaseDocument() {}
 
 private:
     void showSplash();
     void logIdentifiers();
+    void createUpdateAndNewsChecks();
     void useSmallerFontForPanels();
 
     Logger logger_;
@@ -97,6 +126,8 @@ private:
     std::unique_ptr<ZtAppPrefs> prefs_;
     std::unique_ptr<ZtTranslations> translations_;
     std::unique_ptr<QSplashScreen> splash_;
+    std::unique_ptr<UpdateAndNewsChecks> checks_;
+    QStringList arguments_;
     QPointer<ZtMainWindow> mainWindow_;
 };
 

@@ -3,6 +3,7 @@
 #include "panels/show_menu_action_whats_this.h"
 #include "shell/slider_handle_pictures.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionSlider>
@@ -128,4 +129,13 @@ int ZtAppStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWid
     default:
         return ProxyStyle::styleHint(hint, option, widget, returnData);
     }
+}
+
+ZtAppStyle* installApplicationStyle() {
+    QStyle* platform = QApplication::style();
+    // The application deletes a style it owns when another replaces it.
+    platform->setParent(nullptr);
+    auto* style = new ZtAppStyle(platform);
+    QApplication::setStyle(style);
+    return style;
 }

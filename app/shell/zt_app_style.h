@@ -5,8 +5,8 @@
 // open twice as fast, tool tips show in inactive windows too, and every menu
 // shows the what's-this text of an entry that stays highlighted.
 //
-// The application object installs it once, around the application's own
-// style detached from the application.
+// The application object installs it once (installApplicationStyle), around
+// the application's own style detached from the application.
 #ifndef APP_SHELL_ZT_APP_STYLE_H
 #define APP_SHELL_ZT_APP_STYLE_H
 
@@ -35,5 +35,10 @@ public:
                   const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
 };
+
+// Wraps the application's current style, detached from the application so
+// that the switch does not destroy it, in a new ZtAppStyle and makes that the
+// application's style. Answers the new style; the application owns it.
+ZtAppStyle* installApplicationStyle();
 
 #endif

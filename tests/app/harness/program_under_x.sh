@@ -1,8 +1,8 @@
 #!/bin/sh
-# Runs the program as a host's worker and from a control file on a private X
-# server, driven by program_host. Skipped, with exit code 77, where xvfb-run
+# Runs the program as a host's worker, from a control file, standalone and
+# into a crash on a private X server, driven by program_host. Skipped, with exit code 77, where xvfb-run
 # is missing; scripts/install-deps installs it.
-#   program_under_x.sh PROGRAM_HOST CUTOUT
+#   program_under_x.sh PROGRAM_HOST CUTOUT PHOTO
 if ! command -v xvfb-run >/dev/null 2>&1; then
   echo "skipped: xvfb-run is not installed"
   exit 77
@@ -17,4 +17,4 @@ fi
 # The desktop bus library that the X11 platform plugin loads keeps a buffer until exit.
 LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-x11.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export LSAN_OPTIONS
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$1" "$2"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$1" "$2" "$3"

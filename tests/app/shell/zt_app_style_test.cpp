@@ -4,6 +4,7 @@
 #include "shell/slider_handle_pictures.h"
 #include "support/test_environment.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
@@ -221,6 +222,21 @@ TEST_F(ZtAppStyleTest, WrappedStyleGoesWithTheStyle) {
     EXPECT_EQ(style->wrappedStyle(), wrapped.data());
     style.reset();
     EXPECT_FALSE(wrapped);
+}
+
+TEST(ApplicationStyle, WrapsTheApplicationsOwnStyleWhichLivesAsLongAsTheWrapper) {
+    QPointer<QStyle> platform = QApplication::style();
+    const QString platformName = platform->objectName();
+    QPointer<ZtAppStyle> installed = installApplicationStyle();
+    ASSERT_TRUE(platform) << "the switch destroyed the application's style";
+    EXPECT_EQ(QApplication::style(), installed.data());
+    EXPECT_EQ(installed->wrappedStyle(), platform.data());
+    EXPECT_EQ(installed->parent(), qApp);
+
+    // A later switch destroys the wrapper, and the wrapped style with it.
+    QApplication::setStyle(QStyleFactory::create(platformName));
+    EXPECT_FALSE(installed);
+    EXPECT_FALSE(platform);
 }
 
 } // namespace

@@ -20,13 +20,13 @@
 #ifndef APP_PANELS_REGION_BLEND_OPTS_WIDGET_H
 #define APP_PANELS_REGION_BLEND_OPTS_WIDGET_H
 
+#include "model/gm_color.h"
 #include "panels/blend_opts_widget.h"
 
 #include <QColor>
 #include <QList>
 #include <QPointer>
 
-class GmColor;
 class QAction;
 class QCheckBox;
 class QGroupBox;

@@ -117,9 +117,10 @@ void EdgeDetectionOptions::buildControls() {
     column->addWidget(buildSensitivityGroup());
 
     const QString contrastGroup = QString::fromLatin1(kGroup) + QStringLiteral("/Edge Contrast");
-    const RadioSpec contrast[3] = {{"High", tr("Find only high contrasting edges"), false},
-                                   {"Medium", tr("Find normal or greater contrasting edges"), true},
-                                   {"Low", tr("Find low contrasting edges"), false}};
+    const RadioSpec contrast[3] = {
+        {QT_TR_NOOP("High"), tr("Find only high contrasting edges"), false},
+        {QT_TR_NOOP("Medium"), tr("Find normal or greater contrasting edges"), true},
+        {QT_TR_NOOP("Low"), tr("Find low contrasting edges"), false}};
     contrastButtons_ = new QButtonGroup(this);
     contrastGroupBox_ = buildRadioGroup(contrastGroup, tr("Edge Contrast", "[zt3]"), contrast,
                                         contrastButtons_, contrastRadios_);
@@ -134,9 +135,10 @@ void EdgeDetectionOptions::buildControls() {
     column->addWidget(contrastGroupBox_);
 
     const QString textureGroup = QString::fromLatin1(kGroup) + QStringLiteral("/Filtering");
-    const RadioSpec texture[3] = {{"Coarse", tr("Find only large variations in texture"), false},
-                                  {"Medium", tr("Find moderate variations in texture"), true},
-                                  {"Fine", tr("Find small variations in texture"), false}};
+    const RadioSpec texture[3] = {
+        {QT_TR_NOOP("Coarse"), tr("Find only large variations in texture"), false},
+        {QT_TR_NOOP("Medium"), tr("Find moderate variations in texture"), true},
+        {QT_TR_NOOP("Fine"), tr("Find small variations in texture"), false}};
     textureButtons_ = new QButtonGroup(this);
     textureGroupBox_ = buildRadioGroup(textureGroup, tr("Filter-out Texture", "[zt3]"), texture,
                                        textureButtons_, textureRadios_);

@@ -121,7 +121,7 @@ private:
     QGroupBox* buildSensitivityGroup();
     // One radio button of a flat group: its key name, tool tip and stored default.
     struct RadioSpec {
-        const char* keyName;
+        const char* keyName; // also the button's text, translated
         QString toolTip;
         bool checkedByDefault;
     };

@@ -442,8 +442,10 @@ void EdgeDetectionOptions::imageChangedSlot(const ZtSourceImage* image) {
 }
 
 void EdgeDetectionOptions::activeRegionChangedSlot(GmRegion* region) {
-    // Only the widget on the image's record follows the active patch.
-    if (!record_ || record_->owner()) return;
+    // Only the image's widget on the image's record follows the active
+    // patch; the patch page's widget starts on the image's record too, but
+    // must not be switched off by a patch it is about to show.
+    if (!isImage_ || !record_ || record_->owner()) return;
     const bool patchHasOwnValues = region && region->smeg().isChecked();
     setEnabled(GmModel::instance()->sourceImage() && !patchHasOwnValues);
 }

@@ -112,6 +112,21 @@ TEST_F(RegionalPropertiesTest, AnalyzingSeparatelyAnalysesThePatchOnceWhileTheIm
     EXPECT_TRUE(finder.options()->isEnabled());
 }
 
+TEST_F(RegionalPropertiesTest, ThePatchPageStaysEditableForAPatchWithItsOwnValues) {
+    openImage(twoHalves());
+    RectRegion* patch = addPatch(QRectF(44, 4, 30, 40));
+    patch->smeg().setChecked(true);
+    model()->setActiveRegion(nullptr, 1);
+    // A panel built now starts on the image's record; only the image's panel
+    // waits while such a patch is active.
+    ImageEdgeFinder finder(nullptr, QStringLiteral("F7"), nullptr);
+    RegionalProperties panel(nullptr, QStringLiteral("F9"), nullptr);
+    model()->setActiveRegion(patch, 1);
+    EXPECT_TRUE(panel.analyseSeparatelyGroup()->isChecked());
+    EXPECT_TRUE(panel.edgeOptions()->isEnabled());
+    EXPECT_FALSE(finder.options()->isEnabled());
+}
+
 TEST_F(RegionalPropertiesTest, ANewResolutionLeavesThePatchPageOnTheActivePatch) {
     ImageEdgeFinder finder(nullptr, QStringLiteral("F7"), nullptr);
     ImageBlendingWindow blending(nullptr, QStringLiteral("F8"), nullptr);

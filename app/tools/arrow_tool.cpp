@@ -96,7 +96,13 @@ void ArrowTool::syncForcedEdgeOptions() {
     if (!options) return;
     ForcedEdge* const edge = GmModel::instance()->activeForcedEdge();
     options->setEnabled(edge != nullptr);
-    options->setVisible(edge != nullptr);
+    // Shown only while the tool is current: the options strip shows one
+    // tool's page at a time, and a page not in it yet would come up as a
+    // window of its own.
+    if (!edge)
+        options->hide();
+    else if (currentTool() == this)
+        options->show();
     if (!edge || !widthStack_) return;
     if (QSpinBox* row = widthStack_->spinBox(QString::fromLatin1(kFeatherWidth)))
         row->setValue(edge->featherWidth());

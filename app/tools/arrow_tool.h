@@ -46,8 +46,8 @@ public:
     // an object that is not active, the hit's own shape over the active one
     // (the open hand closed while `pressed`). The canvas is told when it changes.
     void updateCursor(const ShapeHit& hit, bool pressed);
-    // The feather-width row is shown, with the edge's width, only while a
-    // forced edge is active.
+    // The feather-width row is shown (while the tool is current), with the
+    // edge's width, only while a forced edge is active.
     void syncForcedEdgeOptions();
 
     QCursor cursor() const override;

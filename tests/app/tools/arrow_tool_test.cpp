@@ -314,6 +314,16 @@ TEST_F(ArrowToolTest, TheFeatherWidthRowFollowsTheActiveForcedEdgeOnly) {
 
     click({200, 100});
     EXPECT_TRUE(row->isHidden()) << "nothing picked";
+
+    // A right click while another tool is current leaves that tool's options shown.
+    NoTool none;
+    ASSERT_TRUE(none.installSlot());
+    arrow_->activateArrowTargetAtSlot(QPointF(280, 250));
+    ASSERT_EQ(model()->activeForcedEdge(), other);
+    EXPECT_TRUE(row->isHidden());
+    ASSERT_TRUE(arrow_->installSlot());
+    EXPECT_FALSE(row->isHidden());
+    EXPECT_EQ(width->value(), 3);
 }
 
 TEST_F(ArrowToolTest, MovedForcedEdgesAreLaidAgainOnceWhenTheArrowGivesWay) {

@@ -66,6 +66,10 @@ bool readChecked(QImageReader& reader, const uchar* data, std::size_t size, QIma
     reader.setAutoTransform(false);
     const QByteArray format = reader.format().toLower();
     if (format.isEmpty()) return fail(reader.errorString());
+    // The data first: even reading the size makes some decoders allocate
+    // for what the data announce (libpng for the chunks before the pixels).
+    const QString problem = inspect(format, data, size);
+    if (!problem.isEmpty()) return fail(problem);
     const QSize announced = reader.size();
     if (!announced.isValid())
         return fail(QStringLiteral("the size of the %1 picture cannot be read")
@@ -74,8 +78,6 @@ bool readChecked(QImageReader& reader, const uchar* data, std::size_t size, QIma
         return fail(QStringLiteral("a picture of %1 x %2 pixels is empty or beyond the limit")
                         .arg(announced.width())
                         .arg(announced.height()));
-    const QString problem = inspect(format, data, size);
-    if (!problem.isEmpty()) return fail(problem);
 
     // Decoders fill an image of the right size and format that they are
     // given; one cleared beforehand shows black where they leave rows out.

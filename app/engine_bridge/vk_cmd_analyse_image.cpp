@@ -14,9 +14,11 @@
 namespace {
 
 // Sensitivity 1..100 as the engine's tolerance 0..1: (s - 1) x 1/99, with
-// 1/99 as the single-precision constant it has always been.
+// 1/99 as the single-precision constant it has always been. Projects are
+// checked for the ranges when they are read; the values are held to them
+// here as well, so that no value computes outside them.
 float toleranceOf(int sensitivity) {
-    return float(sensitivity - 1) * 0.0101010101f;
+    return float(qBound(1, sensitivity, 100) - 1) * 0.0101010101f;
 }
 
 } // namespace
@@ -27,9 +29,10 @@ VkCmdAnalyseImage::VkCmdAnalyseImage(GmModel* model, GmRegion* owner, Segmentati
       owner_(owner), hasOwner_(owner != nullptr), record_(record), options_{0.0f, 0, 0, 0} {
     if (record) {
         const EDOs& edos = record->edos();
-        options_ = VkAnalysisOptions{
-            toleranceOf(edos.sensitivity_.applied()), uint32_t(qMax(0, edos.width_.applied())),
-            uint8_t(edos.contrast_.applied()), uint8_t(edos.texture_.applied())};
+        options_ = VkAnalysisOptions{toleranceOf(edos.sensitivity_.applied()),
+                                     uint32_t(qBound(1, edos.width_.applied(), 32)),
+                                     uint8_t(qBound(0, edos.contrast_.applied(), 2)),
+                                     uint8_t(qBound(0, edos.texture_.applied(), 2))};
     }
 }
 

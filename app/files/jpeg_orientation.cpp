@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -65,11 +66,23 @@ private:
     double number(uint32_t at, int format) const;
     void takeOrientation(uint32_t at, int format);
 
+    // Directories may link to each other (or to themselves) in any way:
+    // each is read once, and no more entries than any camera writes.
+    static constexpr int kMaxEntries = 1024;
+
     const uint8_t* data_;
     uint32_t length_;
     bool bigEndian_;
     int* orientation_;
     int orientationTags_ = 0;
+    int entriesRead_ = 0;
+    std::unordered_set<uint32_t> visited_;
+    std::unordered_set<const char*> reported_;
+
+    // Each broken link is told about once per section, however often it recurs.
+    void reportOnce(const char* text) {
+        if (reported_.insert(text).second) printNonfatal("%s", text);
+    }
 };
 
 // Sizes of one component of the formats 1 to 12.
@@ -117,7 +130,8 @@ double ExifBlock::number(uint32_t at, int format) const {
 
 void ExifBlock::takeOrientation(uint32_t at, int format) {
     if (orientationTags_ >= 2) {
-        printNonfatal("More than two orientation tags!");
+        if (orientationTags_ == 2) printNonfatal("More than two orientation tags!");
+        ++orientationTags_;
         return;
     }
     if (orientationTags_ == 0) {
@@ -135,12 +149,18 @@ void ExifBlock::takeOrientation(uint32_t at, int format) {
 }
 
 void ExifBlock::walkDirectory(uint32_t offset, int level) {
+    // Once the orientation is found nothing else in the section is wanted.
+    if (orientationTags_ > 0) return;
     if (level >= 5) {
-        printNonfatal("Maximum directory nesting exceeded (corrupt exif header)");
+        reportOnce("Maximum directory nesting exceeded (corrupt exif header)");
         return;
     }
     if (!holds(offset, 2)) {
-        printNonfatal("Illegally sized directory");
+        reportOnce("Illegally sized directory");
+        return;
+    }
+    if (!visited_.insert(offset).second) {
+        reportOnce("Illegal subdirectory link");
         return;
     }
     const uint32_t entries = read16(offset);
@@ -148,28 +168,38 @@ void ExifBlock::walkDirectory(uint32_t offset, int level) {
     // The end must leave room for the link to the next directory, or lie
     // exactly two bytes before the data's end, or at it.
     if (end + 4 > length_ && end + 2 != length_ && end != length_) {
-        printNonfatal("Illegally sized directory");
+        reportOnce("Illegally sized directory");
         return;
     }
     for (uint32_t i = 0; i < entries; ++i) {
+        if (++entriesRead_ > kMaxEntries) {
+            if (entriesRead_ == kMaxEntries + 1)
+                printNonfatal("Too many directory entries (corrupt exif header)");
+            return;
+        }
         const uint32_t entry = offset + 2 + 12 * i;
         const uint16_t tag = read16(entry);
         const uint16_t format = read16(entry + 2);
         const uint32_t components = read32(entry + 4);
+        // Only the orientation matters: a broken entry of any other tag is
+        // passed over without a word.
+        const bool wanted = tag == TagOrientation;
         if (format < 1 || format > 12) {
-            printNonfatal("Illegal number format %d for tag %04x", int(format), unsigned(tag));
+            if (wanted)
+                printNonfatal("Illegal number format %d for tag %04x", int(format), unsigned(tag));
             continue;
         }
         if (components > 65536) {
-            printNonfatal("Illegal number of components %d for tag %04x", int(components),
-                          unsigned(tag));
+            if (wanted)
+                printNonfatal("Illegal number of components %d for tag %04x", int(components),
+                              unsigned(tag));
             continue;
         }
         const uint32_t size = components * uint32_t(formatBytes[format]);
         const uint32_t valueAt = size > 4 ? read32(entry + 8) : entry + 8;
         // The value, and at least one whole component of it, must lie within the data.
         if (!holds(valueAt, std::max<uint32_t>(size, uint32_t(formatBytes[format])))) {
-            printNonfatal("Illegal value pointer for tag %04x", unsigned(tag));
+            if (wanted) printNonfatal("Illegal value pointer for tag %04x", unsigned(tag));
             continue;
         }
         switch (tag) {
@@ -182,7 +212,7 @@ void ExifBlock::walkDirectory(uint32_t offset, int level) {
             if (subdirectory < length_)
                 walkDirectory(subdirectory, level + 1);
             else
-                printNonfatal("Illegal exif or interop ofset directory link");
+                reportOnce("Illegal exif or interop ofset directory link");
             break;
         }
         default:
@@ -197,7 +227,7 @@ void ExifBlock::walkDirectory(uint32_t offset, int level) {
             if (next < length_)
                 walkDirectory(next, level + 1);
             else
-                printNonfatal("Illegal subdirectory link");
+                reportOnce("Illegal subdirectory link");
         }
     }
 }

@@ -4,9 +4,13 @@
 // Cameras store many photographs sideways with an Exif "Orientation" value
 // (1 to 8) that says how to turn them. The reader walks the file's sections up
 // to the compressed data, finds the Exif section and reads the first
-// orientation tag of its directories; everything else is read past. Any
-// failure (no JPEG, damaged sections, an odd Exif header) gives no orientation
-// and a short message on standard error, never an exception.
+// orientation tag of its directories; everything else is read past. Each
+// directory is read once however the directories link, the entries read are
+// capped, and the walk stops once the orientation is found, so no file makes
+// it walk for long. Any failure (no JPEG, damaged sections, an odd Exif
+// header) gives no orientation and a short message on standard error (one
+// for each kind of broken link, none for broken entries of other tags),
+// never an exception.
 //
 // The general image loader calls applyJpegOrientation for every file it reads;
 // it must read with Qt's own automatic orientation off, so that nothing turns

@@ -62,3 +62,9 @@ QImage newPixelImage(const QSize& size, QImage::Format format) {
     if (image.isNull()) freeImageBlock(block);
     return image;
 }
+
+QImage newClearedPixelImage(const QSize& size, QImage::Format format) {
+    QImage image = newPixelImage(size, format);
+    if (!image.isNull() && std::size_t(image.sizeInBytes()) < kMappedBlockBytes) image.fill(0);
+    return image;
+}

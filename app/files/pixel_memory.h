@@ -20,5 +20,8 @@ void freePixelMemory(void* block, std::size_t bytes);
 // owns them like any QImage (copies share them, the last one frees them). A
 // null image when there is no memory.
 QImage newPixelImage(const QSize& size, QImage::Format format);
+// The same with every pixel 0 (mapped blocks come from the system cleared;
+// small ones are cleared here). For decoders that may leave rows out.
+QImage newClearedPixelImage(const QSize& size, QImage::Format format);
 
 #endif

@@ -1,10 +1,14 @@
 #include "files/png_io.h"
 
+#include "files/image_limits.h"
+#include "files/png_check.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -19,6 +23,8 @@ namespace {
 
 // zlib's level for pixels encoded in memory (1 fastest, 9 smallest).
 constexpr int kProjectCompressionLevel = 2;
+// The most libpng may allocate for one ancillary chunk (text, profiles).
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(64) << 20;
 
 struct ErrorText {
     char text[200] = {};
@@ -122,6 +128,11 @@ public:
             destroy();
             throw std::bad_alloc();
         }
+        // Checked before (png_check.h); libpng holds to the same bounds itself.
+        const png_uint_32 side =
+            png_uint_32(std::min<qint64>(image_limits::maxPixels(), 0x7fffffff));
+        png_set_user_limits(png_, side, side);
+        png_set_chunk_malloc_max(png_, kMaxChunkBytes);
     }
     ~ReadStructs() { destroy(); }
     ReadStructs(const ReadStructs&) = delete;
@@ -165,11 +176,6 @@ private:
     ErrorText error_;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Reads an opened source whose signature was checked: `wantedDepth` bits per
 // sample, colour type RGB or RGB with alpha.
 template <typename Sample>
@@ -186,7 +192,11 @@ ImageReadResult readPixels(ReadStructs& structs, PixelStore<Sample>& pixels) {
                 .arg(header.colourType)
                 .arg(header.depth)
                 .arg(wantedDepth));
-    if (header.width > 0x7fffffffu || header.height > 0x7fffffffu) throw std::bad_alloc();
+    if (!image_limits::fitsPixelLimit(header.width, header.height))
+        return ImageReadResult::failure(ImageReadResult::Failed,
+                                        QStringLiteral("PNG of %1 x %2 pixels is beyond the limit")
+                                            .arg(header.width)
+                                            .arg(header.height));
     pixels.allocate(static_cast<int>(header.width), static_cast<int>(header.height));
     const PixelView<Sample> view = pixels.view();
     std::vector<png_bytep> rows(static_cast<std::size_t>(view.height));
@@ -199,15 +209,17 @@ ImageReadResult readPixels(ReadStructs& structs, PixelStore<Sample>& pixels) {
     return ImageReadResult::success();
 }
 
+// Reads the PNG in `data` after checking what it announces (png_check.h).
 template <typename Sample>
-ImageReadResult decode(const QByteArray& bytes, PixelStore<Sample>& pixels) {
+ImageReadResult decodeChecked(const uchar* data, std::size_t size, PixelStore<Sample>& pixels) {
     pixels.clear();
-    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
-    if (bytes.size() < 8 || png_sig_cmp(data, 0, 8) != 0)
+    if (!png_check::hasSignature(data, size))
         return ImageReadResult::failure(ImageReadResult::Unrecognised,
                                         QStringLiteral("Not a PNG file"));
+    const QString problem = png_check::inspect(data, size);
+    if (!problem.isEmpty()) return ImageReadResult::failure(ImageReadResult::Failed, problem);
     ReadStructs structs;
-    MemorySource source{data, std::size_t(bytes.size()), 8};
+    MemorySource source{data, size, 8};
     png_set_read_fn(structs.png(), &source, readFromMemory);
     png_set_sig_bytes(structs.png(), 8);
     return readPixels(structs, pixels);
@@ -293,26 +305,27 @@ bool encodeBytes(const PixelView<Sample>& view, QByteArray* bytes, QString* erro
 
 ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels) {
     pixels.clear();
-    File file(std::fopen(QFile::encodeName(fileName).constData(), "rb"));
-    if (!file)
+    // Mapped, so that the file is checked whole before libpng reads it.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
         return ImageReadResult::failure(ImageReadResult::Unrecognised,
                                         QStringLiteral("png_reader: fail to open file"));
-    png_byte signature[8];
-    if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0)
+    const qint64 size = file.size();
+    const uchar* data = size >= 8 ? file.map(0, size) : nullptr;
+    if (!data)
         return ImageReadResult::failure(ImageReadResult::Unrecognised,
                                         QStringLiteral("Not a PNG file"));
-    ReadStructs structs;
-    png_init_io(structs.png(), file.get());
-    png_set_sig_bytes(structs.png(), 8);
-    return readPixels(structs, pixels);
+    return decodeChecked(data, std::size_t(size), pixels);
 }
 
 ImageReadResult decodeRgba16(const QByteArray& bytes, PixelStore16& pixels) {
-    return decode(bytes, pixels);
+    return decodeChecked(reinterpret_cast<const uchar*>(bytes.constData()),
+                         std::size_t(bytes.size()), pixels);
 }
 
 ImageReadResult decodeRgba8(const QByteArray& bytes, PixelStore8& pixels) {
-    return decode(bytes, pixels);
+    return decodeChecked(reinterpret_cast<const uchar*>(bytes.constData()),
+                         std::size_t(bytes.size()), pixels);
 }
 
 bool write(const QString& fileName, const PixelView8& pixels, QString* error) {

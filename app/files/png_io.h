@@ -4,9 +4,13 @@
 // alpha (16-bit samples in machine order, PixelView); in the file they are
 // red, green, blue and alpha. Every function exchanges the channels on the way.
 //
+// Reading checks the whole file first (files/png_check.h): a picture beyond
+// the pixel limit, or one its data cannot hold, is Failed before anything is
+// allocated for it, and libpng is held to the same bounds.
+//
 // Failures come back as results and texts; nothing is printed. Only running
-// out of memory for the pixels escapes, as std::bad_alloc, so that callers can
-// tell it from a file they cannot read.
+// out of memory for a picture within the limit escapes, as std::bad_alloc, so
+// that callers can tell it from a file they cannot read.
 #ifndef APP_FILES_PNG_IO_H
 #define APP_FILES_PNG_IO_H
 

@@ -3,6 +3,7 @@
 #include "files/main_window_hooks.h"
 #include "files/project_keys.h"
 #include "files/project_stream.h"
+#include "files/project_values.h"
 #include "files/zt_source_image.h"
 #include "shell/services/logger.h"
 #include "shell/services/prompt_service.h"
@@ -11,9 +12,13 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDataStream>
+#include <QFileDevice>
 #include <QGuiApplication>
 #include <QImage>
 #include <QSaveFile>
+
+#include <exception>
+#include <limits>
 
 namespace project_file {
 
@@ -58,42 +63,11 @@ bool isVersionRead(qint32 version) {
     return version >= OldestVersion && version <= Version;
 }
 
-// Why an image map of the content cannot be used; empty when it can. A
-// document always has both images, so a project without one makes none.
-QString imageProblem(const QVariantMap& content, const QString& key) {
-    const QVariantMap map = content.value(key).toMap();
-    if (!map.value(QStringLiteral("valid_")).toBool()) return key + QStringLiteral(": no image");
-    const int master =
-        map.value(QStringLiteral("imageMaster_"), int(ZtSourceImage::DisplayMaster)).toInt();
-    if (master == ZtSourceImage::DisplayMaster) {
-        // The stream has decoded the display image already.
-        if (map.value(QStringLiteral("imageImage_")).value<QImage>().isNull())
-            return key + QStringLiteral(": the image cannot be read");
-        return QString();
-    }
-    // Samples stored as PNG bytes: only decoding them tells.
-    const ZtSourceImage image{QVariant(map)};
-    if (!image.isValid()) return key + QStringLiteral(": the pixels cannot be read");
-    return QString();
-}
-
 // Why the content cannot be loaded; empty when it can.
 QString contentProblem(const QVariantMap& content) {
     const QString missing = project_keys::missingKey(content);
     if (!missing.isEmpty()) return missing;
-    bool isNumber = false;
-    const int factor = content.value(QStringLiteral("resolution_")).toInt(&isNumber);
-    if (!isNumber || (factor != 1 && factor != 2 && factor != 4 && factor != 8))
-        return QStringLiteral("resolution factor ") +
-               content.value(QStringLiteral("resolution_")).toString();
-    for (const QString& key : {QStringLiteral("segImg_"), QStringLiteral("blendImg_")}) {
-        const QString problem = imageProblem(content, key);
-        if (!problem.isEmpty()) return problem;
-    }
-    const QImage statuses = content.value(QStringLiteral("statusArray_")).value<QImage>();
-    if (statuses.isNull()) return QStringLiteral("statusArray_: no status image");
-    if (statuses.depth() != 8) return QStringLiteral("statusArray_: not one byte a pixel");
-    return QString();
+    return project_values::problem(content);
 }
 
 } // namespace
@@ -144,39 +118,80 @@ bool save(QSaveFile& file, quint16 checksum, const QVariant& content) {
 
 ReadResult read(QIODevice& device) {
     ReadResult result;
-    QDataStream stream(&device);
-    prepareStream(stream);
+    // The whole project in memory (a file mapped, not copied), so that every
+    // count in it can be checked against the bytes that are really there.
+    QByteArray copy;
+    const uchar* data = nullptr;
+    qint64 size = 0;
+    auto* file = qobject_cast<QFileDevice*>(&device);
+    const qint64 start = device.pos();
+    uchar* mapped = nullptr;
+    if (file && file->size() > start) {
+        size = file->size() - start;
+        mapped = file->map(start, size);
+        data = mapped;
+    }
+    // Nothing read keeps pointing into the mapping: Qt's operators copy.
+    struct Unmap {
+        QFileDevice* file;
+        uchar* mapped;
+        ~Unmap() {
+            if (mapped) file->unmap(mapped);
+        }
+    } unmap{file, mapped};
+    if (!data) {
+        copy = device.readAll();
+        data = reinterpret_cast<const uchar*>(copy.constData());
+        size = copy.size();
+    }
+    auto big32 = [data](qint64 at) {
+        return quint32(data[at]) << 24 | quint32(data[at + 1]) << 16 | quint32(data[at + 2]) << 8 |
+               data[at + 3];
+    };
 
-    qint32 magic = 0;
-    stream >> magic;
-    if (magic != Magic) {
+    if (size < 4 || qint32(big32(0)) != Magic) {
         result.status = ReadResult::NotAProject;
         return result;
     }
-    stream >> result.version;
-    if (stream.status() != QDataStream::Ok) {
+    if (size < 8) {
         result.problem = QStringLiteral("the file ends inside its frame");
         return result;
     }
+    result.version = qint32(big32(4));
     if (!isVersionRead(result.version)) {
         result.status = ReadResult::UnsupportedVersion;
         return result;
     }
-    stream >> result.checksum;
-    QVariant content;
-    stream >> content;
-    if (stream.status() != QDataStream::Ok) {
-        result.status = ReadResult::Damaged;
-        result.problem = QStringLiteral("the content is incomplete or unreadable");
+    if (size < 10) {
+        result.problem = QStringLiteral("the file ends inside its frame");
         return result;
     }
+    result.checksum = quint16(data[8] << 8 | data[9]);
+    if (size > std::numeric_limits<int>::max()) {
+        result.problem = QStringLiteral("the file is larger than any project");
+        return result;
+    }
+    // The painter paths inside the shapes' maps are read by name.
+    registerPainterPathType();
+    QVariant content;
+    std::size_t used = 0;
+    if (!project_stream::read(data + 10, std::size_t(size - 10), &content, &used,
+                              &result.problem)) {
+        result.status = ReadResult::Damaged;
+        return result;
+    }
+    if (mapped) file->seek(start + 10 + qint64(used));
     if (content.type() != QVariant::Map) {
         result.status = ReadResult::Damaged;
         result.problem = QStringLiteral("the content is no map of values");
         return result;
     }
     result.content = content.toMap();
-    result.problem = contentProblem(result.content);
+    try {
+        result.problem = contentProblem(result.content);
+    } catch (const std::exception& error) {
+        result.problem = QString::fromLocal8Bit(error.what());
+    }
     result.status = result.problem.isEmpty() ? ReadResult::Read : ReadResult::Damaged;
     if (result.status != ReadResult::Read) result.content.clear();
     return result;

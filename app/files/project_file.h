@@ -10,9 +10,9 @@
 //
 // Writing goes to a QSaveFile, committed only when every byte went out, so a
 // full disk or a vanished folder never leaves a half-written project in
-// place of a good one. Reading takes the whole file in and checks it before
-// anything of the current document is touched: a damaged project is refused
-// with the document intact.
+// place of a good one. Reading takes the whole file in (a file is mapped)
+// and checks it before anything of the current document is touched: a
+// damaged project is refused with the document intact and one message.
 //
 // QPolygonF and QPainterPath values travel inside the map; both functions
 // register the painter path's stream operators before they stream.
@@ -58,9 +58,11 @@ struct ReadResult {
 };
 
 // Reads the frame and the content and checks the content: the stream must
-// hold all of it, every map must carry its required keys (project_keys.h),
-// the resolution factor must be 1, 2, 4 or 8, and the source image, the
-// working image and the status image must be there and decode.
+// hold all of it and is read without trusting a count in it
+// (project_stream.h), every map must carry its required keys
+// (project_keys.h) and every value must be one the program can take
+// (project_values.h). Whatever the stream or a check throws refuses the
+// file as damaged.
 ReadResult read(QIODevice& device);
 
 // Which image a project must belong to. In standalone mode any project

@@ -1,6 +1,9 @@
 #include "files/tiff_io.h"
 
+#include "files/image_limits.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <tiffio.h>
@@ -24,6 +27,52 @@ namespace {
 struct Messages {
     char firstError[200] = {};
 };
+
+// Tiles up to this side are taken whatever the picture's size.
+constexpr uint32_t kMaxTileSide = 1024;
+
+// The most bytes one stored byte can unpack to, by compression; 0 where no
+// bound is known.
+quint64 unpackRatio(uint16_t compression) {
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 64; // a run of 128 bytes in 2
+    case COMPRESSION_LZW:
+        return 4096; // a code of at least 9 bits stands for at most 4096 bytes
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return 1032;
+    default:
+        return 0;
+    }
+}
+
+// Whether the strips or tiles of the file can hold a picture of `rawBytes`
+// bytes: each must lie within the file, and together they must unpack to
+// at least that much.
+QString storageProblem(TIFF* tiff, quint64 fileSize, quint64 rawBytes) {
+    const uint32_t count = TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    if (count == 0 || count > fileSize) return QStringLiteral("Unexpected number of strips");
+    quint64 stored = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        int failed = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, i, &failed);
+        if (failed) return QStringLiteral("Unreadable strip offsets");
+        const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, i, &failed);
+        if (failed) return QStringLiteral("Unreadable strip sizes");
+        if (offset > fileSize || bytes > fileSize - offset)
+            return QStringLiteral("A strip lies beyond the end of the file");
+        stored += bytes;
+    }
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const quint64 ratio = unpackRatio(compression);
+    if (ratio != 0 && rawBytes > stored * ratio + 1024)
+        return QStringLiteral("The file cannot hold its pixels");
+    return QString();
+}
 
 int onError(TIFF*, void* userData, const char* module, const char* format, va_list arguments) {
     auto* messages = static_cast<Messages*>(userData);
@@ -56,6 +105,9 @@ Tiff openDescriptor(int descriptor, const QString& fileName, bool forWriting, Me
         throw std::bad_alloc();
     }
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, messages);
+    // No single allocation of libtiff's own beyond what a picture at the
+    // limit needs: a directory of a few bytes can announce gigabytes.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(image_limits::maxPixels()) * 8);
     TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, messages);
     TIFF* tiff = TIFFFdOpenExt(descriptor, path.constData(), forWriting ? "w" : "r", options);
     TIFFOpenOptionsFree(options);
@@ -124,7 +176,13 @@ ImageReadResult readTiles(TIFF* tiff, int samplesPerPixel, const PixelView16& vi
     TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
     TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
     const tmsize_t tileBytes = TIFFTileSize(tiff);
-    if (tileWidth == 0 || tileHeight == 0 ||
+    // A tile may reach past the picture's edge, but not far: the buffer
+    // for one is allocated before any of its data is read.
+    const auto fits = [](uint32_t tile, int side) {
+        return tile <= std::max<uint32_t>((uint32_t(side) + 15) / 16 * 16, kMaxTileSide);
+    };
+    if (tileWidth == 0 || tileHeight == 0 || !fits(tileWidth, view.width) ||
+        !fits(tileHeight, view.height) ||
         tileBytes < tmsize_t(tileWidth) * tileHeight * samplesPerPixel * 2)
         return ImageReadResult::failure(ImageReadResult::Failed,
                                         QStringLiteral("Unexpected tile size"));
@@ -214,20 +272,31 @@ ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels) {
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    const QString kind = QStringLiteral("TIFF of %1 bits per sample, photometric %2, %3 samples "
+                                        "per pixel")
+                             .arg(bits)
+                             .arg(photometric)
+                             .arg(samplesPerPixel);
+    if (bits != 16 || photometric != PHOTOMETRIC_RGB)
+        return ImageReadResult::failure(ImageReadResult::WrongKind, kind);
+    // RGB at 16 bits is this reader's: with fewer than three samples a pixel
+    // the file contradicts itself, and no other reader may guess at it.
+    if (samplesPerPixel < 3) return ImageReadResult::failure(ImageReadResult::Failed, kind);
+    // Other layouts of 16-bit RGB (planes, floats, associated alpha) are
+    // left to the general reader, which takes them at 8 bits.
     const bool rgb16 =
-        bits == 16 && photometric == PHOTOMETRIC_RGB && sampleFormat == SAMPLEFORMAT_UINT &&
-        planar == PLANARCONFIG_CONTIG &&
+        sampleFormat == SAMPLEFORMAT_UINT && planar == PLANARCONFIG_CONTIG &&
         (samplesPerPixel == 3 || (samplesPerPixel == 4 && hasPlainAlpha(tiff.get())));
-    if (!rgb16)
+    if (!rgb16) return ImageReadResult::failure(ImageReadResult::WrongKind, kind);
+    if (!image_limits::fitsPixelLimit(width, height) || width > 0x7fffffffu || height > 0x7fffffffu)
         return ImageReadResult::failure(
-            ImageReadResult::WrongKind,
-            QStringLiteral("TIFF of %1 bits per sample, photometric %2, %3 samples per pixel")
-                .arg(bits)
-                .arg(photometric)
-                .arg(samplesPerPixel));
-    if (width == 0 || height == 0 || width > 0x7fffffffu || height > 0x7fffffffu)
-        return ImageReadResult::failure(ImageReadResult::Failed,
-                                        QStringLiteral("Invalid TIFF dimensions"));
+            ImageReadResult::Failed,
+            QStringLiteral("TIFF of %1 x %2 pixels is empty or beyond the limit")
+                .arg(width)
+                .arg(height));
+    const QString storage = storageProblem(tiff.get(), quint64(QFileInfo(fileName).size()),
+                                           quint64(width) * height * samplesPerPixel * 2);
+    if (!storage.isEmpty()) return ImageReadResult::failure(ImageReadResult::Failed, storage);
     pixels.allocate(int(width), int(height));
     const ImageReadResult result =
         TIFFIsTiled(tiff.get()) ? readTiles(tiff.get(), samplesPerPixel, pixels.view(), messages)

@@ -18,9 +18,14 @@ namespace tiff_io {
 
 // Reads a TIFF of photometric interpretation RGB with 16 unsigned bits per
 // sample, in strips or tiles, with three samples a pixel (alpha 65535) or a
-// fourth that is unassociated or unspecified alpha. Any other TIFF is
-// WrongKind; a file that cannot be opened as TIFF is Unrecognised with the
-// text "tiff_reader: fail to open file".
+// fourth that is unassociated or unspecified alpha. Other 16-bit RGB layouts
+// and every other TIFF are WrongKind; a file that cannot be opened as TIFF
+// is Unrecognised with the text "tiff_reader: fail to open file". Failed, and
+// nothing allocated for the pixels, when a 16-bit RGB file has fewer than
+// three samples a pixel, its picture is beyond the pixel limit
+// (files/image_limits.h), its strips or tiles lie outside the file or
+// cannot hold the picture, or a tile is far larger than the picture; libtiff
+// itself allocates no more than a picture at the limit needs.
 ImageReadResult readRgb16(const QString& fileName, PixelStore16& pixels);
 
 // Writes the view as an RGB TIFF with unassociated alpha, four samples of 8 or

@@ -8,9 +8,11 @@
 #include <QImage>
 #include <QString>
 
-// Reads `fileName` into `image` with Qt's own automatic orientation off and
-// the file's Exif orientation applied once. False, with `error` set, when no
-// reader takes the file. Throws std::bad_alloc when the pixels find no memory.
+// Reads `fileName` into `image` through the checked reader
+// (files/checked_image.h: sizes within the limit, data that hold the
+// picture) with the file's Exif orientation applied once. False, with
+// `error` set, when no reader takes the file or it fails a check. Throws
+// std::bad_alloc when the pixels find no memory.
 bool readUprightImage(const QString& fileName, QImage* image, QString* error = nullptr);
 
 #endif

@@ -1,6 +1,7 @@
 #include "files/zt_source_image.h"
 
 #include "files/average_reduce.h"
+#include "files/image_limits.h"
 #include "files/main_window_hooks.h"
 #include "files/named_image.h"
 #include "files/pixel_memory.h"
@@ -77,10 +78,23 @@ ZtSourceImage::ZtSourceImage(const QString& fileName) : filename_(fileName) {
 
 ZtSourceImage::ZtSourceImage(const NamedImage& image) : filename_(image.name()) {
     if (image.isNull()) return;
-    // Whatever the image's own format (indexed, premultiplied, 64-bit), the
-    // pixels are read as 8-bit blue, green, red, alpha from here on.
-    takeDisplayImage(image.convertToFormat(QImage::Format_ARGB32));
-    valid_ = true;
+    // The receivers check what they decode; an image handed over in memory
+    // is held to the same limit.
+    if (!image_limits::fitsPixelLimit(image.width(), image.height())) {
+        logStream() << "ZtSourceImage: " << filename_ << ": " << image.width() << " x "
+                    << image.height() << " pixels are beyond the limit" << endLogLine;
+        return;
+    }
+    try {
+        // Whatever the image's own format (indexed, premultiplied, 64-bit), the
+        // pixels are read as 8-bit blue, green, red, alpha from here on.
+        takeDisplayImage(image.convertToFormat(QImage::Format_ARGB32));
+        valid_ = true;
+    } catch (const std::bad_alloc&) {
+        clearPixels();
+        reportInternalError(tr("Loading file %1", "[all]").arg(filename_),
+                            tr("Out of memory", "[all]"));
+    }
 }
 
 ZtSourceImage::ZtSourceImage(const PixelView8& pixels, const QString& name) : filename_(name) {
@@ -170,7 +184,7 @@ void ZtSourceImage::load() {
     fileType_ = NoFileType;
     if (filename_.isEmpty()) return;
     // A stage that fails for any reason but lack of memory hands over to the next.
-    auto attempt = [this](bool (ZtSourceImage::*stage)()) {
+    auto attempt = [this](Stage (ZtSourceImage::*stage)()) {
         try {
             return (this->*stage)();
         } catch (const std::bad_alloc&) {
@@ -180,12 +194,18 @@ void ZtSourceImage::load() {
         }
         clearPixels();
         valid_ = false;
-        return false;
+        return NextStage;
     };
     try {
-        if (attempt(&ZtSourceImage::loadPng16)) return;
-        if (attempt(&ZtSourceImage::loadTiff16)) return;
-        loadGeneral();
+        Stage stage = attempt(&ZtSourceImage::loadPng16);
+        if (stage == NextStage) stage = attempt(&ZtSourceImage::loadTiff16);
+        if (stage == NextStage) {
+            loadGeneral();
+        } else if (stage == Refused) {
+            clearPixels();
+            valid_ = false;
+            warnCannotOpen();
+        }
     } catch (const std::bad_alloc&) {
         clearPixels();
         valid_ = false;
@@ -194,20 +214,28 @@ void ZtSourceImage::load() {
     }
 }
 
-bool ZtSourceImage::loadPng16() {
-    const ImageReadResult result = png_io::readRgb16(filename_, buffer16_);
-    if (result.headerRead()) fileType_ = PngFile;
-    if (!result.ok()) return false;
-    takeBuffer16(Format16);
-    return true;
+ZtSourceImage::Stage ZtSourceImage::stageOutcome(const ImageReadResult& result) {
+    if (result.ok()) {
+        takeBuffer16(Format16);
+        return Loaded;
+    }
+    // A file of the stage's own kind that it cannot read is damaged: no other
+    // reader may guess at its pixels.
+    if (result.status != ImageReadResult::Failed) return NextStage;
+    logStream() << "ZtSourceImage: " << filename_ << ": " << result.error << endLogLine;
+    return Refused;
 }
 
-bool ZtSourceImage::loadTiff16() {
+ZtSourceImage::Stage ZtSourceImage::loadPng16() {
+    const ImageReadResult result = png_io::readRgb16(filename_, buffer16_);
+    if (result.headerRead()) fileType_ = PngFile;
+    return stageOutcome(result);
+}
+
+ZtSourceImage::Stage ZtSourceImage::loadTiff16() {
     const ImageReadResult result = tiff_io::readRgb16(filename_, buffer16_);
     if (result.headerRead()) fileType_ = TiffFile;
-    if (!result.ok()) return false;
-    takeBuffer16(Format16);
-    return true;
+    return stageOutcome(result);
 }
 
 bool ZtSourceImage::loadGeneral() {
@@ -215,18 +243,22 @@ bool ZtSourceImage::loadGeneral() {
     QString error;
     if (!readUprightImage(filename_, &image, &error)) {
         logStream() << "ZtSourceImage: " << filename_ << ": " << error << endLogLine;
-        promptService()->message(
-            dialogParent(), PromptService::Kind::Warning, productName(),
-            tr("Sorry - could not open file %1", "%1 is filename").arg(filename_) +
-                tr("\n\nIf you have Adobe Photoshop you could try loading the file into it, and "
-                   "applying the %1 filter there.")
-                    .arg(productName()),
-            PromptService::Ok);
+        warnCannotOpen();
         return false;
     }
     takeDisplayImage(toArgb32(std::move(image)));
     valid_ = true;
     return true;
+}
+
+void ZtSourceImage::warnCannotOpen() const {
+    promptService()->message(
+        dialogParent(), PromptService::Kind::Warning, productName(),
+        tr("Sorry - could not open file %1", "%1 is filename").arg(filename_) +
+            tr("\n\nIf you have Adobe Photoshop you could try loading the file into it, and "
+               "applying the %1 filter there.")
+                .arg(productName()),
+        PromptService::Ok);
 }
 
 void ZtSourceImage::takeDisplayImage(QImage image) {
@@ -452,30 +484,42 @@ void ZtSourceImage::readMap(const QVariantMap& map) {
     fileType_ = NoFileType;
     const QVariant pixels = map.value(QStringLiteral("imageImage_"));
     ImageReadResult read = ImageReadResult::success();
-    switch (imageMaster_) {
-    case DisplayMaster: {
-        QImage image = pixels.value<QImage>();
-        if (!image.isNull())
-            displayImage_ = withOwnPixels(std::move(image).convertToFormat(QImage::Format_ARGB32));
-        break;
-    }
-    case Master16:
-        read = png_io::decodeRgba16(pixels.toByteArray(), buffer16_);
-        view16_ = buffer16_.view();
-        break;
-    case Master8:
-        read = png_io::decodeRgba8(pixels.toByteArray(), buffer8_);
-        view8_ = buffer8_.view();
-        break;
-    default:
-        break;
+    try {
+        switch (imageMaster_) {
+        case DisplayMaster: {
+            QImage image = pixels.value<QImage>();
+            if (!image.isNull())
+                displayImage_ =
+                    withOwnPixels(std::move(image).convertToFormat(QImage::Format_ARGB32));
+            break;
+        }
+        case Master16:
+            read = png_io::decodeRgba16(pixels.toByteArray(), buffer16_);
+            view16_ = buffer16_.view();
+            break;
+        case Master8:
+            read = png_io::decodeRgba8(pixels.toByteArray(), buffer8_);
+            view8_ = buffer8_.view();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        clearPixels();
+        read = ImageReadResult::failure(ImageReadResult::Failed, QStringLiteral("Out of memory"));
     }
     if (!read.ok()) {
         // A damaged project: the image stays without pixels, and invalid.
         logStream() << "ZtSourceImage: could not read the pixels of " << filename_ << ": "
                     << read.error << endLogLine;
     }
-    init();
+    try {
+        init();
+    } catch (const std::bad_alloc&) {
+        // No memory for the 8-bit copy of 16-bit pixels.
+        clearPixels();
+        init();
+    }
     if (view8_.isEmpty()) valid_ = false;
 }
 

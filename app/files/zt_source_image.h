@@ -18,10 +18,14 @@
 // alive until the model, once the sessions over it have ended, releases it.
 //
 // Files are read in three stages: a 16-bit RGB or RGBA PNG, a 16-bit RGB TIFF
-// (both kept at 16 bits), then any format Qt reads, turned upright by its
-// JPEG orientation and held at 8 bits. A file no stage reads warns "Sorry -
-// could not open file" through the prompt service; running out of memory goes
-// to the main window's internal-error handler (files/main_window_hooks.h).
+// (both kept at 16 bits), then any format Qt reads (files/checked_image.h),
+// turned upright by its JPEG orientation and held at 8 bits. Every stage
+// checks what the file announces before it allocates: a picture beyond the
+// pixel limit (files/image_limits.h) or one its data cannot hold is refused.
+// A file no stage reads, or one a 16-bit stage recognised as its own and
+// refused, warns "Sorry - could not open file" through the prompt service;
+// running out of memory for a picture within the limit goes to the main
+// window's internal-error handler (files/main_window_hooks.h).
 //
 // User-interface thread only. Engine commands take engineView() in their
 // prepare step, so the pixels stay where they are while a command runs: the
@@ -31,6 +35,7 @@
 #ifndef APP_FILES_ZT_SOURCE_IMAGE_H
 #define APP_FILES_ZT_SOURCE_IMAGE_H
 
+#include "files/image_read_result.h"
 #include "files/pixel_store.h"
 #include "files/pixel_view.h"
 
@@ -147,10 +152,15 @@ public:
 
 private:
     void clearPixels();
+    // What a loading stage made of the file: read, not of its kind (the next
+    // stage tries), or of its kind but damaged (refused).
+    enum Stage { Loaded, NextStage, Refused };
     void load();
-    bool loadPng16();
-    bool loadTiff16();
+    Stage stageOutcome(const ImageReadResult& result);
+    Stage loadPng16();
+    Stage loadTiff16();
     bool loadGeneral();
+    void warnCannotOpen() const;
     void readMap(const QVariantMap& map);
     void takeDisplayImage(QImage image);
     void takeBuffer16(int format);

@@ -28,11 +28,19 @@ bool hasArea(const QRectF& rect) {
     return rect.width() > 0 && rect.height() > 0;
 }
 
+// A coordinate as a whole pixel. Projects are checked for coordinates far
+// beyond any picture; held to +-2^30 here all the same, the conversion and
+// the sizes computed from it stay defined whatever the value.
+int wholePixel(double value) {
+    constexpr double most = double(1 << 30);
+    return std::isnan(value) ? 0 : int(std::clamp(value, -most, most));
+}
+
 // The rectangle rounded outward to whole pixels.
 QRect outward(const QRectF& rect) {
-    const int left = int(std::floor(rect.left())), top = int(std::floor(rect.top()));
-    return QRect(left, top, int(std::ceil(rect.right())) - left,
-                 int(std::ceil(rect.bottom())) - top);
+    const int left = wholePixel(std::floor(rect.left())), top = wholePixel(std::floor(rect.top()));
+    return QRect(left, top, wholePixel(std::ceil(rect.right())) - left,
+                 wholePixel(std::ceil(rect.bottom())) - top);
 }
 
 } // namespace

@@ -39,7 +39,21 @@ int storedComponent(const QSettings& settings, const QString& key, int fallback)
 }
 
 QColor readColor(const QVariant& value) {
-    if (value.userType() == QMetaType::QColor) return value.value<QColor>();
+    if (value.userType() == QMetaType::QColor) {
+        const QColor colour = value.value<QColor>();
+        // A damaged file may name a kind of colour Qt does not know (or one
+        // whose components need not be numbers): no colour, so the caller
+        // takes its default.
+        switch (colour.spec()) {
+        case QColor::Rgb:
+        case QColor::Hsv:
+        case QColor::Cmyk:
+        case QColor::Hsl:
+            return colour;
+        default:
+            return QColor();
+        }
+    }
     // Some formats give a colour back as its name.
     if (value.userType() == QMetaType::QString) return QColor(value.toString());
     return QColor();

@@ -7,7 +7,20 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// A coordinate as a whole pixel. Projects are checked for coordinates far
+// beyond any picture; held to +-2^30 here all the same, the conversion and
+// the sizes computed from it stay defined whatever the value.
+int wholePixel(double value) {
+    constexpr double most = double(1 << 30);
+    return std::isnan(value) ? 0 : int(std::clamp(value, -most, most));
+}
+
+} // namespace
 
 Shape::Shape() : pixelState_(std::make_unique<PixelState>()) {}
 
@@ -33,9 +46,10 @@ QImage Shape::renderMask(const QPen& pen, const QBrush& brush) {
     // The bounding rectangle in workspace pixels, grown by one pixel and
     // rounded outward, within the workspace image.
     const QRectF grown = boundingRect().toWorkspace(factor).adjusted(-1, -1, 1, 1);
-    const int left = int(std::floor(grown.left())), top = int(std::floor(grown.top()));
-    const QRect area = QRect(left, top, int(std::ceil(grown.right())) - left,
-                             int(std::ceil(grown.bottom())) - top) &
+    const int left = wholePixel(std::floor(grown.left()));
+    const int top = wholePixel(std::floor(grown.top()));
+    const QRect area = QRect(left, top, wholePixel(std::ceil(grown.right())) - left,
+                             wholePixel(std::ceil(grown.bottom())) - top) &
                        workspace.rect();
     if (area.isEmpty()) return QImage();
 

@@ -6,6 +6,8 @@
 #include <QDropEvent>
 #include <QMimeData>
 
+#include <algorithm>
+
 namespace {
 
 std::function<void(const NamedImage&)>& receivedImageHandler() {
@@ -32,7 +34,13 @@ void acceptImageDrop(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
     if (!data) return;
     const bool hasUrls = data->hasUrls();
-    const bool hasImage = data->hasImage();
+    // Encoded picture data ("image/png" and the like) count as an image: the
+    // receiver decodes them through the checked reader.
+    const QStringList formats = data->formats();
+    const bool hasImage =
+        data->hasImage() || std::any_of(formats.begin(), formats.end(), [](const QString& format) {
+            return format.startsWith(QLatin1String("image/"));
+        });
     if (!hasUrls && !hasImage && !data->hasText()) return;
     event->acceptProposedAction();
     if (!hasUrls && !hasImage) return;

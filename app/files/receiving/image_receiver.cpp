@@ -1,7 +1,10 @@
 #include "files/receiving/image_receiver.h"
 
+#include "files/checked_image.h"
+#include "files/image_limits.h"
 #include "files/main_window_hooks.h"
 #include "files/upright_image.h"
+#include "shell/services/logger.h"
 #include "shell/services/prompt_service.h"
 
 #include <QMimeData>
@@ -12,12 +15,28 @@
 
 namespace {
 
-// A local file read as File Open reads it (turned upright by its JPEG
-// orientation); a null image when it cannot be read.
+// A local file read as File Open reads it (checked, and turned upright by
+// its JPEG orientation); a null image when it cannot be read.
 QImage readLocalFile(const QString& fileName) {
     QImage image;
+    QString error;
     try {
-        readUprightImage(fileName, &image);
+        if (!readUprightImage(fileName, &image, &error))
+            logStream() << "Dropped file " << fileName << ": " << error << endLogLine;
+    } catch (const std::bad_alloc&) {
+        image = QImage();
+    }
+    return image;
+}
+
+// Encoded picture data of a drop (another program's), decoded through the
+// checked reader; a null image when it cannot be read.
+QImage readDroppedData(const QByteArray& bytes, const QString& mimeType) {
+    QImage image;
+    QString error;
+    try {
+        if (!checked_image::readData(bytes, QByteArray(), &image, &error))
+            logStream() << "Dropped " << mimeType << " data: " << error << endLogLine;
     } catch (const std::bad_alloc&) {
         image = QImage();
     }
@@ -27,7 +46,18 @@ QImage readLocalFile(const QString& fileName) {
 } // namespace
 
 ImageReceiver::ImageReceiver(const QMimeData* mimeData, QObject* parent) : QObject(parent) {
-    if (mimeData->hasImage())
+    // Another program hands its picture over encoded ("image/png" and the
+    // like), which Qt would decode whole, whatever size it announces: each
+    // is decoded here through the checked reader instead. A picture dragged
+    // within the program is handed over as an image, decoded already.
+    bool encoded = false;
+    const QStringList formats = mimeData->formats();
+    for (const QString& format : formats) {
+        if (!format.startsWith(QLatin1String("image/"))) continue;
+        encoded = true;
+        imageReceivedSlot(NamedImage(readDroppedData(mimeData->data(format), format), QUrl()));
+    }
+    if (!encoded && mimeData->hasImage())
         imageReceivedSlot(NamedImage(qvariant_cast<QImage>(mimeData->imageData()), QUrl()));
     if (mimeData->hasText()) addUrl(QUrl(mimeData->text(), QUrl::TolerantMode));
     const QList<QUrl> urls = mimeData->urls();
@@ -91,6 +121,11 @@ void ImageReceiver::start() {
 
 void ImageReceiver::imageReceivedSlot(const NamedImage& image) {
     if (image.isNull()) return;
+    if (!image_limits::fitsPixelLimit(image.width(), image.height())) {
+        logStream() << "Received image of " << image.width() << " x " << image.height()
+                    << " pixels is beyond the limit" << endLogLine;
+        return;
+    }
     const qint64 pixels = qint64(image.width()) * image.height();
     const qint64 bestPixels = best_.isNull() ? 0 : qint64(best_.width()) * best_.height();
     if (pixels > bestPixels) best_ = image;

@@ -1,5 +1,7 @@
-// Turns one drop into one image. Local files are read at once (turned
-// upright by their JPEG orientation, as File Open reads them), links are
+// Turns one drop into one image. Local files are read at once (checked and
+// turned upright by their JPEG orientation, as File Open reads them),
+// encoded picture data of another program go through the same checks
+// (files/checked_image.h), links are
 // downloaded (a link whose query carries another address, as a search
 // result's does, is not fetched itself: the addresses in its query are), and
 // of everything that arrives the image with the most pixels wins (the earlier

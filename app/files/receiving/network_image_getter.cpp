@@ -1,5 +1,6 @@
 #include "files/receiving/network_image_getter.h"
 
+#include "files/checked_image.h"
 #include "shell/services/logger.h"
 #include "shell/services/network_access.h"
 
@@ -65,7 +66,15 @@ bool NetworkImageGetter::headerReceived(QNetworkReply* reply) {
 }
 
 void NetworkImageGetter::imageArrived(QNetworkReply* reply) {
-    if (image_.load(reply, format_.constData())) {
+    // Checked before it is decoded, as every picture from outside is.
+    QString error;
+    bool read = false;
+    try {
+        read = checked_image::readData(reply->readAll(), format_, &image_, &error);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("out of memory");
+    }
+    if (read) {
         emit imageReceived(NamedImage(image_, url_));
     } else {
         logStream() << "NetworkImageGetter: Failed to load image" << url_.toString()

@@ -10,6 +10,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace fixtures {
 
 PixelStore16 store16(int width, int height, const std::function<Bgra16(int x, int y)>& pixel) {
@@ -83,6 +85,22 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
     setrlimit(RLIMIT_FSIZE, &old_);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+AddressSpaceLimit::AddressSpaceLimit(rlim_t room) {
+    getrlimit(RLIMIT_AS, &old_);
+    // The pages mapped now, from the kernel's own count.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    rlim_t mapped = 0;
+    if (statm.open(QIODevice::ReadOnly))
+        mapped = rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(getpagesize());
+    rlimit limit = old_;
+    limit.rlim_cur = mapped + room;
+    setrlimit(RLIMIT_AS, &limit);
+}
+
+AddressSpaceLimit::~AddressSpaceLimit() {
+    setrlimit(RLIMIT_AS, &old_);
 }
 
 } // namespace fixtures

@@ -63,6 +63,20 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// While it lives, the process may map no more than `room` bytes beyond
+// what it maps now: memory that runs out. Not under a sanitizer, which
+// reserves address space of its own.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(rlim_t room);
+    ~AddressSpaceLimit();
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+private:
+    rlimit old_{};
+};
+
 } // namespace fixtures
 
 #endif

@@ -193,10 +193,17 @@ const ReaderCase readerCases[] = {
      0, "too many padding bytes"},
     {"SelfLinkedDirectory",
      [] {
-         // The directory at 8 names itself as the next one: the walk ends at the nesting limit.
+         // The directory at 8 names itself as the next one: it is read once.
+         return jpegWith(
+             exifSection(tiffBlock(false, directory(false, {{0x010F, Short, 1, 1}}, 8))));
+     },
+     0, "Illegal subdirectory link"},
+    {"OrientationEndsTheWalk",
+     [] {
+         // Found in the first directory: the self-link after it is not followed.
          return jpegWith(exifSection(tiffBlock(false, directory(false, {orientationTag(6)}, 8))));
      },
-     6, "Maximum directory nesting exceeded (corrupt exif header)"},
+     6, nullptr},
     {"FirstDirectoryOutsideTheData",
      [] {
          return jpegWith(

@@ -54,6 +54,14 @@ QVariantMap regionMap() {
             {QStringLiteral("isProtected_"), true}};
 }
 
+// Statuses of a workspace of `width` x `height` pixels, none marked yet.
+QImage unassigned(int width, int height) {
+    QImage statuses(width, height, QImage::Format_Indexed8);
+    statuses.setColorCount(256);
+    statuses.fill(1);
+    return statuses;
+}
+
 const QPolygonF kEdgePoints({{1, 1}, {4.5, 2}, {3, 7}});
 
 // A content with every map a model writes: image maps, a status image, a
@@ -62,7 +70,7 @@ const QPolygonF kEdgePoints({{1, 1}, {4.5, 2}, {3, 7}});
 QVariantMap sampleContent(const ZtSourceImage& source) {
     QImage statuses(3, 2, QImage::Format_Indexed8);
     statuses.setColorCount(256);
-    statuses.fill(5);
+    statuses.fill(4);
     statuses.setPixel(2, 1, 17);
     const QVariantMap rectangle{
         {QStringLiteral("type"), 0},
@@ -196,7 +204,7 @@ TEST_F(ProjectFileTest, VersionEightWithoutOptionalKeysLoadsWithDefaults) {
         {QStringLiteral("resolution_"), 1},
         {QStringLiteral("segImg_"), imageMap},
         {QStringLiteral("blendImg_"), imageMap},
-        {QStringLiteral("statusArray_"), QImage(5, 3, QImage::Format_Indexed8)},
+        {QStringLiteral("statusArray_"), unassigned(5, 3)},
         {QStringLiteral("imageSmeg_"), SegmentationStuff(nullptr).toVariant()},
         {QStringLiteral("imageBlendage_"), QVariantMap{{QStringLiteral("bos_"), blending}}},
         {QStringLiteral("arrowTargetList"), QVariantList()}};

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMap>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -180,6 +181,17 @@ TEST_F(ZtMainWindowActionsTest, TheMenusHoldTheCommandsInOrderAndTheWindowHoldsT
             }
     // "Delete Forced Edge" is in no menu, but its shortcut works.
     EXPECT_TRUE(window_->actions().contains(model()->deleteForcedEdgeAction()));
+
+    // No key does two things: an ambiguous shortcut does nothing at all.
+    QMap<QString, QString> owners;
+    for (QAction* action : window_->actions())
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            const QString key = shortcut.toString(QKeySequence::PortableText);
+            EXPECT_FALSE(owners.contains(key))
+                << key.toStdString() << ": " << owners.value(key).toStdString() << " and "
+                << action->text().toStdString();
+            owners.insert(key, action->text());
+        }
 }
 
 TEST_F(ZtMainWindowActionsTest, ARecentFileShowsItsPathAsItIsAndOpensIt) {

@@ -48,6 +48,9 @@ public:
     QVariant toVariant() const;
 
     QColor color() const { return current_; }
+    // current := `color` (a colour picked from the image); the swatches
+    // repaint and colorChanged tells.
+    void setColor(const QColor& color) { setCurrentAndTell(color); }
     QColor defaultColor() const { return default_; }
     QColor committedColor() const { return committed_; }
     QString keyName() const { return keyName_; }

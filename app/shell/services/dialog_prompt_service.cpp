@@ -1,5 +1,6 @@
 #include "shell/services/dialog_prompt_service.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -31,6 +32,21 @@ PromptService::Button DialogPromptService::message(QWidget* parent, Kind kind, c
     if (defaultButton != NoButton)
         box.setDefaultButton(static_cast<QMessageBox::StandardButton>(defaultButton));
     box.exec();
+    return static_cast<Button>(box.standardButton(box.clickedButton()));
+}
+
+PromptService::Button DialogPromptService::messageWithCheckBox(QWidget* parent, Kind kind,
+                                                               const QString& title,
+                                                               const QString& text,
+                                                               const QString& checkBoxText,
+                                                               bool* checked, Buttons buttons) {
+    QMessageBox box(iconOf(kind), title, text,
+                    QMessageBox::StandardButtons(static_cast<int>(buttons)), parent,
+                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    auto* checkBox = new QCheckBox(checkBoxText, &box);
+    box.setCheckBox(checkBox);
+    box.exec();
+    if (checked) *checked = checkBox->isChecked();
     return static_cast<Button>(box.standardButton(box.clickedButton()));
 }
 

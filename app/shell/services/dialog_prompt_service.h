@@ -8,6 +8,10 @@ class DialogPromptService : public PromptService {
 public:
     Button message(QWidget* parent, Kind kind, const QString& title, const QString& text,
                    Buttons buttons, Button defaultButton) override;
+    // A fixed-size box with the check box under the text.
+    Button messageWithCheckBox(QWidget* parent, Kind kind, const QString& title,
+                               const QString& text, const QString& checkBoxText, bool* checked,
+                               Buttons buttons) override;
     int choice(QWidget* parent, Kind kind, const QString& title, const QString& text,
                const QStringList& buttons) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,

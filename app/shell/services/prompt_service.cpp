@@ -10,6 +10,14 @@ PromptService* installedService = nullptr;
 
 PromptService::~PromptService() = default;
 
+PromptService::Button PromptService::messageWithCheckBox(QWidget* parent, Kind kind,
+                                                         const QString& title, const QString& text,
+                                                         const QString&, bool* checked,
+                                                         Buttons buttons) {
+    if (checked) *checked = false;
+    return message(parent, kind, title, text, buttons);
+}
+
 QVector<QColor> PromptService::customColours() const {
     return {};
 }

@@ -56,6 +56,15 @@ public:
     virtual Button message(QWidget* parent, Kind kind, const QString& title, const QString& text,
                            Buttons buttons = Ok, Button defaultButton = NoButton) = 0;
 
+    // A message box with standard buttons and, under the text, a check box
+    // of `checkBoxText` (a "Don't tell me again." box), unchecked at first;
+    // *checked (when given) receives whether the user left it checked.
+    // Answers the button pressed, as message() does. A service that shows no
+    // such box asks message() and answers unchecked.
+    virtual Button messageWithCheckBox(QWidget* parent, Kind kind, const QString& title,
+                                       const QString& text, const QString& checkBoxText,
+                                       bool* checked, Buttons buttons = Ok);
+
     // A message box with buttons of the caller's own texts, in order: the
     // first accepts and is the default, the last answers Escape. Answers the
     // index of the button pressed, -1 when none was.

@@ -6,6 +6,7 @@
 #include "support/test_environment.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
@@ -125,6 +126,46 @@ TEST(DialogPrompts, AChoiceAnswersTheIndexPressedAndEscapeTheLast) {
 
     answerNextMessageBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.choice(nullptr, Kind::Information, "Update", "A new version", buttons), 2);
+}
+
+TEST(DialogPrompts, AMessageWithACheckBoxTellsWhetherTheUserTickedIt) {
+    DialogPromptService dialogs;
+    for (bool tick : {true, false}) {
+        QString boxText;
+        answerNextMessageBox([&](QMessageBox* box) {
+            ASSERT_NE(box->checkBox(), nullptr);
+            boxText = box->checkBox()->text();
+            EXPECT_FALSE(box->checkBox()->isChecked());
+            if (tick) box->checkBox()->click();
+            box->button(QMessageBox::Ok)->click();
+        });
+        bool checked = !tick;
+        EXPECT_EQ(dialogs.messageWithCheckBox(nullptr, Kind::Information, "Slow", "It is slow.",
+                                              "Don't tell me again.", &checked, PromptService::Ok),
+                  PromptService::Ok);
+        EXPECT_EQ(checked, tick);
+        EXPECT_EQ(boxText, "Don't tell me again.");
+    }
+}
+
+// A service of its own that shows no check box falls back to a plain message.
+TEST(ScriptedPrompts, AServiceWithoutCheckBoxesAsksAPlainMessageAndAnswersUnchecked) {
+    struct PlainMessages : test_support::ScriptedPromptService {
+        Button messageWithCheckBox(QWidget* parent, Kind kind, const QString& title,
+                                   const QString& text, const QString& checkBoxText, bool* checked,
+                                   Buttons buttons) override {
+            return PromptService::messageWithCheckBox(parent, kind, title, text, checkBoxText,
+                                                      checked, buttons);
+        }
+    } plain;
+    plain.answer(PromptService::Ok);
+    bool checked = true;
+    EXPECT_EQ(plain.messageWithCheckBox(nullptr, Kind::Information, "Slow", "It is slow.",
+                                        "Don't tell me again.", &checked, PromptService::Ok),
+              PromptService::Ok);
+    EXPECT_FALSE(checked);
+    ASSERT_EQ(plain.asked().size(), 1);
+    EXPECT_EQ(plain.asked()[0].dialog, Dialog::Message);
 }
 
 TEST(DesktopOpens, AreCapturedInsteadOfStartingABrowser) {

@@ -18,6 +18,8 @@ const char* dialogName(ScriptedPromptService::Dialog dialog) {
         return "save file name";
     case ScriptedPromptService::Dialog::Colour:
         return "colour";
+    case ScriptedPromptService::Dialog::CheckedMessage:
+        return "message with a check box";
     }
     return "?";
 }
@@ -25,20 +27,25 @@ const char* dialogName(ScriptedPromptService::Dialog dialog) {
 } // namespace
 
 void ScriptedPromptService::answer(Button button) {
-    answers_.append({Dialog::Message, QVariant(static_cast<int>(button)), QString()});
+    answers_.append({Dialog::Message, QVariant(static_cast<int>(button)), QString(), false});
+}
+
+void ScriptedPromptService::answerWithCheckBox(bool checked, Button button) {
+    answers_.append(
+        {Dialog::CheckedMessage, QVariant(static_cast<int>(button)), QString(), checked});
 }
 
 void ScriptedPromptService::answerChoice(int index) {
-    answers_.append({Dialog::Choice, QVariant(index), QString()});
+    answers_.append({Dialog::Choice, QVariant(index), QString(), false});
 }
 
 void ScriptedPromptService::answerFileName(const QString& name, const QString& selectedFilter) {
     // One answer serves either file dialog; the kind is checked loosely.
-    answers_.append({Dialog::OpenFileName, QVariant(name), selectedFilter});
+    answers_.append({Dialog::OpenFileName, QVariant(name), selectedFilter, false});
 }
 
 void ScriptedPromptService::answerColour(const QColor& colour) {
-    answers_.append({Dialog::Colour, QVariant(colour), QString()});
+    answers_.append({Dialog::Colour, QVariant(colour), QString(), false});
 }
 
 void ScriptedPromptService::reset() {
@@ -78,28 +85,48 @@ const ScriptedPromptService::Answer* ScriptedPromptService::next(const Prompt& p
 PromptService::Button ScriptedPromptService::message(QWidget*, Kind kind, const QString& title,
                                                      const QString& text, Buttons buttons,
                                                      Button defaultButton) {
-    const Answer* a = next({Dialog::Message, kind, title, text, buttons, defaultButton, {}, {}});
+    const Answer* a =
+        next({Dialog::Message, kind, title, text, buttons, defaultButton, {}, {}, {}});
+    return a ? static_cast<Button>(a->value.toInt()) : NoButton;
+}
+
+PromptService::Button ScriptedPromptService::messageWithCheckBox(QWidget*, Kind kind,
+                                                                 const QString& title,
+                                                                 const QString& text,
+                                                                 const QString& checkBoxText,
+                                                                 bool* checked, Buttons buttons) {
+    const Answer* a =
+        next({Dialog::CheckedMessage, kind, title, text, buttons, NoButton, {}, {}, checkBoxText});
+    if (checked) *checked = a && a->checked;
     return a ? static_cast<Button>(a->value.toInt()) : NoButton;
 }
 
 int ScriptedPromptService::choice(QWidget*, Kind kind, const QString& title, const QString& text,
                                   const QStringList& buttons) {
-    const Answer* a = next({Dialog::Choice, kind, title, text, NoButton, NoButton, buttons, {}});
+    const Answer* a =
+        next({Dialog::Choice, kind, title, text, NoButton, NoButton, buttons, {}, {}});
     return a ? a->value.toInt() : -1;
 }
 
 QString ScriptedPromptService::openFileName(QWidget*, const QString& caption, const QString& folder,
                                             const QString& filter, QString* selectedFilter) {
-    const Answer* a = next(
-        {Dialog::OpenFileName, Kind::Question, caption, folder, NoButton, NoButton, {}, filter});
+    const Answer* a = next({Dialog::OpenFileName,
+                            Kind::Question,
+                            caption,
+                            folder,
+                            NoButton,
+                            NoButton,
+                            {},
+                            filter,
+                            {}});
     if (a && selectedFilter && !a->selectedFilter.isEmpty()) *selectedFilter = a->selectedFilter;
     return a ? a->value.toString() : QString();
 }
 
 QString ScriptedPromptService::saveFileName(QWidget*, const QString& caption, const QString& path,
                                             const QString& filter, QString* selectedFilter) {
-    const Answer* a =
-        next({Dialog::SaveFileName, Kind::Question, caption, path, NoButton, NoButton, {}, filter});
+    const Answer* a = next(
+        {Dialog::SaveFileName, Kind::Question, caption, path, NoButton, NoButton, {}, filter, {}});
     if (a && selectedFilter && !a->selectedFilter.isEmpty()) *selectedFilter = a->selectedFilter;
     return a ? a->value.toString() : QString();
 }
@@ -111,6 +138,7 @@ QColor ScriptedPromptService::colour(QWidget*, const QColor& initial, const QStr
                             initial.name(QColor::HexArgb),
                             NoButton,
                             NoButton,
+                            {},
                             {},
                             {}});
     return a ? a->value.value<QColor>() : QColor();

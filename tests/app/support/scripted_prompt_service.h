@@ -14,11 +14,12 @@ namespace test_support {
 
 class ScriptedPromptService : public PromptService {
 public:
-    enum class Dialog { Message, Choice, OpenFileName, SaveFileName, Colour };
+    enum class Dialog { Message, Choice, OpenFileName, SaveFileName, Colour, CheckedMessage };
 
     // One prompt as it was asked. For file dialogs, title is the caption and
     // text the starting folder or path; for the colour dialog, text is the
-    // initial colour's name.
+    // initial colour's name. A message with a check box records the box's
+    // text in checkBoxText.
     struct Prompt {
         Dialog dialog;
         Kind kind;
@@ -28,6 +29,7 @@ public:
         Button defaultButton;
         QStringList choices;
         QString filter;
+        QString checkBoxText;
     };
 
     // Queue the answers, in the order the prompts will come.
@@ -35,6 +37,9 @@ public:
     void answerChoice(int index);
     void answerFileName(const QString& name, const QString& selectedFilter = QString());
     void answerColour(const QColor& colour);
+    // A message with a check box: the button pressed and whether the box
+    // was left checked.
+    void answerWithCheckBox(bool checked, Button button = Ok);
 
     const QVector<Prompt>& asked() const { return asked_; }
     int pendingAnswers() const { return answers_.size(); }
@@ -44,6 +49,9 @@ public:
 
     Button message(QWidget* parent, Kind kind, const QString& title, const QString& text,
                    Buttons buttons, Button defaultButton) override;
+    Button messageWithCheckBox(QWidget* parent, Kind kind, const QString& title,
+                               const QString& text, const QString& checkBoxText, bool* checked,
+                               Buttons buttons) override;
     int choice(QWidget* parent, Kind kind, const QString& title, const QString& text,
                const QStringList& buttons) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
@@ -61,6 +69,7 @@ private:
         Dialog dialog;
         QVariant value;
         QString selectedFilter;
+        bool checked = false;
     };
     // The next answer when it is for `dialog`; null (and a failure when strict) otherwise.
     const Answer* next(const Prompt& prompt);

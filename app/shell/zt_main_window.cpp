@@ -22,14 +22,17 @@
 #include "shell/services/prompt_service.h"
 #include "shell/services/shell_functions.h"
 #include "shell/zt_app.h"
+#include "tools/arrow_tool.h"
 #include "tools/clean_tool.h"
 #include "tools/forced_edge_tool.h"
 #include "tools/gm_tool.h"
 #include "tools/no_tool.h"
+#include "tools/pan_tool.h"
 #include "tools/region_brush_tool.h"
 #include "tools/region_poly_tool.h"
 #include "tools/region_rect_tool.h"
 #include "tools/test_render_tool.h"
+#include "tools/zoom_tool.h"
 #include "workspace/canvas_hooks.h"
 #include "workspace/image_view.h"
 
@@ -80,6 +83,8 @@ ZtMainWindow::~ZtMainWindow() {
     removeHooks();
     // The tools go while the options strip that shows their widgets still
     // exists; the empty tool last, since a current tool that goes installs it.
+    zoomTool_.reset();
+    panTool_.reset();
     patchBrushTool_.reset();
     polygonPatchTool_.reset();
     rectanglePatchTool_.reset();
@@ -87,6 +92,7 @@ ZtMainWindow::~ZtMainWindow() {
         it->reset();
     forcedEdgeTool_.reset();
     cleanTool_.reset();
+    arrowTool_.reset();
     previewTool_.reset();
     noTool_.reset();
     backgroundPicker_.reset();

@@ -38,6 +38,7 @@
 #include <memory>
 #include <vector>
 
+class ArrowTool;
 class BackgroundPicker;
 class CleanTool;
 class FakeDock;
@@ -49,6 +50,7 @@ class GmTool;
 class ImageView;
 class NavigatorWindow;
 class NoTool;
+class PanTool;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -65,6 +67,7 @@ class ToolPalette;
 class VardekCommand;
 class VardekThread;
 class ViewOptions;
+class ZoomTool;
 class ZtSourceImage;
 
 // The window's commands. Null where the run mode has none (Open, Save, Save
@@ -163,12 +166,15 @@ public:
     // The tools (null where the build has none).
     NoTool* noTool() const { return noTool_.get(); }
     TestRenderTool* previewTool() const { return previewTool_.get(); }
+    ArrowTool* arrowTool() const { return arrowTool_.get(); }
     CleanTool* cleanTool() const { return cleanTool_.get(); }
     ForcedEdgeTool* forcedEdgeTool() const { return forcedEdgeTool_.get(); }
     MaskBrushTool* maskBrush(MaskBrushTool::Kind kind) const;
     RegionRectTool* rectanglePatchTool() const { return rectanglePatchTool_.get(); }
     RegionPolyTool* polygonPatchTool() const { return polygonPatchTool_.get(); }
     RegionBrushTool* patchBrushTool() const { return patchBrushTool_.get(); }
+    PanTool* panTool() const { return panTool_.get(); }
+    ZoomTool* zoomTool() const { return zoomTool_.get(); }
 
     // The undo and redo counts the engine reported last.
     uint32_t undoCount() const { return undoCount_; }
@@ -326,12 +332,15 @@ private:
 
     std::unique_ptr<NoTool> noTool_;
     std::unique_ptr<TestRenderTool> previewTool_;
+    std::unique_ptr<ArrowTool> arrowTool_;
     std::unique_ptr<CleanTool> cleanTool_;
     std::unique_ptr<ForcedEdgeTool> forcedEdgeTool_;
     std::array<std::unique_ptr<MaskBrushTool>, MaskBrushTool::KindCount> brushes_;
     std::unique_ptr<RegionRectTool> rectanglePatchTool_;
     std::unique_ptr<RegionPolyTool> polygonPatchTool_;
     std::unique_ptr<RegionBrushTool> patchBrushTool_;
+    std::unique_ptr<PanTool> panTool_;
+    std::unique_ptr<ZoomTool> zoomTool_;
     ToolPalette* toolPalette_ = nullptr;
     std::unique_ptr<BackgroundPicker> backgroundPicker_;
 

@@ -13,16 +13,20 @@
 #include "shell/panel_framework/fake_dock.h"
 #include "shell/panel_framework/gm_sub_window.h"
 #include "shell/services/shell_functions.h"
+#include "tools/arrow_tool.h"
 #include "tools/clean_tool.h"
 #include "tools/forced_edge_tool.h"
 #include "tools/gm_action.h"
 #include "tools/gm_tool.h"
 #include "tools/no_tool.h"
+#include "tools/pan_tool.h"
 #include "tools/region_brush_tool.h"
 #include "tools/region_poly_tool.h"
 #include "tools/region_rect_tool.h"
 #include "tools/test_render_tool.h"
 #include "tools/tool_icons.h"
+#include "tools/view_tool_wiring.h"
+#include "tools/zoom_tool.h"
 #include "workspace/image_view.h"
 #include "workspace/navigator_window.h"
 #include "workspace/navigator_wiring.h"
@@ -169,8 +173,7 @@ void ZtMainWindow::createTools() {
 
     previewTool_ = std::make_unique<TestRenderTool>(nullptr, menus_.image);
     menus_.image->addSeparator();
-    // The arrow tool goes here, its right click wired to the view's
-    // activateArrowTargetAt.
+    arrowTool_ = std::make_unique<ArrowTool>(nullptr, menus_.image);
     cleanTool_ = std::make_unique<CleanTool>(nullptr, menus_.image);
     forcedEdgeTool_ = std::make_unique<ForcedEdgeTool>(nullptr, menus_.image);
 
@@ -179,13 +182,16 @@ void ZtMainWindow::createTools() {
     // The model's preview of a patch gets the preview tool's picture.
     model->previewPatchAction()->setIcon(cutoutPreviewIcon());
 
-    // The pan and zoom tools go into the View menu here, and the colour
-    // sampler into the Image menu.
+    panTool_ = std::make_unique<PanTool>(nullptr, menus_.view);
+    zoomTool_ = std::make_unique<ZoomTool>(nullptr, menus_.view);
+    // The colour sampler goes into the Image menu here.
 
     createToolPalette();
 
-    // The pan, arrow and zoom tools' connections with the view and the
-    // navigator go here.
+    // The arrow tool's right click and double click, the hand's scrolling
+    // and the zoom tool's steps reach the view and the navigator.
+    connectViewTools(imageView_, navigatorWindow_, arrowTool_.get(), panTool_.get(),
+                     zoomTool_.get());
 
     createBrushSizeActions();
     // The tools' and the panels' shortcuts too work while the menu bar is hidden.
@@ -267,8 +273,10 @@ void ZtMainWindow::createToolPalette() {
     // The colour sampler's button goes here.
     single(previewTool_->action());
     single(cleanTool_->action());
-    // Then the arrow tool's, and the pan and zoom tools' with "&Fit on
-    // Screen" and "Actual Pixels" as their second clicks.
+    single(arrowTool_->action());
+    // A second click in quick succession fits the image, or shows its actual pixels.
+    palette->addActionWithWidget(panTool_->action(), actions_.fitOnScreen);
+    palette->addActionWithWidget(zoomTool_->action(), actions_.actualPixels);
 
     palette->addSeparator();
     backgroundPicker_ = std::make_unique<BackgroundPicker>();
@@ -295,6 +303,5 @@ void ZtMainWindow::connectZoom() {
     // The navigator tells when a step further is possible; an image must be open too.
     connect(navigator, &NavigatorWindow::zoomInEnabled, this, [this] { updateZoomActions(); });
     connect(navigator, &NavigatorWindow::zoomOutEnabled, this, [this] { updateZoomActions(); });
-    // The zoom tool's slider wiring goes here.
     updateZoomActions();
 }

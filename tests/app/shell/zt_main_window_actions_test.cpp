@@ -6,11 +6,15 @@
 #include "files/file_handler.h"
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
+#include "panels/background_picker.h"
+#include "panels/tool_palette.h"
+#include "panels/tool_palette_button.h"
 #include "support/test_environment.h"
 #include "workspace/image_view.h"
 
 #include <QAction>
 #include <QDir>
+#include <QGridLayout>
 #include <QMap>
 #include <QFile>
 #include <QMenu>
@@ -150,7 +154,7 @@ TEST_F(ZtMainWindowActionsTest, TheMenusHoldTheCommandsInOrderAndTheWindowHoldsT
         QStringList({"&Clean All", "Clean All &Keep", "Clean All &Delete", "Clean All &Blend",
                      "Clean &Last Selection", "", "&Auto-Fill Image", "Auto-Fill with &Keep",
                      "Auto-Fill with &Delete", "", "Create Cu&t-Out", "", "Workspace Resolution",
-                     "Preview Cut-out", "", "Clean Tool", "Forced Edge Tool"}));
+                     "Preview Cut-out", "", "Select Tool", "Clean Tool", "Forced Edge Tool"}));
     EXPECT_EQ(entries(m.resolution), QStringList({"1:1", "1:2", "1:4", "1:8"}));
     EXPECT_EQ(entries(m.brush),
               QStringList({"Keep Exact Brush", "Delete Exact Brush", "Blend Exact Brush",
@@ -164,8 +168,9 @@ TEST_F(ZtMainWindowActionsTest, TheMenusHoldTheCommandsInOrderAndTheWindowHoldsT
     const QStringList view = entries(m.view);
     EXPECT_EQ(view.mid(0, 5),
               QStringList({"&Source", "&Workspace", "&Cut-out", "", "Show Object &Edges"}));
-    EXPECT_EQ(view.mid(view.size() - 5),
-              QStringList({"Zoom &In", "Zoom &Out", "Actual Pixels", "&Fit on Screen", ""}));
+    EXPECT_EQ(view.mid(view.size() - 7),
+              QStringList({"Zoom &In", "Zoom &Out", "Actual Pixels", "&Fit on Screen", "",
+                           "Hand Tool", "Zoom Tool"}));
     EXPECT_EQ(entries(m.help).first(), QStringLiteral("Zeltran 3 &Help"));
     EXPECT_EQ(entries(m.help).last(), QStringLiteral("&About Zeltran 3 ..."));
     EXPECT_TRUE(entries(m.window).contains(QStringLiteral("Navigator")));
@@ -192,6 +197,37 @@ TEST_F(ZtMainWindowActionsTest, TheMenusHoldTheCommandsInOrderAndTheWindowHoldsT
                 << action->text().toStdString();
             owners.insert(key, action->text());
         }
+}
+
+TEST_F(ZtMainWindowActionsTest, ThePaletteHoldsTheToolsTheBackgroundAndTheCutout) {
+    makeWindow();
+    QGridLayout* grid = window_->toolPalette()->grid();
+    // The buttons and widgets in the grid's order, row by row.
+    QMap<QPair<int, int>, QString> cells;
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        QWidget* widget = grid->itemAt(i)->widget();
+        QString text = QStringLiteral("-");
+        if (auto* button = qobject_cast<QToolButton*>(widget))
+            text = button->defaultAction()->text();
+        else if (widget == window_->backgroundPicker())
+            text = QStringLiteral("background");
+        cells.insert({row, column}, text);
+    }
+    EXPECT_EQ(cells.values(),
+              QStringList({"Keep Exact Brush", "Delete Exact Brush", "Keep Local Brush",
+                           "Delete Local Brush", "Keep Global Brush", "Delete Global Brush",
+                           "Erase Exact Brush", "Blend Exact Brush", "Rectangle Patch",
+                           "Forced Edge Tool", "Preview Cut-out", "Clean Tool", "Select Tool",
+                           "Hand Tool", "Zoom Tool", "-", "background", "-", "Create Cu&t-Out"}));
+    // A second click on the hand fits the image; on the zoom tool, actual pixels.
+    QMap<QString, QObject*> companions;
+    for (auto* button : window_->toolPalette()->findChildren<ToolPaletteButton*>())
+        if (button->defaultAction())
+            companions.insert(button->defaultAction()->text(), button->companion());
+    EXPECT_EQ(companions.value(QStringLiteral("Hand Tool")), window_->commands().fitOnScreen);
+    EXPECT_EQ(companions.value(QStringLiteral("Zoom Tool")), window_->commands().actualPixels);
 }
 
 TEST_F(ZtMainWindowActionsTest, ARecentFileShowsItsPathAsItIsAndOpensIt) {

@@ -14,6 +14,7 @@
 #include "model/segmentation_stuff.h"
 #include "panels/view_options.h"
 #include "support/test_environment.h"
+#include "tools/arrow_tool.h"
 #include "tools/gm_tool.h"
 #include "tools/region_rect_tool.h"
 #include "workspace/image_view.h"
@@ -184,6 +185,8 @@ TEST_F(ZtMainWindowEnablingTest, TheAutoFillShortcutsBelongToTheActivePatch) {
     drag(*tool, QPointF(100, 80), QPointF(250, 200));
     ASSERT_TRUE(test_support::waitFor([this] { return model()->activeRegion() != nullptr; }));
     waitIdle();
+    // A new patch: the arrow tool takes over, to shape it.
+    EXPECT_EQ(GmTool::currentTool(), static_cast<GmTool*>(window_->arrowTool()));
     EXPECT_EQ(patchKeep->shortcut(), keep);
     EXPECT_EQ(patchDelete->shortcut(), remove);
     EXPECT_TRUE(imageKeep->shortcut().isEmpty());

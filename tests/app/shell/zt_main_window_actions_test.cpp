@@ -6,6 +6,8 @@
 #include "files/file_handler.h"
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
+#include "shell/distributor_info.h"
+#include "shell/services/help_locations.h"
 #include "panels/background_picker.h"
 #include "panels/tool_palette.h"
 #include "panels/tool_palette_button.h"
@@ -20,7 +22,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QToolButton>
 
 namespace {
@@ -228,6 +232,26 @@ TEST_F(ZtMainWindowActionsTest, ThePaletteHoldsTheToolsTheBackgroundAndTheCutout
             companions.insert(button->defaultAction()->text(), button->companion());
     EXPECT_EQ(companions.value(QStringLiteral("Hand Tool")), window_->commands().fitOnScreen);
     EXPECT_EQ(companions.value(QStringLiteral("Zoom Tool")), window_->commands().actualPixels);
+}
+
+TEST_F(ZtMainWindowActionsTest, HelpTutorialsAndTheHomePageOpenInTheBrowser) {
+    makeWindow();
+    const ZtMainWindowActions& a = window_->commands();
+    a.help->trigger();
+    a.help->trigger();
+    a.tutorials->trigger();
+    a.homePage->trigger();
+    EXPECT_EQ(test_support::openedUrls(),
+              QList<QUrl>({QUrl(helpIndexUrl()), QUrl(helpIndexUrl()),
+                           QUrl(tutorialsUrl(productSiteUrl())), QUrl(productSiteUrl())}));
+    // Where the help is goes into the log once.
+    EXPECT_EQ(test_support::logLines().filter(QStringLiteral("Help is at hand: ")).size(), 1);
+
+    // A command still to come says so for five seconds.
+    a.revertMask->setEnabled(true);
+    a.revertMask->trigger();
+    EXPECT_EQ(window_->statusBar()->currentMessage(),
+              QStringLiteral("Action \"Revert Mask\" not yet implemented"));
 }
 
 TEST_F(ZtMainWindowActionsTest, ARecentFileShowsItsPathAsItIsAndOpensIt) {

@@ -44,7 +44,7 @@
 namespace {
 
 // Above this many pixels the workspace is reduced (chooseResolution).
-constexpr unsigned kWorkspacePixelLimit = 4000000;
+constexpr quint64 kWorkspacePixelLimit = 4000000;
 constexpr int kLargestFactor = 8;
 
 bool persistOptions() {
@@ -163,7 +163,7 @@ bool GmModel::setImages(int preservation, int sessionState, ZtSourceImage* sourc
     }
 
     if (preservation == GmSession::SettingsForNewImage && !persistOptions())
-        chooseResolution(unsigned(sourceImage_->width()) * unsigned(sourceImage_->height()));
+        chooseResolution(quint64(sourceImage_->width()) * quint64(sourceImage_->height()));
 
     command_support::submit(new VkCmdInit(this));
     imageSmeg_->setChecked(true);
@@ -317,10 +317,10 @@ bool GmModel::setResolutionFactor(int factor) {
     return true;
 }
 
-void GmModel::chooseResolution(unsigned pixelCount) {
+void GmModel::chooseResolution(quint64 pixelCount) {
     const int old = resolutionFactor_;
     int factor = 1;
-    while (factor < kLargestFactor && pixelCount / unsigned(factor) > kWorkspacePixelLimit)
+    while (factor < kLargestFactor && pixelCount / quint64(factor) > kWorkspacePixelLimit)
         factor *= 2;
     resolutionFactor_ = factor;
     emit resolutionChanged(old, factor);

@@ -123,8 +123,9 @@ public:
     bool setResolutionFactor(int factor);
     // The factor for an image of `pixelCount` pixels: the smallest of 1, 2, 4
     // and 8 that brings the count to at most 4,000,000 (8 at most); emits
-    // resolutionChanged(old, new).
-    void chooseResolution(unsigned pixelCount);
+    // resolutionChanged(old, new). Counted in 64 bits: an image's width times
+    // its height may not fit in 32.
+    void chooseResolution(quint64 pixelCount);
     // The user changes the factor: with masks present only after a Yes to the
     // question; the session is reopened at the new factor. resolutionChanged
     // tells the factor in effect afterwards.

@@ -1,22 +1,43 @@
+// Construction and start-up of the main window, the hooks through which the
+// lower libraries reach it, and the documents it opens.
 #include "shell/zt_main_window.h"
 
 #include "engine_bridge/vardek_thread.h"
 #include "files/file_handler.h"
 #include "files/main_window_hooks.h"
 #include "files/zt_source_image.h"
+#include "model/gm_color.h"
 #include "model/gm_model.h"
+#include "model/gm_region.h"
+#include "model/gm_status_array.h"
 #include "model/segmentation_stuff.h"
 #include "model/view_hooks.h"
+#include "panels/background_picker.h"
+#include "panels/tip_window.h"
 #include "shell/gas_pipe.h"
+#include "shell/panel_framework/fake_dock.h"
 #include "shell/program_run.h"
 #include "shell/services/logger.h"
 #include "shell/services/problem_reports.h"
 #include "shell/services/prompt_service.h"
 #include "shell/services/shell_functions.h"
 #include "shell/zt_app.h"
+#include "tools/arrow_tool.h"
+#include "tools/clean_tool.h"
+#include "tools/forced_edge_tool.h"
+#include "tools/gm_tool.h"
+#include "tools/no_tool.h"
+#include "tools/pan_tool.h"
+#include "tools/region_brush_tool.h"
+#include "tools/region_poly_tool.h"
+#include "tools/region_rect_tool.h"
+#include "tools/test_render_tool.h"
+#include "tools/zoom_tool.h"
+#include "workspace/canvas_hooks.h"
 #include "workspace/image_view.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSplitter>
 #include <QStatusBar>
 
@@ -40,7 +61,17 @@ ZtMainWindow::ZtMainWindow() {
     createImageView();
     createFileHandler();
     createEngineThread();
+    installHooks();
+    connectEngineThread();
+    createActions();
+    createStatusBar();
+    createMenus();
+    createSubWindows();
+    createTools();
+    connectZoom();
     connectModel();
+    connectPanelsToViewTabs();
+    restoreWindowState();
 
     reloadControlFile();
     openInitialDocument();
@@ -49,7 +80,22 @@ ZtMainWindow::ZtMainWindow() {
 }
 
 ZtMainWindow::~ZtMainWindow() {
-    removeFileHandlerHooks();
+    removeHooks();
+    // The tools go while the options strip that shows their widgets still
+    // exists; the empty tool last, since a current tool that goes installs it.
+    zoomTool_.reset();
+    panTool_.reset();
+    patchBrushTool_.reset();
+    polygonPatchTool_.reset();
+    rectanglePatchTool_.reset();
+    for (auto it = brushes_.rbegin(); it != brushes_.rend(); ++it)
+        it->reset();
+    forcedEdgeTool_.reset();
+    cleanTool_.reset();
+    arrowTool_.reset();
+    previewTool_.reset();
+    noTool_.reset();
+    backgroundPicker_.reset();
     delete fileHandler_;
     fileHandler_ = nullptr;
     if (mainWindow == this) mainWindow = nullptr;
@@ -59,24 +105,35 @@ ZtMainWindow* ZtMainWindow::instance() {
     return mainWindow;
 }
 
+MaskBrushTool* ZtMainWindow::maskBrush(MaskBrushTool::Kind kind) const {
+    return kind >= 0 && kind < MaskBrushTool::KindCount ? brushes_[size_t(kind)].get() : nullptr;
+}
+
 // ----- Construction steps -----
 
 void ZtMainWindow::createImageView() {
     imageView_ = new ImageView(this);
     imageView_->setObjectName(QStringLiteral("imageView_"));
-    // The tab actions' shortcuts work before any menu holds them.
-    addActions(imageView_->tabActions());
+    connect(imageView_, &ImageView::addTabAction, this, &ZtMainWindow::addTabAction);
+    connect(imageView_, &ImageView::viewTabChanged, this,
+            &ZtMainWindow::updateActionEnablednessSlot);
+    connect(imageView_, &ImageView::zoomChanged, this, &ZtMainWindow::setWindowTitleSlot);
+    // The tools check and switch this view's tabs; it must be known before
+    // the first tool is built.
+    GmTool::setImageView(imageView_);
+
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->setObjectName(QStringLiteral("Main Splitter"));
     splitter_->addWidget(imageView_);
+    dock_ = new FakeDock(splitter_);
     splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
     splitter_->setChildrenCollapsible(false);
     setCentralWidget(splitter_);
 }
 
 void ZtMainWindow::createFileHandler() {
     fileHandler_ = new FileHandler(this);
-    installFileHandlerHooks();
 }
 
 void ZtMainWindow::createEngineThread() {
@@ -85,6 +142,15 @@ void ZtMainWindow::createEngineThread() {
 
 void ZtMainWindow::connectModel() {
     GmModel* model = GmModel::instance();
+    connect(model->statusArray(), &GmStatusArray::statusesPresentChanged, this,
+            &ZtMainWindow::statusesPresentChangedSlot);
+    // A new patch: the arrow tool takes over (the patch-properties panel and
+    // the colour workspace show themselves too, once the window has them).
+    for (GmTool* tool : std::initializer_list<GmTool*>{
+             rectanglePatchTool_.get(), polygonPatchTool_.get(), patchBrushTool_.get()})
+        if (tool) connect(tool, &GmTool::userCreatedRegion, this, &ZtMainWindow::regionCreatedSlot);
+    connect(model, &GmModel::smegChanged, this, &ZtMainWindow::updateShowEdgesSlot);
+    connect(model, &GmModel::activeRegionChanged, this, &ZtMainWindow::updateShowEdgesSlot);
     // Every new session is analysed at once with the image's edge settings.
     // The edge-finding panel takes this over when the window has it.
     connect(model, &GmModel::sessionHasBegun, this, [model] { model->imageSmeg()->analyse(); });
@@ -126,10 +192,25 @@ void ZtMainWindow::startNetworkChecks() {
     if (ZtApp* app = ZtApp::instance()) app->runStartUpChecks();
 }
 
-// ----- The file handler's hooks -----
+// ----- Hooks -----
 
-void ZtMainWindow::installFileHandlerHooks() {
+void ZtMainWindow::installHooks() {
+    // What the document needs of the window.
+    setInternalErrorHook([this](const QString& commandText, const QString& errorText) {
+        internalErrorSlot(commandText, errorText);
+    });
     setDialogParentHook([this] { return static_cast<QWidget*>(this); });
+    setWindowBusyHook([this](bool busy) {
+        // Balanced: the wait cursor is set once for a busy spell and taken once.
+        if (busy == busy_) return;
+        busy_ = busy;
+        setEnabled(!busy);
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+    setTipHook([](const QString& html) { TipWindow::showTip(html); });
     setStatusMessageHook(
         [this](const QString& text, int timeoutMs) { statusBar()->showMessage(text, timeoutMs); });
     setRaiseWindowHook([this] {
@@ -137,16 +218,49 @@ void ZtMainWindow::installFileHandlerHooks() {
         raise();
         activateWindow();
     });
-    setShowViewTabHook([this](int tab) { imageView_->ensureTab(tab, ImageView::ViewTab(tab)); });
     setConfirmDiscardHook([this](const QString& title) { return confirmDiscardChanges(title); });
+    GmColor::setDialogParentHook([this] { return static_cast<QWidget*>(this); });
+    GmColor::setStatusMessageHook([this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(text);
+    });
+
+    // What the view and the tools need of the window.
+    setShowViewTabHook([this](int tab) { imageView_->ensureTab(tab, ImageView::ViewTab(tab)); });
+    GmTool::setEscapeSteps(GmTool::modelEscapeSteps());
+
+    // The canvas's context menu over no patch or forced edge; the panels'
+    // toggles stay null until the window has those panels.
+    CanvasHooks& canvas = canvasHooks();
+    canvas.imageActions = [this] {
+        return QList<QAction*>{actions_.autoFillImage, actions_.autoFillKeep,
+                               actions_.autoFillDelete, actions_.createCutout};
+    };
+    canvas.patchPropertiesToggle = nullptr;
+    canvas.colourWorkspaceToggle = nullptr;
 }
 
-void ZtMainWindow::removeFileHandlerHooks() {
+void ZtMainWindow::removeHooks() {
+    setInternalErrorHook({});
     setDialogParentHook({});
+    setWindowBusyHook({});
+    setTipHook({});
     setStatusMessageHook({});
     setRaiseWindowHook({});
-    setShowViewTabHook({});
     setConfirmDiscardHook({});
+    GmColor::setDialogParentHook({});
+    GmColor::setStatusMessageHook({});
+    setShowViewTabHook({});
+    GmTool::setEscapeSteps({});
+    CanvasHooks& canvas = canvasHooks();
+    canvas.imageActions = nullptr;
+    canvas.patchPropertiesToggle = nullptr;
+    canvas.colourWorkspaceToggle = nullptr;
+    // A busy spell the window's end cut short leaves no wait cursor behind.
+    if (busy_) QGuiApplication::restoreOverrideCursor();
+    busy_ = false;
 }
 
 // ----- Documents -----

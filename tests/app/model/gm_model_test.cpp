@@ -75,9 +75,15 @@ TEST_F(GmModelTest, StrokesRegisterWhileTheyExist) {
 TEST_F(GmModelTest, ChoosesTheSmallestFactorThatBringsTheWorkspaceToFourMillionPixels) {
     GmModel* const model = GmModel::instance();
     const struct {
-        unsigned pixels;
+        quint64 pixels;
         int factor;
-    } cases[] = {{4000000, 1}, {4000001, 2}, {16000000, 4}, {16000004, 8}, {40000000, 8}};
+    } cases[] = {{4000000, 1},
+                 {4000001, 2},
+                 {16000000, 4},
+                 {16000004, 8},
+                 {40000000, 8},
+                 // 4,295,032,832 pixels, which wrap to 65,536 in 32 bits.
+                 {65536ull * 65537ull, 8}};
     for (const auto& c : cases) {
         model->setResolutionFactor(4);
         QSignalSpy changed(model, &GmModel::resolutionChanged);

@@ -1,26 +1,34 @@
 // The main window as it is built: its parts, the hooks through which the
-// document reaches it, the first document of each run mode, the files the
-// desktop asks it to open, and the question before work is thrown away.
-#include "shell/zt_main_window.h"
+// document and the view reach it, the first document of each run mode, the
+// files the desktop asks it to open, and the question before work is thrown
+// away.
+#include "main_window_fixture.h"
 
 #include "engine_bridge/vardek_thread.h"
 #include "files/file_handler.h"
 #include "files/main_window_hooks.h"
 #include "files/zt_source_image.h"
 #include "model/forced_edge.h"
+#include "model/gm_color.h"
 #include "model/gm_model.h"
 #include "model/segmentation_stuff.h"
 #include "model/view_hooks.h"
+#include "panels/browser.h"
+#include "panels/tip_window.h"
 #include "shell/gas_pipe.h"
-#include "shell/zt_app.h"
 #include "shell/zt_application.h"
 #include "support/test_environment.h"
+#include "tools/gm_tool.h"
+#include "workspace/canvas_hooks.h"
 #include "workspace/image_view.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QTextBrowser>
 #include <QImage>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -33,89 +41,7 @@ namespace {
 
 using test_support::prompts;
 
-QString testData(const char* name) {
-    return QDir(QStringLiteral(CUTOUT_TEST_DATA)).filePath(QLatin1String(name));
-}
-
-// An application object as the window meets it: the run mode, the host's two
-// images over pixels of its own, and the command line. init is not run (the
-// tests' main made the Qt application).
-class TestApp : public ZtApp {
-public:
-    explicit TestApp(int mode)
-        : ZtApp(mode, QDir(test_support::scratchPath()).filePath(QStringLiteral("app-logs"))) {}
-    ~TestApp() override { tearDown(); }
-
-    // The host's image: the photograph, held blue, green, red, alpha.
-    void takeHostImages() {
-        pixels_ = QImage(testData("chelsea.png")).convertToFormat(QImage::Format_ARGB32);
-        result_ = pixels_.copy();
-        source_ = std::make_unique<ZtSourceImage>(viewOf(&pixels_), QStringLiteral("Layer 1"));
-        working_ = std::make_unique<ZtSourceImage>(viewOf(&result_), QStringLiteral("Layer 1"));
-    }
-
-    ZtSourceImage* sourceImage() const override { return source_.get(); }
-    ZtSourceImage* workingImage() const override { return working_.get(); }
-    using ZtApp::setArguments;
-
-protected:
-    void releaseDocument() override {
-        GmModel* model = GmModel::instance();
-        if (source_ && model->sourceImage() == source_.get()) model->setSourceImage(nullptr);
-        if (working_ && model->workingImage() == working_.get()) model->setWorkingImage(nullptr);
-        working_.reset();
-        source_.reset();
-    }
-
-private:
-    static PixelView8 viewOf(QImage* image) {
-        PixelView8 view;
-        view.width = image->width();
-        view.height = image->height();
-        view.rowBytes = int(image->bytesPerLine());
-        view.pixels = image->bits();
-        return view;
-    }
-
-    QImage pixels_;
-    QImage result_;
-    std::unique_ptr<ZtSourceImage> source_;
-    std::unique_ptr<ZtSourceImage> working_;
-};
-
-class ZtMainWindowTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        // The document goes as the close of the window will let it go: the
-        // engine finishes before the window and its engine thread do.
-        if (window_) {
-            GmModel::instance()->closeImage();
-            waitIdle();
-        }
-        delete window_.data();
-        app_.reset();
-        setCurrentControlFile(nullptr);
-    }
-
-    void waitIdle() {
-        VardekThread* thread = window_->engineThread();
-        ASSERT_TRUE(test_support::waitFor(
-            [thread] { return !thread->isBusy() && thread->queuedCount() == 0; }, 30000));
-    }
-
-    // Waits until the document's analysis has finished.
-    bool analysed() {
-        return test_support::waitFor(
-            [] {
-                GmModel* model = GmModel::instance();
-                return model->sourceImage() && model->imageSmeg()->hasSegmentation();
-            },
-            30000);
-    }
-
-    std::unique_ptr<TestApp> app_;
-    QPointer<ZtMainWindow> window_;
-};
+class ZtMainWindowTest : public MainWindowFixture {};
 
 TEST_F(ZtMainWindowTest, HoldsTheImageViewFileHandlerAndEngineThreadAndIsTheOneWindow) {
     EXPECT_EQ(ZtMainWindow::instance(), nullptr);
@@ -148,8 +74,39 @@ TEST_F(ZtMainWindowTest, TheDocumentReachesTheWindowThroughItsHooksUntilItGoes) 
     EXPECT_TRUE(confirmDiscardChanges(QStringLiteral("Unsaved changes")));
     EXPECT_TRUE(prompts().asked().isEmpty());
 
+    // Running out of memory while a file loads: the window's box.
+    prompts().answer(PromptService::Ok);
+    reportInternalError(QStringLiteral("Loading file x.png"), QStringLiteral("Out of memory"));
+    ASSERT_EQ(prompts().asked().size(), 1);
+    EXPECT_EQ(prompts().asked().first().title, QStringLiteral("Internal Error"));
+    EXPECT_TRUE(prompts().asked().first().text.contains(QStringLiteral("Loading file x.png")));
+    prompts().reset();
+    // Busy while the engine drains: disabled, with the wait cursor, once.
+    setWindowBusy(true);
+    setWindowBusy(true);
+    EXPECT_FALSE(window_->isEnabled());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    setWindowBusy(false);
+    EXPECT_TRUE(window_->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // A command's tip reaches the tip panel.
+    showTip(QStringLiteral("<p>No segmentation yet</p>"));
+    EXPECT_TRUE(window_->tipWindow()->browser()->toPlainText().contains("No segmentation yet"));
+    // The canvas's menu over no patch holds the image's commands.
+    ASSERT_TRUE(canvasHooks().imageActions);
+    QStringList texts;
+    for (QAction* action : canvasHooks().imageActions())
+        texts << action->text();
+    EXPECT_EQ(texts, QStringList({"&Auto-Fill Image", "Auto-Fill with &Keep",
+                                  "Auto-Fill with &Delete", "Create Cu&t-Out"}));
+    EXPECT_EQ(GmTool::imageView(), window_->imageView());
+
     delete window_.data();
     EXPECT_EQ(dialogParent(), nullptr);
+    EXPECT_FALSE(canvasHooks().imageActions);
+    EXPECT_EQ(GmTool::imageView(), nullptr);
+    reportInternalError(QStringLiteral("Loading file x.png"), QStringLiteral("Out of memory"));
     // The defaults again: nothing to show them, and nothing is asked.
     showStatusMessage(QStringLiteral("gone"), 0);
     showViewTab(CutoutTabRequest);
@@ -160,16 +117,43 @@ TEST_F(ZtMainWindowTest, TheDocumentReachesTheWindowThroughItsHooksUntilItGoes) 
     EXPECT_TRUE(prompts().asked().isEmpty());
 }
 
-TEST_F(ZtMainWindowTest, AHostRunOpensTheApplicationsTwoImagesAndAnalysesThem) {
-    app_ = std::make_unique<TestApp>(HostBridgeMode);
+TEST_F(ZtMainWindowTest, AHostOrControlFileRunOpensTheTwoImagesWithoutAQuestion) {
+    for (int mode : {HostBridgeMode, ControlFileMode}) {
+        SCOPED_TRACE(mode);
+        app_ = std::make_unique<TestApp>(mode);
+        app_->takeHostImages();
+        window_ = new ZtMainWindow;
+        GmModel* model = GmModel::instance();
+        EXPECT_EQ(model->sourceImage(), app_->sourceImage());
+        EXPECT_EQ(model->workingImage(), app_->workingImage());
+        EXPECT_TRUE(analysed());
+        EXPECT_TRUE(prompts().asked().isEmpty());
+        closeWindow();
+    }
+}
+
+TEST_F(ZtMainWindowTest, AControlFileIsReadAgainBeforeItsImagesOpen) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString job = dir.filePath("job.oztx");
+    const auto write = [&job](const char* input) {
+        QFile file(job);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QStringLiteral("<job><in id='imageIn' src='%1'/><out id='imageOut' "
+                                  "src='out.png'/></job>")
+                       .arg(QLatin1String(input))
+                       .toUtf8());
+    };
+    write("first.png");
+    setCurrentControlFile(new GasPipe(job));
+    ASSERT_TRUE(currentControlFile()->load());
+    // The file changed between the start of the run and the window.
+    write("second.png");
+    app_ = std::make_unique<TestApp>(ControlFileMode);
     app_->takeHostImages();
     window_ = new ZtMainWindow;
-    GmModel* model = GmModel::instance();
-    EXPECT_EQ(model->sourceImage(), app_->sourceImage());
-    EXPECT_EQ(model->workingImage(), app_->workingImage());
+    EXPECT_EQ(app_->inputPathWhenAsked(), dir.filePath("second.png"));
     EXPECT_TRUE(analysed());
-    // Nothing was asked: the host's images open without a question.
-    EXPECT_TRUE(prompts().asked().isEmpty());
 }
 
 TEST_F(ZtMainWindowTest, AHostRunWithoutImagesOpensNothing) {
@@ -186,9 +170,7 @@ TEST_F(ZtMainWindowTest, AHostRunWithoutImagesOpensNothing) {
 }
 
 TEST_F(ZtMainWindowTest, StandaloneTheFileNamedOnTheCommandLineOpensAndTheDesktopsFilesFollow) {
-    app_ = std::make_unique<TestApp>(StandaloneMode);
-    app_->setArguments({QStringLiteral("cutout"), testData("chelsea.png")});
-    window_ = new ZtMainWindow;
+    makeWindow(StandaloneMode, {QStringLiteral("cutout"), testData("chelsea.png")});
     GmModel* model = GmModel::instance();
     ASSERT_NE(model->sourceImage(), nullptr);
     EXPECT_EQ(model->sourceImage()->filename(), testData("chelsea.png"));
@@ -202,11 +184,31 @@ TEST_F(ZtMainWindowTest, StandaloneTheFileNamedOnTheCommandLineOpensAndTheDeskto
     waitIdle();
 }
 
-TEST_F(ZtMainWindowTest, StandaloneWithoutAFileOpensNothing) {
-    app_ = std::make_unique<TestApp>(StandaloneMode);
-    app_->setArguments({QStringLiteral("cutout")});
-    window_ = new ZtMainWindow;
-    EXPECT_EQ(GmModel::instance()->sourceImage(), nullptr);
+TEST_F(ZtMainWindowTest, StandaloneWithoutAFileTheWindowHasNoDocumentAndNoTool) {
+    makeWindow(StandaloneMode, {QStringLiteral("cutout")});
+    EXPECT_EQ(model()->sourceImage(), nullptr);
+    // Without an image not even the empty tool can be installed.
+    EXPECT_EQ(GmTool::currentTool(), nullptr);
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Zeltran 3"));
+    EXPECT_TRUE(prompts().asked().isEmpty());
+}
+
+TEST_F(ZtMainWindowTest, StandaloneAProjectNamedOnTheCommandLineIsLoaded) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString project = dir.filePath("cat.oztp");
+    windowOnPhoto();
+    prompts().answerFileName(project);
+    window_->fileHandler()->projectSaveAsSlot();
+    ASSERT_TRUE(QFile::exists(project));
+    closeWindow();
+    prompts().reset();
+
+    makeWindow(StandaloneMode, {QStringLiteral("cutout"), project});
+    EXPECT_TRUE(analysed());
+    waitIdle();
+    EXPECT_EQ(model()->sessionState(), GmModel::OpenedFromProject);
+    EXPECT_EQ(window_->fileHandler()->projectPath(), project);
     EXPECT_TRUE(prompts().asked().isEmpty());
 }
 

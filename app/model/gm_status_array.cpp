@@ -161,6 +161,9 @@ void GmStatusArray::opacityChanged(int) {
 
 void GmStatusArray::setHighlightColourEntry() {
     if (highlightImage_.isNull()) return;
+    // A pass writes the highlight's pixels in place: were they shared, a new
+    // colour would move them from under it.
+    if (!highlightImage_.isDetached()) stopThreads();
     highlightImage_.setColor(1, colourAtOpacity(highlightColour_, highlightOpacity(maskOpacity())));
 }
 
@@ -281,7 +284,7 @@ void GmStatusArray::highlightChanged(std::vector<bool> selection, Bx::colour::ch
     QRect rect;
     highlightRegion(&patchMask, &rect);
     set1D_->setSelection(selection, channel);
-    set1D_->startPass(&highlightImage_, &model->workspaceImage(), &statusImage_, patchMask, rect,
+    set1D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
 }
 
@@ -294,8 +297,13 @@ void GmStatusArray::highlightChanged(QImage selection, Bx::colour::channel chann
     QRect rect;
     highlightRegion(&patchMask, &rect);
     set2D_->setSelection(selection, channel, channel2);
-    set2D_->startPass(&highlightImage_, &model->workspaceImage(), &statusImage_, patchMask, rect,
+    set2D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
+}
+
+void GmStatusArray::waitForHighlight() {
+    set1D_->waitForPass();
+    set2D_->waitForPass();
 }
 
 void GmStatusArray::unHighlight() {

@@ -98,6 +98,10 @@ public:
     // valueChanged(int) followed once a status image is shown).
     static void setOpacitySlider(QObject* slider);
 
+    // Waits, without a time limit, until neither highlight thread runs a
+    // pass, without stopping them: the highlight image is then complete.
+    void waitForHighlight();
+
     Set1DThread* set1DThread() const { return set1D_.get(); }
     Set2DThread* set2DThread() const { return set2D_.get(); }
 

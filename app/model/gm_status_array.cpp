@@ -73,8 +73,10 @@ GmStatusArray::GmStatusArray(QObject* parent)
       highlightColour_(ZtAppPrefs::currentColor(ZtAppPrefs::ColorWorkspaceHighlightColor)),
       set1D_(std::make_unique<Set1DThread>()), set2D_(std::make_unique<Set2DThread>()) {
     qRegisterMetaType<VkPixelStatus>("VkPixelStatus");
-    connect(set1D_.get(), &QThread::finished, this, &GmStatusArray::threadFinished);
-    connect(set2D_.get(), &QThread::finished, this, &GmStatusArray::threadFinished);
+    connect(set1D_.get(), &HighlightThread::passEnded, this, &GmStatusArray::threadFinished,
+            Qt::QueuedConnection);
+    connect(set2D_.get(), &HighlightThread::passEnded, this, &GmStatusArray::threadFinished,
+            Qt::QueuedConnection);
     if (ZtAppPrefs* prefs = ZtAppPrefs::instance()) {
         for (const ZtAppPrefs::ColorIndex index :
              {ZtAppPrefs::KeepMaskColor, ZtAppPrefs::DeleteMaskColor, ZtAppPrefs::BlendMaskColor,

@@ -139,6 +139,7 @@ void HighlightThread::run() {
         pass();
     } catch (const AbortException&) {
     }
+    emit passEnded();
     passEnded_.store(true, std::memory_order_release);
 }
 

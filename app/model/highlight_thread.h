@@ -60,6 +60,13 @@ public:
     // Whether the stop flag is set (it is cleared when a pass starts).
     bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
 
+signals:
+    // A pass ended, completed or stopped; sent from the worker as its last
+    // act but one (connect it queued). It stands in for QThread::finished,
+    // which Qt sends after run() has returned, where the handshake below
+    // cannot cover what sending it reads of the thread object.
+    void passEnded();
+
 protected:
     void run() override;
     // One pass: the subclass picks its test once and hands it to walk().
@@ -81,10 +88,10 @@ private:
     QImage patchMask_;
     QRect rect_;
     std::atomic<bool> stop_{false};
-    // Set by the worker as its last act, read after wait(): the worker's
-    // writes are ordered before whatever the user-interface thread does
-    // next in a way the thread sanitizer can see (QThread::wait() waits on a
-    // futex it cannot).
+    // Set by the worker as its last act, read after wait(): whatever the
+    // worker did is ordered before what the user-interface thread does next
+    // (a new pass, new images, deleting the thread) in a way the thread
+    // sanitizer can see; QThread::wait() waits on a futex it cannot.
     std::atomic<bool> passEnded_{false};
 };
 

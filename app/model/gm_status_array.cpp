@@ -73,10 +73,8 @@ GmStatusArray::GmStatusArray(QObject* parent)
       highlightColour_(ZtAppPrefs::currentColor(ZtAppPrefs::ColorWorkspaceHighlightColor)),
       set1D_(std::make_unique<Set1DThread>()), set2D_(std::make_unique<Set2DThread>()) {
     qRegisterMetaType<VkPixelStatus>("VkPixelStatus");
-    connect(set1D_.get(), &HighlightThread::passEnded, this, &GmStatusArray::threadFinished,
-            Qt::QueuedConnection);
-    connect(set2D_.get(), &HighlightThread::passEnded, this, &GmStatusArray::threadFinished,
-            Qt::QueuedConnection);
+    passWatch_.setInterval(20);
+    connect(&passWatch_, &QTimer::timeout, this, &GmStatusArray::watchPasses);
     if (ZtAppPrefs* prefs = ZtAppPrefs::instance()) {
         for (const ZtAppPrefs::ColorIndex index :
              {ZtAppPrefs::KeepMaskColor, ZtAppPrefs::DeleteMaskColor, ZtAppPrefs::BlendMaskColor,
@@ -108,6 +106,12 @@ double GmStatusArray::maskOpacity() const {
 void GmStatusArray::stopThreads() {
     set1D_->stopAndWait();
     set2D_->stopAndWait();
+}
+
+void GmStatusArray::watchPasses() {
+    if (!set1D_->hasPassEnded() || !set2D_->hasPassEnded()) return;
+    passWatch_.stop();
+    threadFinished();
 }
 
 void GmStatusArray::setImage(VkImage* handle) {
@@ -288,6 +292,7 @@ void GmStatusArray::highlightChanged(std::vector<bool> selection, Bx::colour::ch
     set1D_->setSelection(selection, channel);
     set1D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
+    passWatch_.start();
 }
 
 void GmStatusArray::highlightChanged(QImage selection, Bx::colour::channel channel,
@@ -301,6 +306,7 @@ void GmStatusArray::highlightChanged(QImage selection, Bx::colour::channel chann
     set2D_->setSelection(selection, channel, channel2);
     set2D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
+    passWatch_.start();
 }
 
 void GmStatusArray::waitForHighlight() {

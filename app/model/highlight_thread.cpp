@@ -30,12 +30,22 @@ struct BlueOf {
     int operator()(QRgb rgb) const { return int(rgb & 0xFFu); }
 };
 
+// The tests. One that never passes (nothing selected) clears the rectangle
+// without reading a pixel: the engine may be writing the statuses meanwhile
+// (a bucket clears the selection right after it submitted its command).
+struct NothingSelected {
+    static constexpr bool kReadsPixels = false;
+    bool operator()(QRgb) const { return false; }
+};
+
 template <class Value> struct OneAxisTest {
+    static constexpr bool kReadsPixels = true;
     const std::uint8_t* flags;
     bool operator()(QRgb rgb) const { return flags[Value()(rgb)] != 0; }
 };
 
 template <class Horizontal, class Vertical> struct TwoAxisTest {
+    static constexpr bool kReadsPixels = true;
     const std::uint8_t* pairs;
     bool operator()(QRgb rgb) const {
         return pairs[(Vertical()(rgb) << 8) | Horizontal()(rgb)] != 0;
@@ -139,7 +149,6 @@ void HighlightThread::run() {
         pass();
     } catch (const AbortException&) {
     }
-    emit passEnded();
     passEnded_.store(true, std::memory_order_release);
 }
 
@@ -157,16 +166,23 @@ template <class Test> void HighlightThread::walk(const Test& test) {
         }
         const QRgb* sourceLine = reinterpret_cast<const QRgb*>(source_.constScanLine(y));
         const uchar* statusLine = status_.constScanLine(y);
+        (void)sourceLine;
+        (void)statusLine;
         uchar* outputLine = output_ + static_cast<qptrdiff>(y) * outputRowBytes_;
         for (int x = rect_.left(); x <= rect_.right(); ++x) {
             if (maskLine) {
                 if (x < maskRect.left() || x > maskRect.right()) continue;
                 if (maskLine[x - maskRect.left()] == 0) continue;
             }
-            const QRgb rgb = sourceLine[x];
-            const uchar status = statusLine[x];
-            if (stop_.load(std::memory_order_relaxed)) throw AbortException();
-            const bool on = (status & statusMask) != 0 && test(rgb);
+            bool on = false;
+            if constexpr (Test::kReadsPixels) {
+                const QRgb rgb = sourceLine[x];
+                const uchar status = statusLine[x];
+                if (stop_.load(std::memory_order_relaxed)) throw AbortException();
+                on = (status & statusMask) != 0 && test(rgb);
+            } else {
+                if (stop_.load(std::memory_order_relaxed)) throw AbortException();
+            }
             // Format_Mono: the most significant bit is the leftmost pixel.
             const uchar bit = uchar(0x80u >> (x & 7));
             if (on)
@@ -180,11 +196,19 @@ template <class Test> void HighlightThread::walk(const Test& test) {
 void Set1DThread::setSelection(const std::vector<bool>& selection, Bx::colour::channel axis) {
     selection_ = selection;
     axis_ = axis;
-    for (std::size_t v = 0; v < flags_.size(); ++v)
+    empty_ = true;
+    for (std::size_t v = 0; v < flags_.size(); ++v) {
         flags_[v] = v < selection_.size() && selection_[v] ? 1 : 0;
+        if (flags_[v]) empty_ = false;
+    }
 }
 
 void Set1DThread::pass() {
+    if (empty_) {
+        // Only over the axes that are visited at all.
+        if (withAxis(axis_, [](auto) {})) walk(NothingSelected());
+        return;
+    }
     const std::uint8_t* flags = flags_.data();
     withAxis(axis_, [this, flags](auto value) { walk(OneAxisTest<decltype(value)>{flags}); });
 }
@@ -195,6 +219,7 @@ void Set2DThread::setSelection(const QImage& selection, Bx::colour::channel hori
     horizontal_ = horizontal;
     vertical_ = vertical;
     std::fill(pairs_.begin(), pairs_.end(), std::uint8_t(0));
+    empty_ = true;
     if (selection.isNull()) return;
     const QImage map =
         selection.depth() == 1 ? selection : selection.convertToFormat(QImage::Format_Mono);
@@ -207,10 +232,15 @@ void Set2DThread::setSelection(const QImage& selection, Bx::colour::channel hori
             pairs_[std::size_t(y) * 256 + std::size_t(x)] = (line[x >> 3] & bit) ? 1 : 0;
         }
     }
+    empty_ = std::find(pairs_.begin(), pairs_.end(), std::uint8_t(1)) == pairs_.end();
 }
 
 void Set2DThread::pass() {
     if (!isPair(horizontal_, vertical_)) return;
+    if (empty_) {
+        walk(NothingSelected());
+        return;
+    }
     const std::uint8_t* pairs = pairs_.data();
     withAxis(horizontal_, [this, pairs](auto horizontal) {
         withAxis(vertical_, [this, pairs](auto vertical) {

@@ -7,7 +7,8 @@
 // image where the status class is viewed and the colour passes the thread's
 // test, else 0. The test is chosen once per pass from the axis or axis pair;
 // an axis outside the six, or a pair other than the twelve of two different
-// axes of one family, visits nothing. Setting the stop flag ends a pass at
+// axes of one family, visits nothing, and with nothing selected the pass
+// clears its rectangle without reading a pixel. Setting the stop flag ends a pass at
 // its next position; the status array waits for both threads before it
 // starts either again or replaces the images they work on.
 //
@@ -59,13 +60,11 @@ public:
     void waitForPass();
     // Whether the stop flag is set (it is cleared when a pass starts).
     bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
-
-signals:
-    // A pass ended, completed or stopped; sent from the worker as its last
-    // act but one (connect it queued). It stands in for QThread::finished,
-    // which Qt sends after run() has returned, where the handshake below
-    // cannot cover what sending it reads of the thread object.
-    void passEnded();
+    // Whether the last pass has ended (true before the first): what it wrote
+    // is then complete and seen here. The status array asks, rather than
+    // have the worker post the news: a queued signal from the worker goes
+    // through Qt's event list, whose lock the thread sanitizer cannot see.
+    bool hasPassEnded() const { return passEnded_.load(std::memory_order_acquire); }
 
 protected:
     void run() override;
@@ -88,11 +87,12 @@ private:
     QImage patchMask_;
     QRect rect_;
     std::atomic<bool> stop_{false};
-    // Set by the worker as its last act, read after wait(): whatever the
-    // worker did is ordered before what the user-interface thread does next
-    // (a new pass, new images, deleting the thread) in a way the thread
-    // sanitizer can see; QThread::wait() waits on a futex it cannot.
-    std::atomic<bool> passEnded_{false};
+    // Set by the worker as its last act, read after wait() or by
+    // hasPassEnded(): whatever the pass did is ordered before what the
+    // user-interface thread does next (a new pass, new images, deleting the
+    // thread) in a way the thread sanitizer can see; QThread::wait() waits
+    // on a futex it cannot.
+    std::atomic<bool> passEnded_{true};
 };
 
 // A selection of values along one axis: 256 flags.
@@ -112,6 +112,7 @@ protected:
 private:
     std::vector<bool> selection_;
     std::array<std::uint8_t, 256> flags_{};
+    bool empty_ = true;
     Bx::colour::channel axis_ = Bx::colour::Red;
 };
 
@@ -136,6 +137,7 @@ private:
     QImage selection_;
     // The map as 65,536 flags, index vertical * 256 + horizontal.
     std::vector<std::uint8_t> pairs_ = std::vector<std::uint8_t>(256 * 256, 0);
+    bool empty_ = true;
     Bx::colour::channel horizontal_ = Bx::colour::Red;
     Bx::colour::channel vertical_ = Bx::colour::Green;
 };

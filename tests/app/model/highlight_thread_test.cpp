@@ -3,6 +3,7 @@
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
 #include "model_fixture.h"
+#include "support/test_environment.h"
 
 #include <QSlider>
 
@@ -258,6 +259,21 @@ TEST_F(StatusArrayHighlightTest, TheOverlayCanChangeWhileAPassRuns) {
     EXPECT_EQ(countSet(array.highlightImage()), 2400 * 1600);
     EXPECT_EQ(array.statusImage().constBits(), bytes.data());
 
+    array.setImage(nullptr);
+}
+
+TEST_F(StatusArrayHighlightTest, AnEndedPassHasTheImageRepaintedWithItsHighlight) {
+    useImage(400, 300);
+    std::vector<uchar> bytes(std::size_t(400) * 300, VkStatusUnassigned);
+    VkImage handle{400, 300, 400, VkKindStatus, bytes.data()};
+    GmStatusArray array;
+    array.setImage(&handle);
+    forgetDirtyCalls();
+    array.highlightChanged(values({120}), channel::Green, 15);
+    ASSERT_TRUE(test_support::waitFor([this] { return !dirtyCalls().isEmpty(); }));
+    EXPECT_TRUE(array.set1DThread()->hasPassEnded());
+    EXPECT_EQ(dirtyCalls().last().rect, GmModel::instance()->imageRect());
+    EXPECT_EQ(countSet(array.highlightImage()), 400 * 300);
     array.setImage(nullptr);
 }
 

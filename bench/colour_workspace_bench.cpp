@@ -1,7 +1,9 @@
 // What the user waits for in the colour workspace: the histogram rebuilt in
 // the display's paint, on the user-interface thread, after a change of axes,
-// colour bits, views or statuses; and a paint that only scales the picture
-// and draws the selection (a drag in progress).
+// colour bits, views or statuses; a paint that only scales the picture and
+// draws the selection (a drag in progress); a highlight pass, on its own
+// thread, marking the pixels of a selection; and a new selection stopping a
+// pass still running, which the user-interface thread waits for.
 //
 // The image is a real photograph scaled up: 6000 x 4000 as the workspace of
 // a 24-megapixel photo opened at 1:1, and 2450 x 1633 (4 megapixels), the
@@ -14,6 +16,7 @@
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
+#include "model/highlight_thread.h"
 #include "support/app_services.h"
 
 #include <QApplication>
@@ -21,9 +24,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -172,5 +178,107 @@ BENCHMARK(BM_PaintDrawingTheBins)
     ->Args({1, 5})
     ->Args({1, 8})
     ->Unit(benchmark::kMillisecond);
+
+// A selection of a quarter of the values: one run of 16 in every 64.
+std::vector<bool> quarterOfTheValues() {
+    std::vector<bool> values(256, false);
+    for (int v = 0; v < 256; ++v)
+        values[std::size_t(v)] = (v / 16) % 4 == 1;
+    return values;
+}
+
+// A quarter of the pairs: a square in the middle of the map.
+QImage quarterOfThePairs() {
+    QImage map(256, 256, QImage::Format_Mono);
+    map.fill(0);
+    for (int y = 64; y < 192; ++y)
+        for (int x = 64; x < 192; ++x)
+            map.setPixel(x, y, 1);
+    return map;
+}
+
+// One highlight pass over the 24-megapixel workspace, started and waited for
+// (the time is the pass on its thread). Arguments: the horizontal axis and
+// the vertical axis, or -1 for a histogram-mode (1-D) selection.
+void BM_HighlightPass(benchmark::State& state) {
+    Environment& e = environment();
+    if (!e.error.empty()) {
+        state.SkipWithError(e.error.c_str());
+        return;
+    }
+    const Workspace& workspace = e.workspace(kOneToOne.width(), kOneToOne.height());
+    QImage output(kOneToOne, QImage::Format_Mono);
+    output.fill(0);
+    const auto horizontal = Bx::colour::channel(state.range(0));
+    const int vertical = int(state.range(1));
+    Set1DThread oneAxis;
+    Set2DThread twoAxes;
+    HighlightThread* thread = &oneAxis;
+    if (vertical < 0) {
+        oneAxis.setSelection(quarterOfTheValues(), horizontal);
+    } else {
+        twoAxes.setSelection(quarterOfThePairs(), horizontal, Bx::colour::channel(vertical));
+        thread = &twoAxes;
+    }
+    for (auto _ : state) {
+        thread->startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+        thread->waitForPass();
+    }
+    state.counters["megapixels"] = double(kOneToOne.width()) * kOneToOne.height() / 1e6;
+}
+BENCHMARK(BM_HighlightPass)
+    ->ArgNames({"horizontal", "vertical"})
+    ->Args({Bx::colour::Hue, -1})
+    ->Args({Bx::colour::Lightness, -1})
+    ->Args({Bx::colour::Saturation, -1})
+    ->Args({Bx::colour::Red, -1})
+    ->Args({Bx::colour::Hue, Bx::colour::Lightness})
+    ->Args({Bx::colour::Saturation, Bx::colour::Hue})
+    ->Args({Bx::colour::Red, Bx::colour::Green})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A new selection while a pass over the 24-megapixel workspace runs: the
+// user-interface thread stops the pass, waits for it and starts the next.
+// That is the time; the pass runs 20 ms before each new selection. The
+// counters give the stop alone (setting the flag until the pass has ended),
+// on average and at its longest.
+void BM_NewSelectionStopsARunningPass(benchmark::State& state) {
+    Environment& e = environment();
+    if (!e.error.empty()) {
+        state.SkipWithError(e.error.c_str());
+        return;
+    }
+    const Workspace& workspace = e.workspace(kOneToOne.width(), kOneToOne.height());
+    QImage output(kOneToOne, QImage::Format_Mono);
+    output.fill(0);
+    Set2DThread thread;
+    const QImage pairs = quarterOfThePairs();
+    thread.setSelection(pairs, Bx::colour::Hue, Bx::colour::Lightness);
+    thread.startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+    using Clock = std::chrono::steady_clock;
+    const auto seconds = [](Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration<double>(to - from).count();
+    };
+    double stops = 0, longestStop = 0;
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const Clock::time_point start = Clock::now();
+        thread.stopAndWait();
+        const Clock::time_point stopped = Clock::now();
+        thread.setSelection(pairs, Bx::colour::Hue, Bx::colour::Lightness);
+        thread.startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+        state.SetIterationTime(seconds(start, Clock::now()));
+        stops += seconds(start, stopped);
+        longestStop = std::max(longestStop, seconds(start, stopped));
+    }
+    thread.stopAndWait();
+    state.counters["stop_us"] = stops * 1e6 / double(state.iterations());
+    state.counters["longest_stop_us"] = longestStop * 1e6;
+}
+BENCHMARK(BM_NewSelectionStopsARunningPass)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(100);
 
 } // namespace

@@ -183,6 +183,20 @@ void Brushing::clear() {
     reducedBounds_ = QRectF();
 }
 
+void Brushing::setPicture(const QImage& picture) {
+    markWorkspaceDirty(outward(reducedBounds_));
+    // Mono to Mono keeps the indices whatever the colours are.
+    QImage::operator=(picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither));
+    if (isNull()) {
+        reducedBounds_ = QRectF();
+        return;
+    }
+    setColourTable();
+    reducedBounds_ = QRectF(rect());
+    anchor_ = current_ = QPointF();
+    markWorkspaceDirty(rect());
+}
+
 // ---------------------------------------------------------------------------
 // Shape
 // ---------------------------------------------------------------------------

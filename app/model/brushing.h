@@ -49,6 +49,10 @@ public:
     void setStraightEnd(const QPointF& p);
     // Erases the picture.
     void clear();
+    // Takes a whole one-bit picture at once (index 1 painted; any other
+    // format is thresholded), such as the colour workspace's highlight made
+    // into a stroke; the bounds become its whole rectangle. The path stays.
+    void setPicture(const QImage& picture);
 
     // The project map. The picture is stored as a QBitmap of its inverted
     // pixels: painted pixels have index 0 in the stored bitmap.

@@ -73,8 +73,8 @@ GmStatusArray::GmStatusArray(QObject* parent)
       highlightColour_(ZtAppPrefs::currentColor(ZtAppPrefs::ColorWorkspaceHighlightColor)),
       set1D_(std::make_unique<Set1DThread>()), set2D_(std::make_unique<Set2DThread>()) {
     qRegisterMetaType<VkPixelStatus>("VkPixelStatus");
-    connect(set1D_.get(), &QThread::finished, this, &GmStatusArray::threadFinished);
-    connect(set2D_.get(), &QThread::finished, this, &GmStatusArray::threadFinished);
+    passWatch_.setInterval(20);
+    connect(&passWatch_, &QTimer::timeout, this, &GmStatusArray::watchPasses);
     if (ZtAppPrefs* prefs = ZtAppPrefs::instance()) {
         for (const ZtAppPrefs::ColorIndex index :
              {ZtAppPrefs::KeepMaskColor, ZtAppPrefs::DeleteMaskColor, ZtAppPrefs::BlendMaskColor,
@@ -106,6 +106,12 @@ double GmStatusArray::maskOpacity() const {
 void GmStatusArray::stopThreads() {
     set1D_->stopAndWait();
     set2D_->stopAndWait();
+}
+
+void GmStatusArray::watchPasses() {
+    if (!set1D_->hasPassEnded() || !set2D_->hasPassEnded()) return;
+    passWatch_.stop();
+    threadFinished();
 }
 
 void GmStatusArray::setImage(VkImage* handle) {
@@ -161,6 +167,9 @@ void GmStatusArray::opacityChanged(int) {
 
 void GmStatusArray::setHighlightColourEntry() {
     if (highlightImage_.isNull()) return;
+    // A pass writes the highlight's pixels in place: were they shared, a new
+    // colour would move them from under it.
+    if (!highlightImage_.isDetached()) stopThreads();
     highlightImage_.setColor(1, colourAtOpacity(highlightColour_, highlightOpacity(maskOpacity())));
 }
 
@@ -281,8 +290,9 @@ void GmStatusArray::highlightChanged(std::vector<bool> selection, Bx::colour::ch
     QRect rect;
     highlightRegion(&patchMask, &rect);
     set1D_->setSelection(selection, channel);
-    set1D_->startPass(&highlightImage_, &model->workspaceImage(), &statusImage_, patchMask, rect,
+    set1D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
+    passWatch_.start();
 }
 
 void GmStatusArray::highlightChanged(QImage selection, Bx::colour::channel channel,
@@ -294,8 +304,14 @@ void GmStatusArray::highlightChanged(QImage selection, Bx::colour::channel chann
     QRect rect;
     highlightRegion(&patchMask, &rect);
     set2D_->setSelection(selection, channel, channel2);
-    set2D_->startPass(&highlightImage_, &model->workspaceImage(), &statusImage_, patchMask, rect,
+    set2D_->startPass(&highlightImage_, model->workspaceImage(), statusImage_, patchMask, rect,
                       mask);
+    passWatch_.start();
+}
+
+void GmStatusArray::waitForHighlight() {
+    set1D_->waitForPass();
+    set2D_->waitForPass();
 }
 
 void GmStatusArray::unHighlight() {

@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QVector>
 
 #include <memory>
@@ -98,6 +99,10 @@ public:
     // valueChanged(int) followed once a status image is shown).
     static void setOpacitySlider(QObject* slider);
 
+    // Waits, without a time limit, until neither highlight thread runs a
+    // pass, without stopping them: the highlight image is then complete.
+    void waitForHighlight();
+
     Set1DThread* set1DThread() const { return set1D_.get(); }
     Set2DThread* set2DThread() const { return set2D_.get(); }
 
@@ -120,10 +125,15 @@ public slots:
     // Builds the overlay's colour table from the preference colours at the
     // mask opacity and installs it.
     void setColours();
+    // A highlight pass ended: the active patch (or the whole image) is
+    // repainted with the highlight. The array looks every 20 ms while a pass
+    // runs (the workers never post to the user-interface thread).
     void threadFinished();
 
 private:
     void stopThreads();
+    // Watches the passes until both have ended, then threadFinished().
+    void watchPasses();
     void setHighlightColourEntry();
     void takeDisplayCopy();
     // The active patch's mask and the rectangle a highlight pass visits.
@@ -139,6 +149,7 @@ private:
     QColor highlightColour_;
     std::unique_ptr<Set1DThread> set1D_;
     std::unique_ptr<Set2DThread> set2D_;
+    QTimer passWatch_;
 };
 
 // A copy of the status bytes `statuses` without the temporary marks of mask

@@ -1,32 +1,43 @@
-// A window to look at the colour display with its axes and edge bands on a
-// real document (the engine's status image), wired to the status array as
-// the colour workspace panel wires it:
+// A window to look at the colour workspace on a real document (the engine's
+// session and status image): the canvas, the "Color Workspace" panel
+// floating beside it, the colour sampler and the mask brushes in the tool bar,
+// and the view options bar (mask opacity) below:
 //   colour_workspace_harness [IMAGE] [--map] [--bits N] [--axes H,V]
+//                            [--select LOW..HIGH] [--bucket keep|delete|blend|none]
 // Drag in the display (Shift adds, Alt removes) or from the 20-pixel bands
-// beside it; right-click for the background menu. The line under the display
-// tells what the status array received, and the title how many pixels its
-// highlight image marks. The window sits at (0, 0) and the display's
-// top-left corner is printed on standard output, for scripted drags.
+// beside it, or pick colours from the picture with the sampler (S); the
+// selected colours light up on the canvas, and a bucket turns exactly those
+// pixels into marks. --select selects the values LOW to HIGH of the
+// horizontal axis once the session has begun (as a drag would), and --bucket
+// then clicks that bucket once the highlight is complete. The title counts
+// the highlighted and the marked workspace pixels. The window sits at (0, 0)
+// and the panel at (1000, 0); the positions of the display and the buckets
+// are printed on standard output, for scripted drags and clicks.
 #include "colour_workspace/axis_widget.h"
 #include "colour_workspace/colour_display.h"
-#include "colour_workspace/cws_mouse_event_filter.h"
+#include "colour_workspace/colour_workspace.h"
+#include "colour_workspace/colour_workspace_select_tool.h"
 #include "engine_bridge/vardek_thread.h"
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
 #include "model/gm_status_array.h"
-#include "model/highlight_thread.h"
-#include "workspace/canvas_hooks.h"
+#include "panels/view_options.h"
+#include "tools/mask_brushes.h"
+#include "tools/no_tool.h"
 #include "workspace/image_view.h"
 
 #include <QApplication>
-#include <QButtonGroup>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QRadioButton>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
 #include <QSlider>
-#include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -34,42 +45,6 @@
 namespace {
 
 using Bx::colour::channel;
-
-QString valuesText(const std::vector<bool>& values) {
-    QStringList runs;
-    int count = 0;
-    for (int v = 0; v < int(values.size()); ++v) {
-        if (!values[std::size_t(v)]) continue;
-        ++count;
-        int last = v;
-        while (last + 1 < int(values.size()) && values[std::size_t(last + 1)])
-            ++last;
-        runs << (last == v ? QString::number(v) : QStringLiteral("%1..%2").arg(v).arg(last));
-        count += last - v;
-        v = last;
-    }
-    return QStringLiteral("%1 values (%2)")
-        .arg(count)
-        .arg(runs.isEmpty() ? "none" : runs.join(", "));
-}
-
-QString pairsText(const QImage& pairs) {
-    int count = 0;
-    QRect covered;
-    for (int y = 0; y < pairs.height(); ++y)
-        for (int x = 0; x < pairs.width(); ++x)
-            if (pairs.pixelIndex(x, y)) {
-                ++count;
-                covered |= QRect(x, y, 1, 1);
-            }
-    if (!count) return QStringLiteral("no pairs");
-    return QStringLiteral("%1 pairs within %2..%3 x %4..%5")
-        .arg(count)
-        .arg(covered.left())
-        .arg(covered.right())
-        .arg(covered.top())
-        .arg(covered.bottom());
-}
 
 int highlightedPixels() {
     const QImage& highlight = GmModel::instance()->statusArray()->highlightImage();
@@ -80,14 +55,44 @@ int highlightedPixels() {
     return count;
 }
 
+// Workspace pixels of each class: keep, delete, blend.
+QString markedPixels() {
+    const QImage& status = GmModel::instance()->statusArray()->statusImage();
+    int counts[3] = {0, 0, 0};
+    for (int y = 0; y < status.height(); ++y) {
+        const uchar* line = status.constScanLine(y);
+        for (int x = 0; x < status.width(); ++x) {
+            const uchar c = line[x] & 0x0F;
+            counts[0] += c == VkStatusKeep;
+            counts[1] += c == VkStatusDelete;
+            counts[2] += c == VkStatusBlend;
+        }
+    }
+    return QStringLiteral("keep %1, delete %2, blend %3")
+        .arg(counts[0])
+        .arg(counts[1])
+        .arg(counts[2]);
+}
+
+void printPosition(const char* what, const QWidget* widget) {
+    const QPoint corner = widget->mapToGlobal(QPoint(0, 0));
+    std::printf("%s at %d,%d size %dx%d\n", what, corner.x(), corner.y(), widget->width(),
+                widget->height());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
     QString path = QStringLiteral(CUTOUT_TEST_DATA "/chelsea.png");
     bool map = false;
     int bits = 5;
-    channel horizontal = channel::Lightness, vertical = channel::Hue;
+    int horizontal = -1, vertical = -1;
+    int low = -1, high = -1;
+    QString bucket;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--map")) {
@@ -97,9 +102,17 @@ int main(int argc, char** argv) {
         } else if (arg == QLatin1String("--axes") && i + 1 < argc) {
             const QStringList axes = QString::fromLocal8Bit(argv[++i]).split(',');
             if (axes.size() == 2) {
-                horizontal = channel(axes[0].toInt());
-                vertical = channel(axes[1].toInt());
+                horizontal = axes[0].toInt();
+                vertical = axes[1].toInt();
             }
+        } else if (arg == QLatin1String("--select") && i + 1 < argc) {
+            const QStringList range = QString::fromLocal8Bit(argv[++i]).split(QStringLiteral(".."));
+            if (range.size() == 2) {
+                low = range[0].toInt();
+                high = range[1].toInt();
+            }
+        } else if (arg == QLatin1String("--bucket") && i + 1 < argc) {
+            bucket = QString::fromLocal8Bit(argv[++i]);
         } else {
             path = arg;
         }
@@ -107,160 +120,110 @@ int main(int argc, char** argv) {
 
     VardekThread thread;
     GmModel* model = GmModel::instance();
-    GmStatusArray* array = model->statusArray();
 
+    // Declared before the window it holds, so that the window goes first.
+    QMainWindow mainWindow;
     QWidget window;
-    window.setWindowTitle("Colour workspace");
-    auto* splitter = new QSplitter(&window);
-    auto* outer = new QHBoxLayout(&window);
-    outer->addWidget(splitter);
-    new ImageView(splitter);
-    auto* panel = new QWidget(splitter);
-    auto* column = new QVBoxLayout(panel);
-    auto* grid = new QGridLayout;
-    grid->setSpacing(0);
-    column->addLayout(grid, 1);
-    grid->setRowStretch(0, 1);
-    grid->setColumnStretch(1, 1);
+    mainWindow.setCentralWidget(&window);
+    mainWindow.setWindowTitle("Colour workspace");
+    QMenu* windowMenu = mainWindow.menuBar()->addMenu(QStringLiteral("&Window"));
+    auto* layout = new QVBoxLayout(&window);
+    auto* toolBar = new QToolBar(&window);
+    layout->addWidget(toolBar);
+    layout->addWidget(GmTool::sharedOptionsParent());
+    auto* view = new ImageView(&window);
+    layout->addWidget(view, 1);
+    auto* statusBar = new QStatusBar(&window);
+    layout->addWidget(statusBar);
+    auto* counts = new QLabel(statusBar);
+    statusBar->addWidget(counts, 1);
+    auto* viewOptions = new ViewOptions(statusBar);
+    statusBar->addPermanentWidget(viewOptions);
+    GmTool::setImageView(view);
 
-    auto* display = new ColourDisplay(panel);
-    display->setMinimumSize(360, 300);
-    display->setToolTip("Click+Drag to select colors");
-    auto* verticalAxis = new AxisWidget(panel);
-    auto* horizontalAxis = new AxisWidget(panel);
-    QStringList names;
-    for (int c = channel::Hue; c <= channel::Blue; ++c)
-        names << AxisWidget::channelName(channel(c));
-    for (AxisWidget* axis : {verticalAxis, horizontalAxis}) {
-        axis->setNames(names);
-        axis->setDisplay(display);
-    }
-    verticalAxis->setOrientation(Qt::Vertical);
-    verticalAxis->setMinimumSize(0, 100);
-    grid->addWidget(verticalAxis, 0, 0);
-    grid->addWidget(display, 0, 1);
-    grid->addWidget(horizontalAxis, 1, 1);
+    // The panel before the tools, so that the sampler registers with it.
+    auto* panel = new ColourWorkspace(&mainWindow, windowMenu, QStringLiteral("C"));
+    QObject::connect(viewOptions, &ViewOptions::opacityChanged, panel,
+                     &ColourWorkspace::opacityChanged);
+    QObject::connect(view, &ImageView::viewTabChanged, panel, &GmSubWindow::viewTabChangedSlot);
 
-    auto* modes = new QHBoxLayout;
-    auto* histogramMode = new QRadioButton("Histogram", panel);
-    auto* mapMode = new QRadioButton("2D color map", panel);
-    (map ? mapMode : histogramMode)->setChecked(true);
-    auto* colourBits = new QSlider(Qt::Horizontal, panel);
-    colourBits->setRange(4, 8);
-    colourBits->setValue(bits);
-    modes->addWidget(histogramMode);
-    modes->addWidget(mapMode);
-    modes->addWidget(new QLabel("Resolution:", panel));
-    modes->addWidget(colourBits);
-    column->addLayout(modes);
-    auto* received = new QLabel("Status array: nothing yet", panel);
-    received->setWordWrap(true);
-    column->addWidget(received);
+    NoTool none;
+    auto brushes = createMaskBrushes(nullptr, &window, toolBar, nullptr);
+    toolBar->addSeparator();
+    ColourWorkspaceSelectTool sampler(nullptr, &window, nullptr, panel);
+    toolBar->addAction(sampler.action());
+    toolBar->addAction(panel->toggleViewAction());
 
-    // The edge bands, on everything around the display.
-    auto* filter = new CWSMouseEventFilter(display, panel);
-    for (QWidget* watched :
-         {&window, static_cast<QWidget*>(splitter), panel, static_cast<QWidget*>(verticalAxis),
-          static_cast<QWidget*>(horizontalAxis)})
-        filter->watch(watched);
-    display->setCursor(Qt::CrossCursor);
+    ColourDisplay* display = panel->colourDisplay_;
+    if (map) panel->colourMapMode_->click();
+    panel->colourBits_->setValue(bits);
+    if (horizontal >= 0) panel->chooseAxis(Qt::Horizontal, horizontal);
+    if (vertical >= 0) panel->chooseAxis(Qt::Vertical, vertical);
 
-    // The display as the panel sets it up.
-    display->histogram().setAxes(horizontal, vertical);
-    display->histogram().setColourBits(bits);
-    display->setMode(map ? ColourDisplay::ColourMapMode : ColourDisplay::HistogramMode);
-    horizontalAxis->setChannel(horizontal);
-    verticalAxis->setChannel(vertical);
-
-    // The status array receives the selection; the line tells what it holds.
-    QObject::connect(
-        display,
-        QOverload<std::vector<bool>, channel, VkPixelStatus>::of(&ColourDisplay::highlightChanged),
-        array,
-        QOverload<std::vector<bool>, channel, VkPixelStatus>::of(&GmStatusArray::highlightChanged));
-    QObject::connect(
-        display,
-        QOverload<QImage, channel, channel, VkPixelStatus>::of(&ColourDisplay::highlightChanged),
-        array,
-        QOverload<QImage, channel, channel, VkPixelStatus>::of(&GmStatusArray::highlightChanged));
-    QObject::connect(display, &ColourDisplay::unHighlit, array, &GmStatusArray::unHighlight);
-    QObject::connect(array, &GmStatusArray::statusChanged, display,
-                     &ColourDisplay::statusArrayChanged);
-    const auto describe = [=] {
-        if (display->mode() == ColourDisplay::HistogramMode)
-            received->setText(QStringLiteral("Status array (1-D, %1, mask %2): %3")
-                                  .arg(AxisWidget::channelName(array->set1DThread()->axis()))
-                                  .arg(display->highlightStatusMask())
-                                  .arg(valuesText(array->set1DThread()->selection())));
-        else
-            received->setText(
-                QStringLiteral("Status array (2-D, %1 x %2, mask %3): %4")
-                    .arg(AxisWidget::channelName(array->set2DThread()->horizontalAxis()))
-                    .arg(AxisWidget::channelName(array->set2DThread()->verticalAxis()))
-                    .arg(display->highlightStatusMask())
-                    .arg(pairsText(array->set2DThread()->selection())));
-    };
-    QObject::connect(
-        display,
-        QOverload<std::vector<bool>, channel, VkPixelStatus>::of(&ColourDisplay::highlightChanged),
-        received, describe);
-    QObject::connect(
-        display,
-        QOverload<QImage, channel, channel, VkPixelStatus>::of(&ColourDisplay::highlightChanged),
-        received, describe);
-
-    // The canvas paints the highlight image while a colour is selected.
-    canvasHooks().colourHighlightShown = [display] { return !display->selectionEmpty(); };
-
-    // What the panel does on a change of mode, resolution, image or statuses.
-    const auto modeChanged = [=] {
-        const int mode = histogramMode->isChecked() ? ColourDisplay::HistogramMode
-                                                    : ColourDisplay::ColourMapMode;
-        if (mode == display->mode()) return;
-        display->setMode(mode);
-        display->unHighlight();
-        verticalAxis->update();
-        horizontalAxis->update();
-    };
-    QObject::connect(histogramMode, &QRadioButton::toggled, display, modeChanged);
-    QObject::connect(colourBits, &QSlider::valueChanged, display, &ColourDisplay::setColourBits);
-    QObject::connect(model, &GmModel::tellImageChanged, display, [display] {
-        display->unHighlight();
-        display->setRebuildNeeded(true);
-        display->update();
-    });
-    QObject::connect(model, &GmModel::statusImageChanged, display, [display] {
-        display->setRebuildNeeded(true);
-        display->update();
-    });
-
-    window.resize(1300, 700);
-    window.move(0, 0);
-    window.show();
-    splitter->setSizes({850, 450});
+    mainWindow.resize(1000, 760);
+    mainWindow.move(0, 0);
+    mainWindow.show();
+    panel->setFloating(true, true);
+    panel->resize(560, 330);
+    panel->move(1010, 0);
+    panel->setWantedVisible(true);
+    panel->updateVisibility();
 
     auto* source = new ZtSourceImage(path);
     if (!model->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
                           nullptr))
         delete source;
-    // The status image comes from the engine thread; the histogram follows it.
-    display->setRebuildNeeded(true);
+
+    // The scripted selection, once the session has begun, and the bucket once
+    // its highlight is complete.
+    QObject::connect(model, &GmModel::sessionHasBegun, &window, [=] {
+        if (low < 0 || high < low) return;
+        // Each value picked with Shift, as a drag over the range would leave it.
+        const int h = display->histogram().horizontalAxis();
+        for (int v = std::max(low, 0); v <= std::min(high, 255); ++v) {
+            QColor colour;
+            switch (h) {
+            case channel::Red:
+                colour = QColor(v, 0, 0);
+                break;
+            case channel::Green:
+                colour = QColor(0, v, 0);
+                break;
+            case channel::Blue:
+                colour = QColor(0, 0, v);
+                break;
+            default:
+                colour = QColor::fromHsl(0, 0, v);
+                break;
+            }
+            display->colourPicked(colour, Qt::ShiftModifier);
+        }
+        if (bucket.isEmpty()) return;
+        QTimer::singleShot(1500, panel, [=] {
+            QToolButton* target = bucket == QLatin1String("delete")  ? panel->toDrop_
+                                  : bucket == QLatin1String("blend") ? panel->toBlend_
+                                  : bucket == QLatin1String("none")  ? panel->toUnassigned_
+                                                                     : panel->toKeep_;
+            target->click();
+        });
+    });
 
     QTimer title;
     QObject::connect(&title, &QTimer::timeout, &window, [&] {
-        window.setWindowTitle(QStringLiteral("Colour workspace: %1 highlighted workspace pixels")
-                                  .arg(highlightedPixels()));
+        counts->setText(QStringLiteral("%1 highlighted workspace pixels; %2")
+                            .arg(highlightedPixels())
+                            .arg(markedPixels()));
     });
     title.start(250);
-    QTimer::singleShot(500, &window, [display] {
-        const QPoint corner = display->mapToGlobal(QPoint(0, 0));
-        std::printf("display at %d,%d size %dx%d\n", corner.x(), corner.y(), display->width(),
-                    display->height());
+    QTimer::singleShot(800, &window, [=] {
+        printPosition("display", display);
+        printPosition("keep bucket", panel->toKeep_);
+        printPosition("delete bucket", panel->toDrop_);
+        printPosition("canvas", view);
         std::fflush(stdout);
     });
 
     const int result = app.exec();
-    canvasHooks().colourHighlightShown = nullptr;
     model->closeImage();
     return result;
 }

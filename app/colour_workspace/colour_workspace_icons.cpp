@@ -1,7 +1,6 @@
 #include "colour_workspace/colour_workspace_icons.h"
 
 #include "tools/tool_icons.h"
-#include "workspace/bitmap_cursor.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -14,11 +13,6 @@ QPixmap blank(int width, int height) {
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
-
-// The tip of the sampler's pointer: its bottom-left corner.
-constexpr int kSamplerHotX = 0;
-constexpr int kSamplerHotY = 31;
-constexpr int kCursorSize = 32;
 
 // A dropper from its tip at `tip` up to the right, `length` long, drawn with
 // the painter's pen and brush: a thin glass tube, a collar and a round bulb.
@@ -187,28 +181,4 @@ QIcon colourWorkspacePaletteIcon() {
         painter.drawEllipse(at[i], 2.6, 2.3);
     }
     return QIcon(pixmap);
-}
-
-QBitmap colourSamplerCursorBitmap() {
-    QBitmap bitmap(kCursorSize, kCursorSize);
-    bitmap.clear();
-    QPainter painter(&bitmap);
-    painter.setPen(QPen(Qt::color1, 1.0));
-    painter.setBrush(Qt::NoBrush);
-    // The outline of the dropper from the very corner, so that its tip is
-    // the hot spot.
-    drawDropper(painter, QPointF(kSamplerHotX + 0.5, kSamplerHotY + 0.5), 38);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::color1);
-    // The bulb solid.
-    painter.translate(kSamplerHotX + 0.5, kSamplerHotY + 0.5);
-    painter.rotate(-45.0);
-    painter.drawEllipse(QPointF(26 * 38 / 30.0, 0), 4 * 38 / 30.0, 3.5 * 38 / 30.0);
-    painter.end();
-    return bitmap;
-}
-
-std::unique_ptr<QCursor> createColourSamplerCursor() {
-    const QBitmap bitmap = colourSamplerCursorBitmap();
-    return createBitmapCursor(kSamplerHotX, kSamplerHotY, bitmap, outlineMask(bitmap));
 }

@@ -1,17 +1,14 @@
 // The colour workspace's pictures, drawn here at run time so that the program
 // carries no artwork of anyone else: the paint buckets that assign the
 // selected colours to a mask (or clear it), the two mode buttons, the eyes
-// of the four views, the colour sampler's icon and pointer, and the picture
-// of the palette button that shows and hides the panel.
+// of the four views, the colour sampler's icon (its pointer is the
+// pipette's, tools/tool_cursors.h), and the picture of the palette button
+// that shows and hides the panel.
 #ifndef APP_COLOUR_WORKSPACE_COLOUR_WORKSPACE_ICONS_H
 #define APP_COLOUR_WORKSPACE_COLOUR_WORKSPACE_ICONS_H
 
-#include <QBitmap>
-#include <QCursor>
 #include <QIcon>
 #include <QPixmap>
-
-#include <memory>
 
 // A bucket (22 x 19) pouring the class colour of `status`: 2 keep, 4 delete,
 // 8 blend; 1 an empty bucket with nothing in it (remove the masks).
@@ -31,10 +28,5 @@ QPixmap chooserTriangle();
 QIcon colourSamplerIcon();
 // The palette button's picture: a painter's palette with colour dabs.
 QIcon colourWorkspacePaletteIcon();
-
-// The colour sampler's pointer (32 x 32): a dropper whose tip is the hot spot
-// (0, 31), the bottom-left corner, framed in white.
-QBitmap colourSamplerCursorBitmap();
-std::unique_ptr<QCursor> createColourSamplerCursor();
 
 #endif

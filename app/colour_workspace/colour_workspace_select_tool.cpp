@@ -5,6 +5,7 @@
 #include "colour_workspace/colour_workspace_icons.h"
 #include "model/gm_model.h"
 #include "shell/services/whats_this_text.h"
+#include "tools/tool_cursors.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,7 +38,7 @@ ColourWorkspaceSelectTool::ColourWorkspaceSelectTool(QActionGroup* actionGroup,
                                                      ColourWorkspace* workspace)
     : GmTool(QStringLiteral("Color Sampler"), tr("Color Sampler"), colourSamplerIcon(), tr("S"),
              QString(), actionGroup, actionWidget, nullptr, optionsParent),
-      workspace_(workspace), cursor_(createColourSamplerCursor()) {
+      workspace_(workspace), cursor_(createPipetteCursor()) {
     if (workspace) workspace->setSamplerTool(this);
 
     auto* options = new QWidget;

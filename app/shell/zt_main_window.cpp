@@ -2,6 +2,8 @@
 // lower libraries reach it, and the documents it opens.
 #include "shell/zt_main_window.h"
 
+#include "colour_workspace/colour_workspace.h"
+#include "colour_workspace/colour_workspace_select_tool.h"
 #include "engine_bridge/vardek_thread.h"
 #include "files/file_handler.h"
 #include "files/main_window_hooks.h"
@@ -10,10 +12,12 @@
 #include "model/gm_model.h"
 #include "model/gm_region.h"
 #include "model/gm_status_array.h"
-#include "model/segmentation_stuff.h"
 #include "model/view_hooks.h"
 #include "panels/background_picker.h"
+#include "panels/pipette_hooks.h"
+#include "panels/regional_properties.h"
 #include "panels/tip_window.h"
+#include "panels/view_options.h"
 #include "shell/gas_pipe.h"
 #include "shell/panel_framework/fake_dock.h"
 #include "shell/program_run.h"
@@ -28,6 +32,7 @@
 #include "tools/gm_tool.h"
 #include "tools/no_tool.h"
 #include "tools/pan_tool.h"
+#include "tools/pipette_tool.h"
 #include "tools/region_brush_tool.h"
 #include "tools/region_poly_tool.h"
 #include "tools/region_rect_tool.h"
@@ -83,6 +88,7 @@ ZtMainWindow::~ZtMainWindow() {
     removeHooks();
     // The tools go while the options strip that shows their widgets still
     // exists; the empty tool last, since a current tool that goes installs it.
+    colourSampler_.reset();
     zoomTool_.reset();
     panTool_.reset();
     patchBrushTool_.reset();
@@ -144,16 +150,25 @@ void ZtMainWindow::connectModel() {
     GmModel* model = GmModel::instance();
     connect(model->statusArray(), &GmStatusArray::statusesPresentChanged, this,
             &ZtMainWindow::statusesPresentChangedSlot);
-    // A new patch: the arrow tool takes over (the patch-properties panel and
-    // the colour workspace show themselves too, once the window has them).
+    // A new patch: its properties and the colour workspace show (even where
+    // the user closed them), and the arrow tool takes over.
     for (GmTool* tool : std::initializer_list<GmTool*>{
-             rectanglePatchTool_.get(), polygonPatchTool_.get(), patchBrushTool_.get()})
-        if (tool) connect(tool, &GmTool::userCreatedRegion, this, &ZtMainWindow::regionCreatedSlot);
+             rectanglePatchTool_.get(), polygonPatchTool_.get(), patchBrushTool_.get()}) {
+        if (!tool) continue;
+        if (patchProperties_)
+            connect(tool, &GmTool::userCreatedRegion, patchProperties_, &GmSubWindow::userShow);
+        connect(tool, &GmTool::userCreatedRegion, this, &ZtMainWindow::regionCreatedSlot);
+        if (colourWorkspace_)
+            connect(tool, &GmTool::userCreatedRegion, colourWorkspace_, &GmSubWindow::userShow);
+    }
     connect(model, &GmModel::smegChanged, this, &ZtMainWindow::updateShowEdgesSlot);
     connect(model, &GmModel::activeRegionChanged, this, &ZtMainWindow::updateShowEdgesSlot);
-    // Every new session is analysed at once with the image's edge settings.
-    // The edge-finding panel takes this over when the window has it.
-    connect(model, &GmModel::sessionHasBegun, this, [model] { model->imageSmeg()->analyse(); });
+    // The colour workspace's highlight is drawn with the mask's opacity.
+    // (Each new session is analysed by the edge-finding panel, not here: a
+    // second request would cancel the first.)
+    if (colourWorkspace_)
+        connect(viewOptions_, &ViewOptions::opacityChanged, colourWorkspace_,
+                &ColourWorkspace::opacityChanged);
 }
 
 void ZtMainWindow::reloadControlFile() {
@@ -230,9 +245,18 @@ void ZtMainWindow::installHooks() {
     // What the view and the tools need of the window.
     setShowViewTabHook([this](int tab) { imageView_->ensureTab(tab, ImageView::ViewTab(tab)); });
     GmTool::setEscapeSteps(GmTool::modelEscapeSteps());
+    // The patch panel's complex blending takes its two colours with pipettes;
+    // it makes them when it is built, so the factory comes first.
+    setPipetteFactory([](const QString& name, const QString& translatedName) {
+        auto* pipette = new PipetteTool(name, translatedName);
+        return Pipette{pipette, pipette->action()};
+    });
+    // The colour workspace leaves its sampler by the window's rule.
+    ColourWorkspace::setSelectToolOrFallbackHook(
+        [this](GmTool* tool) { selectToolOrFallback(tool); });
 
-    // The canvas's context menu over no patch or forced edge; the panels'
-    // toggles stay null until the window has those panels.
+    // The canvas's context menu over no patch or forced edge. The panels put
+    // their own toggles into the menu while they exist.
     CanvasHooks& canvas = canvasHooks();
     canvas.imageActions = [this] {
         return QList<QAction*>{actions_.autoFillImage, actions_.autoFillKeep,
@@ -254,6 +278,8 @@ void ZtMainWindow::removeHooks() {
     GmColor::setStatusMessageHook({});
     setShowViewTabHook({});
     GmTool::setEscapeSteps({});
+    setPipetteFactory(nullptr);
+    ColourWorkspace::setSelectToolOrFallbackHook(nullptr);
     CanvasHooks& canvas = canvasHooks();
     canvas.imageActions = nullptr;
     canvas.patchPropertiesToggle = nullptr;

@@ -41,12 +41,16 @@
 class ArrowTool;
 class BackgroundPicker;
 class CleanTool;
+class ColourWorkspace;
+class ColourWorkspaceSelectTool;
 class FakeDock;
 class FileHandler;
 class ForcedEdgeTool;
 class GmRegion;
 class GmSubWindow;
 class GmTool;
+class ImageBlendingWindow;
+class ImageEdgeFinder;
 class ImageView;
 class NavigatorWindow;
 class NoTool;
@@ -61,6 +65,7 @@ class QToolButton;
 class RegionBrushTool;
 class RegionPolyTool;
 class RegionRectTool;
+class RegionalProperties;
 class TestRenderTool;
 class TipWindow;
 class ToolPalette;
@@ -157,6 +162,10 @@ public:
     FakeDock* dock() const { return dock_; }
     TipWindow* tipWindow() const { return tipWindow_; }
     NavigatorWindow* navigatorWindow() const { return navigatorWindow_; }
+    ImageEdgeFinder* edgeFinder() const { return edgeFinder_; }
+    ImageBlendingWindow* blendingWindow() const { return blendingWindow_; }
+    ColourWorkspace* colourWorkspace() const { return colourWorkspace_; }
+    RegionalProperties* patchProperties() const { return patchProperties_; }
     QToolBar* optionsToolBar() const { return optionsToolBar_; }
     ToolPalette* toolPalette() const { return toolPalette_; }
     BackgroundPicker* backgroundPicker() const { return backgroundPicker_.get(); }
@@ -175,6 +184,7 @@ public:
     RegionBrushTool* patchBrushTool() const { return patchBrushTool_.get(); }
     PanTool* panTool() const { return panTool_.get(); }
     ZoomTool* zoomTool() const { return zoomTool_.get(); }
+    ColourWorkspaceSelectTool* colourSampler() const { return colourSampler_.get(); }
 
     // The undo and redo counts the engine reported last.
     uint32_t undoCount() const { return undoCount_; }
@@ -198,6 +208,12 @@ public:
 
     // Fills the tip panel with the welcome text.
     static void showWelcomeTip();
+
+    // Installs `tool`, or, when it is gone or does not work on the shown
+    // view tab, the arrow tool (where that works) or else the empty tool;
+    // nothing happens when the chosen tool is current already. The colour
+    // workspace leaves its sampler this way when it hides.
+    void selectToolOrFallback(GmTool* tool);
 
 signals:
     // The "Workspace Settings" dialog was accepted.
@@ -296,6 +312,8 @@ private:
     void createBrushes();
     void createPatchTools();
     void createBrushSizeActions();
+    // The palette's button that shows and hides the colour workspace.
+    void addColourWorkspaceButton();
 
     // The enabled rules of the project actions and the zoom actions.
     void updateProjectActions(const ZtSourceImage* image);
@@ -327,7 +345,11 @@ private:
 
     TipWindow* tipWindow_ = nullptr;
     NavigatorWindow* navigatorWindow_ = nullptr;
+    ImageEdgeFinder* edgeFinder_ = nullptr;
+    ImageBlendingWindow* blendingWindow_ = nullptr;
     QToolBar* optionsToolBar_ = nullptr;
+    ColourWorkspace* colourWorkspace_ = nullptr;
+    RegionalProperties* patchProperties_ = nullptr;
     QList<GmSubWindow*> panels_;
 
     std::unique_ptr<NoTool> noTool_;
@@ -341,6 +363,7 @@ private:
     std::unique_ptr<RegionBrushTool> patchBrushTool_;
     std::unique_ptr<PanTool> panTool_;
     std::unique_ptr<ZoomTool> zoomTool_;
+    std::unique_ptr<ColourWorkspaceSelectTool> colourSampler_;
     ToolPalette* toolPalette_ = nullptr;
     std::unique_ptr<BackgroundPicker> backgroundPicker_;
 

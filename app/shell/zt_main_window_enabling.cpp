@@ -7,8 +7,11 @@
 #include "files/file_handler.h"
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
+#include "model/gm_region.h"
 #include "model/gm_status_array.h"
 #include "model/segmentation_stuff.h"
+#include "panels/image_edge_finder.h"
+#include "panels/regional_properties.h"
 #include "panels/view_options.h"
 #include "shell/services/shell_functions.h"
 #include "tools/gm_tool.h"
@@ -172,7 +175,18 @@ void ZtMainWindow::updateCancelEnabledness() {
 
 void ZtMainWindow::updateShowEdgesSlot() {
     if (!viewOptions_) return;
-    // The edge-finding panels say whether their sensitivity lets the edges
-    // be shown; without them an open image is enough.
-    viewOptions_->setShowVectorEdgesEnabled(GmModel::instance()->sourceImage() != nullptr);
+    // The edges are too many to be worth showing at the highest sensitivity:
+    // the active patch's own when it is analysed with its own values, else
+    // the image's.
+    GmModel* model = GmModel::instance();
+    bool enabled = model->sourceImage() != nullptr;
+    if (enabled) {
+        const GmRegion* active = model->activeRegion();
+        if (active && active->smeg().isChecked()) {
+            if (patchProperties_) enabled = patchProperties_->canShowVectorEdges();
+        } else if (edgeFinder_) {
+            enabled = edgeFinder_->canShowVectorEdges();
+        }
+    }
+    viewOptions_->setShowVectorEdgesEnabled(enabled);
 }

@@ -3,8 +3,14 @@
 // tools in their menus and the tool palette.
 #include "shell/zt_main_window.h"
 
+#include "colour_workspace/colour_workspace.h"
+#include "colour_workspace/colour_workspace_icons.h"
+#include "colour_workspace/colour_workspace_select_tool.h"
 #include "model/gm_model.h"
 #include "panels/background_picker.h"
+#include "panels/image_blending_window.h"
+#include "panels/image_edge_finder.h"
+#include "panels/regional_properties.h"
 #include "panels/tip_window.h"
 #include "panels/tool_palette.h"
 #include "panels/view_options.h"
@@ -34,6 +40,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -97,8 +104,12 @@ void ZtMainWindow::createSubWindows() {
     navigatorWindow_ = new NavigatorWindow(this, windowMenu, tr("F6", "[zt3]"));
     connectNavigatorToView(navigatorWindow_, imageView_);
 
-    // The edge-finding ("F7") and blending ("F8") panels go here, their
-    // widths locked, docking in the column.
+    // The whole image's edge finding and blending, as wide as their
+    // contents; the edge-finding panel also analyses each new session.
+    edgeFinder_ = new ImageEdgeFinder(windowMenu, tr("F7", "[zt3]"), this);
+    edgeFinder_->setWidthLocked(true);
+    blendingWindow_ = new ImageBlendingWindow(windowMenu, tr("F8", "[zt3]"), this);
+    blendingWindow_->setWidthLocked(true);
 
     optionsToolBar_ = new QToolBar(tr("Options", "[all]"), this);
     optionsToolBar_->setObjectName(QStringLiteral("ToolBar-") + optionsToolBar_->windowTitle());
@@ -115,19 +126,30 @@ void ZtMainWindow::createSubWindows() {
     optionsLayout->addWidget(GmTool::sharedOptionsParent(), 1);
     optionsToolBar_->addWidget(options);
 
-    // The colour workspace ("C") and the patch properties ("F9") go here,
-    // floating at once, their Escape key forwarded to the window.
+    // The colour workspace before the tools, so that the colour sampler can
+    // register with it; it and the patch properties float. Escape pressed
+    // in either acts as in the window.
+    const auto forwardEscape = [this](QKeyEvent* event) {
+        QCoreApplication::sendEvent(this, event);
+    };
+    colourWorkspace_ = new ColourWorkspace(this, windowMenu, tr("C", "[zt3]"));
+    colourWorkspace_->setFloating(true, true);
+    connect(colourWorkspace_, &GmSubWindow::escapeKeyPressed, this, forwardEscape);
+    patchProperties_ = new RegionalProperties(windowMenu, tr("F9", "[zt3]"), this);
+    patchProperties_->setFloating(true, true);
+    connect(patchProperties_, &GmSubWindow::escapeKeyPressed, this, forwardEscape);
 
     GmModel* model = GmModel::instance();
     connect(model, &GmModel::resolutionChanged, viewOptions_, &ViewOptions::syncResolutionSlot);
     connect(model, &GmModel::resolutionChanged, this, &ZtMainWindow::setWindowTitleSlot);
 
-    navigatorWindow_->setDock(dock_);
-    tipWindow_->setDock(dock_);
+    for (GmSubWindow* panel : std::initializer_list<GmSubWindow*>{edgeFinder_, blendingWindow_,
+                                                                  navigatorWindow_, tipWindow_})
+        panel->setDock(dock_);
 
-    // Saved, restored and hidden in this order: colour workspace, patch
-    // properties, navigator, edge finder, blending window, tip window.
-    panels_ = {navigatorWindow_, tipWindow_};
+    // Saved, restored and hidden in this order.
+    panels_ = {colourWorkspace_, patchProperties_, navigatorWindow_,
+               edgeFinder_,      blendingWindow_,  tipWindow_};
 }
 
 void ZtMainWindow::connectPanelsToViewTabs() {
@@ -184,7 +206,9 @@ void ZtMainWindow::createTools() {
 
     panTool_ = std::make_unique<PanTool>(nullptr, menus_.view);
     zoomTool_ = std::make_unique<ZoomTool>(nullptr, menus_.view);
-    // The colour sampler goes into the Image menu here.
+    // Its picks go into the colour workspace's selection.
+    colourSampler_ = std::make_unique<ColourWorkspaceSelectTool>(nullptr, menus_.image, nullptr,
+                                                                 colourWorkspace_);
 
     createToolPalette();
 
@@ -243,6 +267,15 @@ void ZtMainWindow::createBrushSizeActions() {
     addAction(actions_.decreaseBrushSize);
 }
 
+void ZtMainWindow::selectToolOrFallback(GmTool* tool) {
+    GmTool* chosen = tool;
+    if (!chosen || !chosen->isAllowedOnCurrentTab()) {
+        GmTool* arrow = arrowTool_.get();
+        chosen = arrow && arrow->isAllowedOnCurrentTab() ? arrow : noTool_.get();
+    }
+    if (chosen && chosen != GmTool::currentTool()) chosen->installSlot();
+}
+
 void ZtMainWindow::createToolPalette() {
     ToolPalette* palette = toolPalette_ = new ToolPalette(this, menus_.window, tr("F5", "[zt3]"));
     const QString homePage = productSiteUrl();
@@ -270,7 +303,7 @@ void ZtMainWindow::createToolPalette() {
         {rectanglePatchTool_->action(), polygonPatchTool_->action(), patchBrushTool_->action()});
 
     single(forcedEdgeTool_->action());
-    // The colour sampler's button goes here.
+    single(colourSampler_->action());
     single(previewTool_->action());
     single(cleanTool_->action());
     single(arrowTool_->action());
@@ -286,8 +319,32 @@ void ZtMainWindow::createToolPalette() {
 
     palette->addSeparator();
     palette->addActionButton(actions_.createCutout, 2);
-    // The colour workspace's toggle goes here as a two-column button, then a
-    // separator; then the three screen-mode buttons.
+    addColourWorkspaceButton();
+    // The three screen-mode buttons go here.
+}
+
+void ZtMainWindow::addColourWorkspaceButton() {
+    if (!colourWorkspace_) return;
+    // A picture of its own for the panel's toggle, the two kept in step.
+    QAction* toggle = colourWorkspace_->toggleViewAction();
+    auto* action = new GmAction(colourWorkspacePaletteIcon(), toggle->text(), this);
+    action->setCheckable(toggle->isCheckable());
+    action->setChecked(toggle->isChecked());
+    action->setToolTip(toggle->toolTip());
+    // The toggle has no text of its own to explain it: the panel's says what it is for.
+    QString whatsThis =
+        toggle->whatsThis().isEmpty() ? colourWorkspace_->whatsThis() : toggle->whatsThis();
+    TipWindow::insertShortcut(whatsThis, toggle->shortcut());
+    action->setWhatsThis(whatsThis);
+    connect(action, &QAction::triggered, toggle, &QAction::trigger);
+    connect(toggle, &QAction::toggled, action, &QAction::setChecked);
+    // Off where the toggle is (on the tabs the panel does not show on): a
+    // click there would check the button and not the panel.
+    action->setEnabled(toggle->isEnabled());
+    connect(toggle, &QAction::changed, action,
+            [action, toggle] { action->setEnabled(toggle->isEnabled()); });
+    toolPalette_->addActionButton(action, 2);
+    toolPalette_->addSeparator();
 }
 
 void ZtMainWindow::connectZoom() {

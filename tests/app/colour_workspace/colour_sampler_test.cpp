@@ -5,11 +5,11 @@
 
 #include "colour_workspace/colour_display.h"
 #include "colour_workspace/colour_workspace.h"
-#include "colour_workspace/colour_workspace_icons.h"
 #include "colour_workspace_fixture.h"
 #include "model/gm_model.h"
 #include "support/test_environment.h"
 #include "tools/no_tool.h"
+#include "tools/tool_cursors.h"
 
 #include <QAction>
 #include <QMouseEvent>
@@ -83,7 +83,9 @@ TEST_F(ColourSamplerTest, IsTheColourSamplerWithItsShortcutPointerAndOptions) {
     EXPECT_EQ(sampler->action()->text(), "Color Sampler");
     EXPECT_EQ(sampler->action()->shortcut(), QKeySequence("S"));
     EXPECT_EQ(sampler->cursor().hotSpot(), QPoint(0, 31));
-    EXPECT_EQ(colourSamplerCursorBitmap().size(), QSize(32, 32));
+    // The pipette's pointer.
+    EXPECT_EQ(sampler->cursor().bitmap(Qt::ReturnByValue).toImage(),
+              createPipetteCursor()->bitmap(Qt::ReturnByValue).toImage());
     EXPECT_TRUE(sampler->action()->whatsThis().startsWith("<p><b>Color Sampler</b></p><p>Use "));
     EXPECT_EQ(panel->samplerTool(), sampler.get());
     EXPECT_FALSE(sampler->clearsColourHighlight());

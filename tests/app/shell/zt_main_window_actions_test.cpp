@@ -153,12 +153,12 @@ TEST_F(ZtMainWindowActionsTest, TheMenusHoldTheCommandsInOrderAndTheWindowHoldsT
                            "Recent Pro&jects", "", "E&xit Zeltran 3"}));
     EXPECT_EQ(entries(m.edit),
               QStringList({"&Undo", "&Redo", "&Cancel", "", "&Workspace Settings..."}));
-    EXPECT_EQ(
-        entries(m.image),
-        QStringList({"&Clean All", "Clean All &Keep", "Clean All &Delete", "Clean All &Blend",
-                     "Clean &Last Selection", "", "&Auto-Fill Image", "Auto-Fill with &Keep",
-                     "Auto-Fill with &Delete", "", "Create Cu&t-Out", "", "Workspace Resolution",
-                     "Preview Cut-out", "", "Select Tool", "Clean Tool", "Forced Edge Tool"}));
+    EXPECT_EQ(entries(m.image),
+              QStringList({"&Clean All", "Clean All &Keep", "Clean All &Delete", "Clean All &Blend",
+                           "Clean &Last Selection", "", "&Auto-Fill Image", "Auto-Fill with &Keep",
+                           "Auto-Fill with &Delete", "", "Create Cu&t-Out", "",
+                           "Workspace Resolution", "Preview Cut-out", "", "Select Tool",
+                           "Clean Tool", "Forced Edge Tool", "Color Sampler"}));
     EXPECT_EQ(entries(m.resolution), QStringList({"1:1", "1:2", "1:4", "1:8"}));
     EXPECT_EQ(entries(m.brush),
               QStringList({"Keep Exact Brush", "Delete Exact Brush", "Blend Exact Brush",
@@ -219,12 +219,14 @@ TEST_F(ZtMainWindowActionsTest, ThePaletteHoldsTheToolsTheBackgroundAndTheCutout
             text = QStringLiteral("background");
         cells.insert({row, column}, text);
     }
-    EXPECT_EQ(cells.values(),
-              QStringList({"Keep Exact Brush", "Delete Exact Brush", "Keep Local Brush",
-                           "Delete Local Brush", "Keep Global Brush", "Delete Global Brush",
-                           "Erase Exact Brush", "Blend Exact Brush", "Rectangle Patch",
-                           "Forced Edge Tool", "Preview Cut-out", "Clean Tool", "Select Tool",
-                           "Hand Tool", "Zoom Tool", "-", "background", "-", "Create Cu&t-Out"}));
+    // The tools, then the background, the cut-out and the colour workspace.
+    const QStringList tools({"Keep Exact Brush", "Delete Exact Brush", "Keep Local Brush",
+                             "Delete Local Brush", "Keep Global Brush", "Delete Global Brush",
+                             "Erase Exact Brush", "Blend Exact Brush", "Rectangle Patch",
+                             "Forced Edge Tool", "Color Sampler", "Preview Cut-out", "Clean Tool",
+                             "Select Tool", "Hand Tool", "Zoom Tool"});
+    EXPECT_EQ(cells.values(), tools + QStringList({"-", "background", "-", "Create Cu&t-Out",
+                                                   "Color Workspace", "-"}));
     // A second click on the hand fits the image; on the zoom tool, actual pixels.
     QMap<QString, QObject*> companions;
     for (auto* button : window_->toolPalette()->findChildren<ToolPaletteButton*>())

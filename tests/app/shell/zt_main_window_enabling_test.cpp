@@ -12,6 +12,8 @@
 #include "model/gm_region.h"
 #include "model/gm_status_array.h"
 #include "model/segmentation_stuff.h"
+#include "panels/edge_detection_options.h"
+#include "panels/image_edge_finder.h"
 #include "panels/view_options.h"
 #include "support/test_environment.h"
 #include "tools/arrow_tool.h"
@@ -113,7 +115,8 @@ TEST_F(ZtMainWindowEnablingTest, TheMaskClassesPresentDecideWhatCanBeCleanedFill
 TEST_F(ZtMainWindowEnablingTest, CreateCutoutNeedsAnAnalysisDoneOrPendingAndMarks) {
     makeWindow(StandaloneMode, {QStringLiteral("cutout")});
     // This time the session is not analysed as soon as it begins.
-    QObject::disconnect(model(), &GmModel::sessionHasBegun, window_.data(), nullptr);
+    QObject::disconnect(model(), &GmModel::sessionHasBegun, window_->edgeFinder()->options(),
+                        nullptr);
     QSignalSpy begun(model(), &GmModel::sessionHasBegun);
     ASSERT_TRUE(window_->fileHandler()->loadImage(testData("chelsea.png")));
     ASSERT_TRUE(test_support::waitFor([&begun] { return begun.count() == 1; }));

@@ -245,6 +245,7 @@ protected:
             samples.data()[i] = quint16(i * 2654435761u >> 16);
         ASSERT_TRUE(png_io::write(wide, samples.view()));
         openSource(new ZtSourceImage(wide));
+        ASSERT_EQ(model()->sourceImage()->format(), ZtSourceImage::Format16);
         stroke(QPointF(4, 12), QPointF(16, 12), VkStatusKeep, VkScopeExact);
         projects_ << saved();
         ASSERT_TRUE(load(projects_[0]));

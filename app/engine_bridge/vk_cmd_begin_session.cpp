@@ -38,7 +38,16 @@ void VkCmdBeginSession::finished() {
         command_support::submit(new VkCmdEndSession(model(), session_));
         return;
     }
+    // A session still held here was begun for a resolution closed while it
+    // began (its begin cannot be cancelled, and closing found nothing to
+    // end yet): nothing uses it after this one, so it ends behind the
+    // commands already queued rather than stay in the engine unreachable.
+    VkSession* const held = target_->session();
+    VkSession* const heldSegmentation = target_->segmentationSession();
     target_->setSession(session_);
     target_->setSegmentationSession(session_);
+    if (held && held != session_) command_support::submit(new VkCmdEndSession(model(), held));
+    if (heldSegmentation && heldSegmentation != held && heldSegmentation != session_)
+        command_support::submit(new VkCmdEndSession(model(), heldSegmentation));
     model()->sessionBegun(options_, preservation_);
 }

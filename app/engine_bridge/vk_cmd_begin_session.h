@@ -1,6 +1,8 @@
 // Opens the engine session over the source image's workspace copy. When it
 // finished, the session is the image's session and segmentation session,
 // and the model takes the engine's suggested edge values (GmModel::sessionBegun).
+// A session the image still held (one begun for a resolution closed while it
+// began) is ended then.
 #ifndef APP_ENGINE_BRIDGE_VK_CMD_BEGIN_SESSION_H
 #define APP_ENGINE_BRIDGE_VK_CMD_BEGIN_SESSION_H
 

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -159,13 +160,17 @@ bool isCoordinate(double value) {
 }
 
 // Qt 4's numbers of the kinds of values (streams before Qt 5, as projects
-// are written) turned into Qt 5's, as QVariant::load does.
+// are written) turned into Qt 5's, as QVariant::load does. A number beyond
+// every kind gives -1, which no reader takes.
 int typeOfQt4(quint32 type) {
     if (type == 127) return QMetaType::User;
-    if (type >= 128 && type != QVariant::UserType) return int(type) - 97;
-    if (type == 75) return QMetaType::QSizePolicy;
-    if (type > 75 && type <= 86) return int(type) - 1;
-    return int(type);
+    if (type >= 128 && type != QVariant::UserType)
+        type -= 97;
+    else if (type == 75)
+        type = QMetaType::QSizePolicy;
+    else if (type > 75 && type <= 86)
+        type -= 1;
+    return type <= quint32(std::numeric_limits<int>::max()) ? int(type) : -1;
 }
 
 class Reader {

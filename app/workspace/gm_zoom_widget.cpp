@@ -21,7 +21,6 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
@@ -447,8 +446,7 @@ void GmZoomWidget::leaveEvent(QEvent* event) {
 }
 
 void GmZoomWidget::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* const data = event->mimeData();
-    if (data->hasUrls() || data->hasImage() || data->hasText()) {
+    if (isTakenDrop(event->mimeData())) {
         event->acceptProposedAction();
         window()->raise();
     } else {

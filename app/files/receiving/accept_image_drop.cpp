@@ -24,26 +24,31 @@ void deliver(const NamedImage& image) {
                 << image.height() << ") has no receiver" << endLogLine;
 }
 
+// Encoded picture data ("image/png" and the like) count as an image: the
+// receiver decodes them through the checked reader.
+bool carriesImage(const QMimeData* data) {
+    const QStringList formats = data->formats();
+    return data->hasImage() ||
+           std::any_of(formats.begin(), formats.end(), [](const QString& format) {
+               return format.startsWith(QLatin1String("image/"));
+           });
+}
+
 } // namespace
 
 void setReceivedImageHandler(std::function<void(const NamedImage&)> handler) {
     receivedImageHandler() = std::move(handler);
 }
 
+bool isTakenDrop(const QMimeData* data) {
+    return data && (data->hasUrls() || carriesImage(data) || data->hasText());
+}
+
 void acceptImageDrop(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (!data) return;
-    const bool hasUrls = data->hasUrls();
-    // Encoded picture data ("image/png" and the like) count as an image: the
-    // receiver decodes them through the checked reader.
-    const QStringList formats = data->formats();
-    const bool hasImage =
-        data->hasImage() || std::any_of(formats.begin(), formats.end(), [](const QString& format) {
-            return format.startsWith(QLatin1String("image/"));
-        });
-    if (!hasUrls && !hasImage && !data->hasText()) return;
+    if (!isTakenDrop(data)) return;
     event->acceptProposedAction();
-    if (!hasUrls && !hasImage) return;
+    if (!data->hasUrls() && !carriesImage(data)) return;
 
     auto* receiver = new ImageReceiver(data);
     QObject::connect(receiver, &ImageReceiver::bestImage, receiver, &deliver);

@@ -9,6 +9,12 @@
 #include <functional>
 
 class QDropEvent;
+class QMimeData;
+
+// Whether a drag carrying `data` is taken: URLs, an image (also encoded
+// picture data, "image/png" and the like) or text. The canvas asks it when a
+// drag enters, acceptImageDrop when it is dropped.
+bool isTakenDrop(const QMimeData* data);
 
 // Leaves a drop without URLs, image or text alone (not accepted); accepts
 // any other with its proposed action and, when it carries URLs or an image,

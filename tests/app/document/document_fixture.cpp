@@ -67,6 +67,9 @@ void DocumentFixture::openImage(const QImage& image) {
 
 void DocumentFixture::openSource(ZtSourceImage* source) {
     ASSERT_TRUE(source->isValid());
+    // As the file handler does: the model takes a new image only when none
+    // is open, and only a closed document ends its session.
+    model()->closeImage();
     QSignalSpy begun(model(), &GmModel::sessionHasBegun);
     ASSERT_TRUE(model()->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
                                    nullptr));

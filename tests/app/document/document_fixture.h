@@ -52,8 +52,8 @@ protected:
     GmModel* model() const { return GmModel::instance(); }
     VardekThread& thread() { return *thread_; }
 
-    // Opens `file` (tests/data) or `image` as a new document and waits until
-    // the session has begun.
+    // Opens `file` (tests/data) or `image` as a new document, closing the one
+    // open, and waits until the session has begun.
     void openFile(const QString& file);
     void openImage(const QImage& image);
     void openSource(ZtSourceImage* source);

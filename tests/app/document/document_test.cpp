@@ -2,6 +2,7 @@
 // auto fill, through the model, the real engine thread and the engine.
 #include "document_fixture.h"
 
+#include "engine_bridge/vk_cmd_begin_session.h"
 #include "engine_bridge/vk_cmd_finish.h"
 #include "engine_bridge/vk_cmd_generate_mask.h"
 #include "engine_bridge/vk_cmd_num_available_undo_redo.h"
@@ -374,6 +375,46 @@ TEST_F(Document, OpeningASessionWhileTheEngineWorksKeepsTheWindowBusyUntilTheQue
     ASSERT_EQ(factors.count(), 1);
     EXPECT_EQ(factors.at(0).at(0).toInt(), 1);
     EXPECT_EQ(factors.at(0).at(1).toInt(), 2);
+}
+
+TEST_F(Document, ASessionBegunForAResolutionChangedAgainWhileItBeganIsEnded) {
+    openImage(twoHalves());
+    // The first session of the new resolution is held while it begins; the
+    // second change of resolution comes meanwhile, before the model holds it.
+    std::atomic<bool> held{false}, release{false};
+    QObject context;
+    QObject::connect(
+        &thread(), &QThread::started, &context,
+        [&] {
+            if (release.load() || !qobject_cast<VkCmdBeginSession*>(thread().currentCommand()))
+                return;
+            held = true;
+            while (!release.load())
+                QThread::msleep(1);
+        },
+        Qt::DirectConnection);
+    QList<VkSession*> sessions;
+    QObject::connect(&thread(), &VardekThread::commandFinished, &context,
+                     [&](VardekCommand* command) {
+                         if (auto* begin = qobject_cast<VkCmdBeginSession*>(command))
+                             sessions << begin->session();
+                     });
+    QSignalSpy begun(model(), &GmModel::sessionHasBegun);
+
+    model()->setResolution(2);
+    ASSERT_TRUE(test_support::waitFor([&] { return held.load(); }));
+    model()->setResolution(4);
+    release = true;
+    ASSERT_TRUE(test_support::waitFor([&] { return sessions.size() == 2; }));
+    waitIdle();
+
+    EXPECT_EQ(model()->resolutionFactor(), 4);
+    EXPECT_EQ(model()->imageSession(), sessions.at(1));
+    EXPECT_EQ(model()->statusArray()->statusImage().size(), QSize(20, 15));
+    uint32_t undos = 0;
+    EXPECT_EQ(VkNumAvailableUndo(sessions.at(1), &undos), VkOk);
+    EXPECT_NE(VkNumAvailableUndo(sessions.at(0), &undos), VkOk)
+        << "the session begun for the closed resolution was ended";
 }
 
 TEST_F(Document, TheMapFormBringsTheDocumentBackWithItsStatusesAndTargets) {

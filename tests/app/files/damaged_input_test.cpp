@@ -184,13 +184,17 @@ TEST_F(DamagedInput, TheUntouchedProjectLoads) {
 
 // 1. Counts of lists, vectors and strings far beyond the file: Qt's stream
 // asked for gigabytes and threw out of the loader.
-TEST_F(DamagedInput, CountsBeyondTheFileAreRefused) {
+TEST_F(DamagedInput, CountsBeyondTheFileAndUnknownKindsAreRefused) {
     const QByteArray cases[] = {
         value(9, big32(0x7fffffff)),             // a list
         value(8, big32(1) + big32(0xfffffff0u)), // a map's key
         value(12, big32(0x7ffffff0)),            // a byte array
         value(8, big32(2) + big32(2) + QByteArray(2, 'k') +
                      value(1, QByteArray(1, 1))), // a map cut short
+        // Kinds beyond every kind Qt numbers: turning them into Qt 5's
+        // numbers overflowed.
+        value(0x80000000u, QByteArray(4, 0)),
+        value(0xffffffffu, QByteArray(4, 0)),
     };
     for (const QByteArray& body : cases)
         EXPECT_FALSE(loadProject(builders::projectHead() + body)) << body.toHex().toStdString();

@@ -12,15 +12,18 @@
 //   CUTOUT_INPUT_FUZZ_SEED=N        replay input N alone
 //   CUTOUT_INPUT_FUZZ_KEEP=FILE     write each input into FILE too (with a replay)
 //
-// Each input is checked: no crash or sanitizer report (the note written when
-// the process dies names the input's seed), a time and a memory bound, a
-// refused project leaves the document as it was with exactly one message, an
-// accepted one is fully usable (analysis, cut-out, save, load again), a
-// refused picture says so once, an accepted one is within the pixel limit
-// and reads the same twice.
+// Each input is checked: no crash or sanitizer report, a time and a memory
+// bound, a refused project leaves the document as it was with exactly one
+// message, an accepted one is fully usable (analysis, cut-out, save, load
+// again), a refused picture says so once, an accepted one is within the
+// pixel limit and reads the same twice. What an input prints is kept aside
+// and shown when it fails; a run that ends inside an input, or an input
+// beyond its time, is named with its seed by a watching process
+// (run_watch.h).
 #include "document_fixture.h"
 #include "input_builders.h"
 #include "mutations.h"
+#include "run_watch.h"
 
 #include "engine_bridge/vk_cmd_generate_mask.h"
 #include "files/image_limits.h"
@@ -56,17 +59,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
-
-extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace {
 
@@ -82,41 +80,6 @@ constexpr long kMemoryGrowthKb = 768 * 1024;
 // Pictures the fuzz may accept: far below the real limit, so that the
 // memory bound shows a reader that allocates before it checks.
 constexpr qint64 kFuzzPixelLimit = 4'000'000;
-
-char inputNote[128];
-std::atomic<std::size_t> inputNoteLength{0};
-// Standard error as it was before the run silenced it.
-std::atomic<int> noteDescriptor{STDERR_FILENO};
-
-void writeNote() {
-    const std::size_t length = inputNoteLength.load();
-    if (length == 0) return;
-    ssize_t ignored = write(noteDescriptor.load(), inputNote, length);
-    ignored = write(noteDescriptor.load(), "\n", 1);
-    (void)ignored;
-}
-
-void onFatalSignal(int signal) {
-    writeNote();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-void installDeathNote() {
-    if (__sanitizer_set_death_callback) {
-        __sanitizer_set_death_callback(writeNote);
-        return;
-    }
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        std::signal(signal, onFatalSignal);
-}
-
-void noteInput(uint64_t seed) {
-    const int n =
-        std::snprintf(inputNote, sizeof inputNote, "input fuzz died on CUTOUT_INPUT_FUZZ_SEED=%llu",
-                      static_cast<unsigned long long>(seed));
-    inputNoteLength.store(n > 0 ? std::size_t(n) : 0);
-}
 
 // Writes `input` where CUTOUT_INPUT_FUZZ_KEEP names, to look at by hand.
 void keep(const QByteArray& input) {
@@ -136,37 +99,6 @@ long peakMemoryKb() {
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
-
-// Standard output and error are silenced while it lives: the orientation
-// reader's and the engine's messages on thousands of inputs would fill the
-// test log. A sanitizer's report still reaches the log through the note.
-class QuietOutput {
-public:
-    QuietOutput() {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        savedOut_ = dup(STDOUT_FILENO);
-        savedErr_ = dup(STDERR_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        ::close(null);
-        noteDescriptor.store(savedErr_);
-    }
-    ~QuietOutput() {
-        noteDescriptor.store(STDERR_FILENO);
-        std::fflush(stdout);
-        std::fflush(stderr);
-        dup2(savedOut_, STDOUT_FILENO);
-        dup2(savedErr_, STDERR_FILENO);
-        ::close(savedOut_);
-        ::close(savedErr_);
-    }
-
-private:
-    int savedOut_;
-    int savedErr_;
-};
 
 QByteArray bytesOf(const QVariant& value) {
     registerPainterPathType();
@@ -245,6 +177,7 @@ protected:
             samples.data()[i] = quint16(i * 2654435761u >> 16);
         ASSERT_TRUE(png_io::write(wide, samples.view()));
         openSource(new ZtSourceImage(wide));
+        ASSERT_EQ(model()->sourceImage()->format(), ZtSourceImage::Format16);
         stroke(QPointF(4, 12), QPointF(16, 12), VkStatusKeep, VkScopeExact);
         projects_ << saved();
         ASSERT_TRUE(load(projects_[0]));
@@ -293,6 +226,7 @@ protected:
     std::string tryProject(mutations::Random& random) {
         const QByteArray input =
             mutations::mutateProject(random, projects_[random.below(projects_.size())]);
+        keep(input);
         const QByteArray before = bytesOf(model()->toVariant());
         const ZtSourceImage* image = model()->sourceImage();
         prompts().reset();
@@ -398,7 +332,6 @@ protected:
 };
 
 TEST_F(InputFuzz, EveryReaderSurvivesMutatedInput) {
-    installDeathNote();
     const image_limits::ScopedPixelLimit limit(kFuzzPixelLimit);
     setReceivedImageHandler([this](const NamedImage& image) { received_ = image; });
     makeProjects();
@@ -415,9 +348,16 @@ TEST_F(InputFuzz, EveryReaderSurvivesMutatedInput) {
     QElapsedTimer run;
     run.start();
     {
-        const QuietOutput quiet;
+        // A replayed input shows all it prints.
+        std::unique_ptr<run_watch::CapturedOutput> output;
+        if (!replay)
+            output = std::make_unique<run_watch::CapturedOutput>(path(QStringLiteral("output")));
+        run_watch::RunWatch watch(output ? output->originalError() : STDERR_FILENO,
+                                  output ? output->path() : QByteArray(), kSecondsPerInput);
         for (uint64_t seed = replay ? replay : first; failure.empty(); ++seed) {
-            noteInput(seed);
+            if (output) output->startInput();
+            watch.startInput(seed);
+            const bool failedBefore = HasFailure();
             mutations::Random random(seed);
             QElapsedTimer one;
             one.start();
@@ -425,6 +365,10 @@ TEST_F(InputFuzz, EveryReaderSurvivesMutatedInput) {
             failure = project ? tryProject(random) : tryPicture(random);
             projectInputs += project ? 1 : 0;
             ++inputs;
+            if (failure.empty() && !failedBefore && HasFailure()) {
+                failure = "a check failed";
+                if (output) failure += ":\n" + output->text().toStdString();
+            }
             if (failure.empty() && one.elapsed() > kSecondsPerInput * 1000)
                 failure = "took " + std::to_string(one.elapsed()) + " ms";
             if (failure.empty() && peakMemoryKb() - startMemory > kMemoryGrowthKb)
@@ -434,10 +378,9 @@ TEST_F(InputFuzz, EveryReaderSurvivesMutatedInput) {
                 failure += "\nreplay: CUTOUT_INPUT_FUZZ_SEED=" + std::to_string(seed);
             if (replay || run.elapsed() >= budget * 1000) break;
         }
-        inputNoteLength.store(0);
     }
     setReceivedImageHandler(nullptr);
-    EXPECT_EQ(failure, "");
+    EXPECT_TRUE(failure.empty()) << failure;
     std::printf("input fuzz: %llu inputs (%llu projects, %llu pictures) in %.1f s, %llu accepted\n",
                 static_cast<unsigned long long>(inputs),
                 static_cast<unsigned long long>(projectInputs),

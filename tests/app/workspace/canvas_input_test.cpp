@@ -174,6 +174,7 @@ TEST_F(CanvasInput, DragsOfLinksImagesAndTextAreTakenOthersNot) {
         {"plain text", [](QMimeData* d) { d->setText("just words"); }, true},
         {"link", [](QMimeData* d) { d->setUrls({QUrl("http://127.0.0.1:1/a.png")}); }, true},
         {"image", [](QMimeData* d) { d->setImageData(twoColourImage(4, 4)); }, true},
+        {"encoded picture alone", [](QMimeData* d) { d->setData("image/png", "\x89PNG"); }, true},
         {"other", [](QMimeData* d) { d->setData("application/x-other", "x"); }, false},
     };
     for (const Case& c : cases) {

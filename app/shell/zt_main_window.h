@@ -240,8 +240,6 @@ public:
     GmTool* rememberedTool() const { return rememberedTool_.data(); }
     // A current tool that cannot be used makes way for the arrow tool, or the empty tool.
     void ensureUsableTool();
-    // `tool`, or when it does not work on the shown tab the arrow tool (or the empty tool).
-    void selectToolOrFallback(GmTool* tool);
     // What the canvas paints behind the cut-out.
     QBrush backgroundBrush() const;
 

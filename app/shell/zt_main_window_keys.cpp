@@ -1,16 +1,14 @@
 // The keys that reach the main window: they go to the current tool, except
 // that Escape (and Ctrl+'.') first asks the tool to escape, a held Space
 // makes the hand tool current until it is let go, and Backspace deletes the
-// active patch. Also the rules that pick a usable tool, and the brush the
+// active patch. Also the rule that picks a usable tool, and the brush the
 // canvas paints behind the cut-out.
 #include "shell/zt_main_window.h"
 
 #include "model/gm_model.h"
 #include "model/gm_region.h"
 #include "shell/panel_framework/gm_sub_window.h"
-#include "tools/arrow_tool.h"
 #include "tools/gm_tool.h"
-#include "tools/no_tool.h"
 #include "tools/pan_tool.h"
 #include "workspace/canvas_hooks.h"
 
@@ -87,24 +85,17 @@ void ZtMainWindow::stopPanningSlot() {
 }
 
 void ZtMainWindow::forwardPanelEscapes() {
-    // Escape in a panel acts as in the window; once per panel, whoever connected it first.
+    // Escape in a panel of the column (docked, or floating in a full-screen
+    // mode) acts as in the window. The panels that float from the start have
+    // theirs forwarded where they are built.
     for (GmSubWindow* panel : qAsConst(panels_))
-        connect(panel, &GmSubWindow::escapeKeyPressed, this, &ZtMainWindow::escapeKeyPressedSlot,
-                Qt::UniqueConnection);
+        if (!panel->floatsByDefault())
+            connect(panel, &GmSubWindow::escapeKeyPressed, this,
+                    &ZtMainWindow::escapeKeyPressedSlot, Qt::UniqueConnection);
 }
 
 void ZtMainWindow::ensureUsableTool() {
     GmTool::ensureUsableTool();
-}
-
-void ZtMainWindow::selectToolOrFallback(GmTool* tool) {
-    GmTool* chosen = tool;
-    if (!chosen || !chosen->isAllowedOnCurrentTab()) {
-        GmTool* arrow = arrowTool_.get();
-        chosen =
-            arrow && arrow->isAllowedOnCurrentTab() ? arrow : static_cast<GmTool*>(noTool_.get());
-    }
-    if (chosen && chosen != GmTool::currentTool()) chosen->installSlot();
 }
 
 QBrush ZtMainWindow::backgroundBrush() const {

@@ -262,6 +262,8 @@ TEST_F(ZtMainWindowCloseTest, AFinalCutOutThatFailsWritesNothingAndKeepsTheWindo
     EXPECT_TRUE(window_->isApplying());
     EXPECT_FALSE(window_->isEnabled());
     EXPECT_FALSE(window_->askBeforeDiscard());
+    // Meanwhile nothing replaces the document (a file the desktop opens, say).
+    EXPECT_FALSE(window_->confirmDiscardChanges(QStringLiteral("Unsaved changes")));
     ASSERT_TRUE(waitFor([this] { return !window_->isApplying(); }, 30000));
     // Nothing closes it afterwards either.
     EXPECT_FALSE(waitFor([this] { return window_.isNull(); }, 300));
@@ -395,7 +397,18 @@ TEST_F(ZtMainWindowCloseTest, AnImageHandedOverDoesNotReplaceAHostsImage) {
         closeWindow();
     }
 
-    // Standalone it is opened (nothing to lose: no question).
+    // Standalone, an image file handed over does not take the work unasked.
+    windowOn(StandaloneMode);
+    paint(MaskBrushTool::KeepExact, kKeepFrom, kKeepTo);
+    ZtSourceImage* photo = model()->sourceImage();
+    prompts().answer(PromptService::Cancel);
+    window_->loadImage(testData("flat_grey_200x150.png"));
+    EXPECT_EQ(model()->sourceImage(), photo);
+    EXPECT_EQ(prompts().asked().size(), 1);
+    closeWindow();
+    prompts().reset();
+
+    // With nothing to lose it is opened at once.
     windowOn(StandaloneMode);
     window_->receivedImageSlot(named);
     ASSERT_TRUE(waitFor(

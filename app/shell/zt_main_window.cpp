@@ -264,9 +264,12 @@ void ZtMainWindow::installHooks() {
     };
     canvas.patchPropertiesToggle = nullptr;
     canvas.colourWorkspaceToggle = nullptr;
+
+    installKeyAndDocumentHooks();
 }
 
 void ZtMainWindow::removeHooks() {
+    removeKeyAndDocumentHooks();
     setInternalErrorHook({});
     setDialogParentHook({});
     setWindowBusyHook({});
@@ -302,22 +305,4 @@ void ZtMainWindow::openFile(const QString& fileName) {
                                  translate("Could not open file\n%1", "[zt3]").arg(fileName),
                                  PromptService::Ok);
     }
-}
-
-bool ZtMainWindow::confirmDiscardChanges(const QString& title) {
-    // The answer is not yet recorded as the run's result: the close of the
-    // window, which sets it, asks its own question.
-    if (GmModel::instance()->isUnmodified()) return true;
-    if (runMode() == StandaloneMode) {
-        const int changes = engineThread_ ? engineThread_->changeCount() : 0;
-        if (changes == fileHandler_->cutoutSavedAt() || changes == fileHandler_->projectSavedAt())
-            return true;
-    }
-    const PromptService::Button answer = promptService()->message(
-        this, PromptService::Kind::Critical, title,
-        translate("You have made unsaved changes that will be lost.\nDo you wish to discard these "
-                  "changes?",
-                  "[zt3]"),
-        PromptService::Discard | PromptService::Cancel, PromptService::Cancel);
-    return answer == PromptService::Discard;
 }

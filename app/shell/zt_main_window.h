@@ -19,17 +19,24 @@
 // and start-up, the hooks), zt_main_window_actions.cpp (the action table,
 // the menus and the commands), zt_main_window_enabling.cpp (the enabled
 // rules), zt_main_window_feedback.cpp (the engine's feedback, internal
-// errors and the title) and zt_main_window_panels.cpp (status bar, panels,
-// tools and palette).
+// errors and the title), zt_main_window_panels.cpp (status bar, panels,
+// tools and palette), zt_main_window_state.cpp (the remembered layout, the
+// screen modes and Tab's panel hiding), zt_main_window_keys.cpp (the keys
+// the window handles itself and the tool fallback) and
+// zt_main_window_close.cpp (the close protocol, Save and Apply, the revert
+// commands and the images other parts hand over).
 #ifndef APP_SHELL_ZT_MAIN_WINDOW_H
 #define APP_SHELL_ZT_MAIN_WINDOW_H
 
 #include "shell/panel_framework/view_tabs.h"
 #include "tools/mask_brushes.h"
 
+#include <QBrush>
 #include <QList>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -52,11 +59,14 @@ class GmTool;
 class ImageBlendingWindow;
 class ImageEdgeFinder;
 class ImageView;
+class NamedImage;
 class NavigatorWindow;
 class NoTool;
 class PanTool;
 class QAction;
 class QActionGroup;
+class QCloseEvent;
+class QKeyEvent;
 class QMenu;
 class QProgressBar;
 class QSplitter;
@@ -124,6 +134,10 @@ struct ZtMainWindowActions {
     // On the window only: the shared brush size.
     QAction* increaseBrushSize = nullptr;
     QAction* decreaseBrushSize = nullptr;
+    // Screen modes: standard, full screen with menu, full screen (checkable,
+    // one exclusive group), and "F", on the window only, going through them.
+    std::array<QAction*, 3> screenModes{};
+    QAction* toggleScreenMode = nullptr;
 };
 
 // The window's menus, in the menu bar's order.
@@ -139,6 +153,7 @@ struct ZtMainWindowMenus {
     QMenu* recentFiles = nullptr;
     QMenu* recentProjects = nullptr;
     QMenu* resolution = nullptr;
+    QMenu* screenMode = nullptr;
 };
 
 class ZtMainWindow : public QMainWindow {
@@ -215,6 +230,44 @@ public:
     // workspace leaves its sampler this way when it hides.
     void selectToolOrFallback(GmTool* tool);
 
+    // ----- Layout and screen modes -----
+
+    // Writes the layout under "UI/..." and "PersistVersion" (panels hidden
+    // by Tab are stored as the user wants them).
+    void saveWindowState();
+    // 0 standard, 1 full screen with menu (a frameless window over the
+    // available area), 2 full screen without the menu bar. Leaving standard
+    // mode remembers its geometry and maximized state, which coming back
+    // restores (moved and shrunk into the screen). `quiet` leaves the panels'
+    // geometry alone.
+    void setScreenMode(int mode, bool quiet);
+    int screenMode() const { return screenMode_; }
+    // 0 nothing hidden, 1 panels, the Options bar and the palette hidden, 2 panels hidden.
+    int panelHiding() const { return panelHiding_; }
+    // The standard mode's geometry and maximized state, as remembered.
+    QRect standardGeometry() const { return normalGeometry_; }
+    bool standardMaximized() const { return maximizedInStandard_; }
+    // The Workspace tab (after an image was opened).
+    void showWorkspaceTab();
+
+    // ----- Keys and tools -----
+
+    // The tool that Space replaced by the hand tool; null when none (or gone).
+    GmTool* rememberedTool() const { return rememberedTool_.data(); }
+    // A current tool that cannot be used makes way for the arrow tool, or the empty tool.
+    void ensureUsableTool();
+    // What the canvas paints behind the cut-out.
+    QBrush backgroundBrush() const;
+
+    // ----- Closing -----
+
+    // False once "Save and Apply" decided to close without a question.
+    bool askBeforeDiscard() const { return askBeforeDiscard_; }
+    // The close waits for the engine thread to wind down.
+    bool isClosing() const { return closing_; }
+    // "Save and Apply" waits for the final cut-out.
+    bool isApplying() const { return applying_; }
+
 signals:
     // The "Workspace Settings" dialog was accepted.
     void preferencesChanged();
@@ -256,6 +309,42 @@ public slots:
     // "Action "%1" not yet implemented" in the status bar for five seconds.
     void actionNotImplementedSlot();
 
+    // ----- Documents and closing -----
+    // A host's or control file's run: the final cut-out when the marks
+    // changed since the last one, then the window closes and applies; when
+    // that cut-out fails the window stays and says so.
+    void saveAndApplySlot();
+    // All marks back to unassigned; the cut-out becomes the photograph again
+    // once the engine has done the marks.
+    void revertSlot();
+    // The preview, the patches and forced edges go too.
+    void revertAllSlot();
+    // A dropped or downloaded image (asking first); refused while a host's
+    // or a control file's image is open.
+    void receivedImageSlot(const NamedImage& image);
+    void loadNamedImage(const NamedImage& image);
+    // An image file; asks for one when the name is empty.
+    void loadImage(const QString& fileName);
+    void loadImage();
+
+    // ----- Layout and screen modes -----
+    void setScreenModeNormalSlot();
+    void setScreenModeFullWithMenuSlot();
+    void setScreenModeFullSlot();
+    // Standard, then full screen with menu, then full screen, then standard.
+    void toggleScreenModeSlot();
+    // Tab (false) hides the panels, the Options bar and the palette, or shows
+    // them again; Shift+Tab (true) hides or shows the panels only.
+    void tabPressed(bool shift);
+    // Where the panels go when they have no place of their own yet.
+    void setDefaultSubWindowStateSlot();
+
+    // ----- Keys -----
+    // Escape pressed in a panel acts as in the window.
+    void escapeKeyPressedSlot(QKeyEvent* event);
+    // Ends a Space pan: the remembered tool comes back.
+    void stopPanningSlot();
+
     // ----- Menus -----
     void recentFilesChanged(const QStringList& files);
     void recentProjectsChanged(const QStringList& files);
@@ -275,6 +364,11 @@ public slots:
     // how to keep the work.
     void internalErrorSlot(const QString& commandDescription, const QString& error);
     void setWindowTitleSlot();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Construction steps, in order.
@@ -327,6 +421,26 @@ private:
     void installHooks();
     void removeHooks();
 
+    // Parts of the layout and screen modes.
+    void createScreenModeMenu();
+    void addScreenModeButtons();
+    void restoreStoredLayout();
+    void applyDefaultLayout();
+    // The panels and the palette float (entering a full-screen mode) or dock.
+    void setPanelsForScreenMode(bool entering, bool quiet);
+    // The available area of the screen showing the window.
+    QRect availableGeometry() const;
+
+    // Parts of the keys, the close protocol and the document commands.
+    void forwardPanelEscapes();
+    void installKeyAndDocumentHooks();
+    void removeKeyAndDocumentHooks();
+    void passKeyToTool(QKeyEvent* event, bool press);
+    void finishSaveAndApply();
+    void revertSelectionEnded(VardekCommand* command, bool finished);
+    // Whether a host's or a control file's image may be replaced by one handed over.
+    bool refusesHandedOverImages();
+
     ImageView* imageView_ = nullptr;
     QSplitter* splitter_ = nullptr;
     FakeDock* dock_ = nullptr;
@@ -376,6 +490,30 @@ private:
     // The model made the window busy (disabled, with the wait cursor) while
     // the engine thread drains before a session opens again.
     bool busy_ = false;
+
+    // The layout: the screen mode, the standard mode's maximized state and
+    // normal geometry (kept while a full-screen mode is shown), Tab's panel
+    // hiding, whether the palette floated in standard mode and where it
+    // floats in the full-screen modes ((-1, -1): nowhere yet).
+    int screenMode_ = 0;
+    bool maximizedInStandard_ = true;
+    QRect normalGeometry_{0, 0, -1, -1};
+    int panelHiding_ = 0;
+    bool paletteFloated_ = false;
+    QPoint paletteFloatPosition_{-1, -1};
+    QActionGroup* screenModeGroup_ = nullptr;
+
+    // The tool Space replaced by the hand tool.
+    QPointer<GmTool> rememberedTool_;
+
+    // Cleared by "Save and Apply": the close asks nothing.
+    bool askBeforeDiscard_ = true;
+    // The close has wound the document down and waits for the engine thread.
+    bool closing_ = false;
+    // "Save and Apply" waits for the final cut-out (the window disabled).
+    bool applying_ = false;
+    // Revert Mask's selections on their way: the cut-out is reverted when one has run.
+    QList<QPointer<VardekCommand>> pendingReverts_;
 };
 
 #endif

@@ -119,16 +119,14 @@ void ZtMainWindow::createFileActions() {
         a.close = shortcutAction(this, tr("&Close", "[zt3]"), tr("Ctrl+W", "[all]"));
         connect(a.close, &QAction::triggered, fileHandler_, &FileHandler::fileCloseSlot);
     } else {
-        // The document commands of a host's run (applying, reverting) come
-        // with the close protocol; until then they say so.
         a.saveAndApply =
             shortcutAction(this, tr("&Save and Apply", "[zt3]"), tr("Ctrl+S", "[zt3]"));
-        connect(a.saveAndApply, &QAction::triggered, this, &ZtMainWindow::actionNotImplementedSlot);
+        connect(a.saveAndApply, &QAction::triggered, this, &ZtMainWindow::saveAndApplySlot);
     }
     a.revertMask = plainAction(this, tr("&Revert Mask", "[zt3]"));
-    connect(a.revertMask, &QAction::triggered, this, &ZtMainWindow::actionNotImplementedSlot);
+    connect(a.revertMask, &QAction::triggered, this, &ZtMainWindow::revertSlot);
     a.revertAll = plainAction(this, tr("Re&vert All", "[zt3]"));
-    connect(a.revertAll, &QAction::triggered, this, &ZtMainWindow::actionNotImplementedSlot);
+    connect(a.revertAll, &QAction::triggered, this, &ZtMainWindow::revertAllSlot);
 
     a.loadProject =
         shortcutAction(this, tr("&Load Project...", "[zt3]"), tr("Ctrl+Shift+O", "[zt3]"));
@@ -343,7 +341,7 @@ void ZtMainWindow::createMenus() {
     if (!imageView_->tabActions().isEmpty()) viewTabSeparator_ = menus_.view->addSeparator();
     menus_.view->addAction(a.showObjectEdges);
     menus_.view->addSeparator();
-    // The "Screen Mode" submenu goes here once the window has its screen modes.
+    createScreenModeMenu();
     menus_.view->addSeparator();
     for (QAction* action : {a.zoomIn, a.zoomOut, a.actualPixels, a.fitOnScreen})
         menus_.view->addAction(action);

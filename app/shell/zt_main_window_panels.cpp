@@ -159,19 +159,6 @@ void ZtMainWindow::connectPanelsToViewTabs() {
     }
 }
 
-void ZtMainWindow::restoreWindowState() {
-    // Every start lays the panels out as a first start does: docked in the
-    // column, the navigator and the tips shown. (The stored layout of the
-    // last run is not read yet.)
-    for (GmSubWindow* panel : panels_) {
-        if (panel->floatsByDefault() || !panel->dock()) continue;
-        panel->setFloating(false, true);
-        panel->setWantedVisible(true);
-        panel->updateVisibility();
-    }
-    dock_->childVisibilityChanged();
-}
-
 void ZtMainWindow::showWelcomeTip() {
     TipWindow::showTip(
         QCoreApplication::translate(
@@ -320,7 +307,7 @@ void ZtMainWindow::createToolPalette() {
     palette->addSeparator();
     palette->addActionButton(actions_.createCutout, 2);
     addColourWorkspaceButton();
-    // The three screen-mode buttons go here.
+    addScreenModeButtons();
 }
 
 void ZtMainWindow::addColourWorkspaceButton() {

@@ -4,13 +4,23 @@
 // its main window by its title, waits until the image it was given has been
 // analysed, asks the window to close as a window manager would
 // (WM_DELETE_WINDOW; xdotool cannot send that), and checks the exit code and
-// what was written back. It also opens a photograph standalone, shows the
-// about box on its own, and makes the program crash to see the dump offered
-// at the next start.
+// what was written back. As a user would, it also paints with the keep and
+// delete brushes ("K" and "D", with xdotool) on a two-coloured picture and
+// applies it with Ctrl+S, for a host and for a control file, and checks the
+// cut-out that comes back. It opens a photograph standalone, shows the about
+// box on its own, and makes the program crash to see the dump offered at the
+// next start.
+//
+// Every wait is for a condition (a window, a log line, the end of the
+// program, a picture on the screen) with a generous deadline, so that a
+// machine busy with other tests only makes it slower.
 //   program_host CUTOUT PHOTO
 // Exits 0 when every case passed.
 #include <QByteArray>
 #include <QColor>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +43,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -49,7 +61,10 @@ const char* const kCrashTitle = "Ostral Zeltran 3";
 const char* const kProblemReportsTitle = "Problem Reports Detected";
 // The log line of a finished analysis: the document was opened and its engine runs.
 const char* const kAnalysed = "Finding Edges in Image... - hasFinished";
-const auto kPatience = std::chrono::seconds(60);
+// The log line of a brush stroke the engine has laid.
+const char* const kStrokeLaid = "Brushing... - hasFinished";
+// How long any one wait may take: long, for a machine busy with other tests.
+const auto kPatience = std::chrono::seconds(180);
 
 QString cutoutProgram;
 QString photo;
@@ -118,6 +133,14 @@ Window findWindow(Display* display, Window parent, pid_t pid, const char* title)
     }
     if (children) XFree(children);
     return found;
+}
+
+// Windows come and go while the tree is searched (the program's splash, a
+// crash message, another test's program on a busy machine): a window gone
+// between listing and asking is an error the search only skips, where Xlib's
+// own handler would end this host.
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
 }
 
 // What a window manager sends when the user clicks the close button.
@@ -248,12 +271,12 @@ QString lastLog() {
     return QString::fromUtf8(file.readAll());
 }
 
-// Waits until a log newer than `before` holds `line`.
-bool waitForLogLine(const QString& before, const char* line) {
+// Waits until a log newer than `before` holds `line` (`times` times).
+bool waitForLogLine(const QString& before, const char* line, int times = 1) {
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while (std::chrono::steady_clock::now() < deadline) {
         const QString newest = newestLogName();
-        if (newest > before && lastLog().contains(QLatin1String(line))) return true;
+        if (newest > before && lastLog().count(QLatin1String(line)) >= times) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
@@ -384,6 +407,280 @@ void controlFileCases(Display* display) {
 }
 
 // ---------------------------------------------------------------------------
+// Painting and applying, as a user would
+// ---------------------------------------------------------------------------
+
+// The picture painted on: an orange left half and a blue right half.
+const QColor kLeftColour(230, 140, 40);
+const QColor kRightColour(40, 90, 200);
+constexpr int kPictureWidth = 320;
+constexpr int kPictureHeight = 240;
+
+// The strokes, in the picture's pixels: keep across the orange half, delete
+// across the blue one; and the points checked along their middles.
+const QPointF kKeepFrom(30, 80), kKeepTo(130, 80);
+const QPointF kDeleteFrom(190, 160), kDeleteTo(290, 160);
+
+QImage twoColourPicture() {
+    QImage picture(kPictureWidth, kPictureHeight, QImage::Format_ARGB32);
+    for (int y = 0; y < kPictureHeight; ++y)
+        for (int x = 0; x < kPictureWidth; ++x)
+            picture.setPixelColor(x, y, x < kPictureWidth / 2 ? kLeftColour : kRightColour);
+    return picture;
+}
+
+QList<QPoint> pointsAlong(QPointF from, QPointF to) {
+    QList<QPoint> points;
+    for (int i = 2; i <= 6; ++i)
+        points << (from + (to - from) * i / 8.0).toPoint();
+    return points;
+}
+
+int shiftOf(unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+// The screen as colours, row after row.
+struct Screen {
+    int width = 0;
+    int height = 0;
+    std::vector<QRgb> pixels;
+    QRgb at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+Screen grabScreen(Display* display) {
+    Screen screen;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, root, &attributes)) return screen;
+    XImage* image = XGetImage(display, root, 0, 0, unsigned(attributes.width),
+                              unsigned(attributes.height), AllPlanes, ZPixmap);
+    if (!image) return screen;
+    screen.width = attributes.width;
+    screen.height = attributes.height;
+    screen.pixels.resize(size_t(screen.width) * size_t(screen.height));
+    const int red = shiftOf(image->red_mask), green = shiftOf(image->green_mask),
+              blue = shiftOf(image->blue_mask);
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            screen.pixels[size_t(y) * size_t(screen.width) + size_t(x)] =
+                qRgb(int((pixel & image->red_mask) >> red) & 0xff,
+                     int((pixel & image->green_mask) >> green) & 0xff,
+                     int((pixel & image->blue_mask) >> blue) & 0xff);
+        }
+    XDestroyImage(image);
+    return screen;
+}
+
+bool looksLike(QRgb pixel, const QColor& colour) {
+    return std::abs(qRed(pixel) - colour.red()) <= 6 &&
+           std::abs(qGreen(pixel) - colour.green()) <= 6 &&
+           std::abs(qBlue(pixel) - colour.blue()) <= 6;
+}
+
+// The longest run of `colour` in any row: its row and its first and last column.
+struct Run {
+    int y = -1;
+    int first = 0;
+    int last = -1;
+    int length() const { return last - first + 1; }
+};
+
+Run longestRun(const Screen& screen, const QColor& colour) {
+    Run best;
+    for (int y = 0; y < screen.height; ++y) {
+        int start = -1;
+        for (int x = 0; x <= screen.width; ++x) {
+            const bool inside = x < screen.width && looksLike(screen.at(x, y), colour);
+            if (inside && start < 0) start = x;
+            if (!inside && start >= 0) {
+                if (x - start > best.length()) best = Run{y, start, x - 1};
+                start = -1;
+            }
+        }
+    }
+    return best;
+}
+
+// Where the canvas shows the picture: the widest orange run and the widest
+// blue one give its left and right edges (the navigator's small copy has
+// shorter runs), the orange column through the middle of its run its top and
+// bottom. Empty while it is not (fully) shown.
+QRect pictureOnScreen(Display* display) {
+    const Screen screen = grabScreen(display);
+    if (screen.pixels.empty()) return QRect();
+    const Run left = longestRun(screen, kLeftColour);
+    const Run right = longestRun(screen, kRightColour);
+    if (left.length() < 40 || right.length() < 40 || right.first < left.last) return QRect();
+    const int x = (left.first + left.last) / 2;
+    int top = left.y, bottom = left.y;
+    while (top > 0 && looksLike(screen.at(x, top - 1), kLeftColour))
+        --top;
+    while (bottom + 1 < screen.height && looksLike(screen.at(x, bottom + 1), kLeftColour))
+        ++bottom;
+    const QRect rect(QPoint(left.first, top), QPoint(right.last, bottom));
+    // Shown whole: the picture's proportions.
+    const double ratio = double(rect.width()) / rect.height();
+    const double expected = double(kPictureWidth) / kPictureHeight;
+    return std::abs(ratio - expected) < 0.03 * expected ? rect : QRect();
+}
+
+// Waits until the picture is on the screen and has stopped moving.
+QRect waitForPicture(Display* display) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    QRect last;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const QRect now = pictureOnScreen(display);
+        if (now.isValid() && now == last) return now;
+        last = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    return QRect();
+}
+
+// A picture pixel's place on the screen.
+QPoint onScreen(const QRect& picture, QPointF point) {
+    return QPoint(picture.x() + int((point.x() + 0.5) * picture.width() / kPictureWidth),
+                  picture.y() + int((point.y() + 0.5) * picture.height() / kPictureHeight));
+}
+
+// Runs xdotool with `arguments`; true when it ended well within the patience.
+bool xdotool(const QStringList& arguments) {
+    std::vector<QByteArray> bytes{QByteArrayLiteral("xdotool")};
+    for (const QString& argument : arguments)
+        bytes.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    const Finished finished = waitForEnd(pid);
+    return finished.exited && finished.code == 0;
+}
+
+// A drag with the left button from `from` to `to` (screen pixels), in steps.
+QStringList dragArguments(QPoint from, QPoint to) {
+    QStringList arguments{"mousemove",
+                          QString::number(from.x()),
+                          QString::number(from.y()),
+                          "sleep",
+                          "0.2",
+                          "mousedown",
+                          "1",
+                          "sleep",
+                          "0.2"};
+    const int steps = 10;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = from + (to - from) * i / steps;
+        arguments << "mousemove" << QString::number(p.x()) << QString::number(p.y()) << "sleep"
+                  << "0.05";
+    }
+    arguments << "sleep"
+              << "0.2"
+              << "mouseup"
+              << "1";
+    return arguments;
+}
+
+// In the shown window of `pid`: "K" and a stroke, "D" and a stroke, and,
+// once the engine has laid both, Ctrl+S ("Save and Apply"). Then the end of
+// the program.
+Finished paintAndApply(Display* display, pid_t pid, const QString& logBefore) {
+    Finished early;
+    const Window window = waitForWindow(display, pid, kMainTitle, pid, &early);
+    check(window != 0, "the main window showed");
+    if (!window) return early.exited ? early : waitForEnd(pid);
+    check(waitForLogLine(logBefore, kAnalysed), "the picture was analysed");
+    const QRect picture = waitForPicture(display);
+    check(picture.isValid(), "the picture is on the screen");
+    if (!picture.isValid()) {
+        ::kill(pid, SIGKILL);
+        return waitForEnd(pid);
+    }
+    const QString id = QString::number(window);
+    QStringList keep{"windowfocus", "--sync", id, "key", "k"};
+    keep << dragArguments(onScreen(picture, kKeepFrom), onScreen(picture, kKeepTo));
+    check(xdotool(keep), "xdotool chose the keep brush and painted");
+    QStringList remove{"key", "d"};
+    remove << dragArguments(onScreen(picture, kDeleteFrom), onScreen(picture, kDeleteTo));
+    check(xdotool(remove), "xdotool chose the delete brush and painted");
+    check(waitForLogLine(logBefore, kStrokeLaid, 2), "the engine laid both strokes");
+    check(xdotool({"windowfocus", "--sync", id, "key", "ctrl+s"}), "xdotool pressed Ctrl+S");
+    return waitForEnd(pid);
+}
+
+// The cut-out that came back: opaque along the keep stroke, clear along the delete one.
+void checkCutout(const std::function<int(QPoint)>& alphaAt) {
+    bool kept = true, cleared = true;
+    for (const QPoint& point : pointsAlong(kKeepFrom, kKeepTo))
+        kept = kept && alphaAt(point) == 255;
+    for (const QPoint& point : pointsAlong(kDeleteFrom, kDeleteTo))
+        cleared = cleared && alphaAt(point) == 0;
+    check(kept, "the cut-out is opaque under the keep stroke");
+    check(cleared, "the cut-out is clear under the delete stroke");
+}
+
+void paintingCases(Display* display) {
+    const QImage picture = twoColourPicture();
+
+    std::printf("-- host bridge, painted and applied with Ctrl+S\n");
+    {
+        QByteArray pixels;
+        for (int y = 0; y < kPictureHeight; ++y)
+            for (int x = 0; x < kPictureWidth; ++x) {
+                const QRgb rgb = picture.pixel(x, y);
+                pixels.append(char(qRed(rgb))).append(char(qGreen(rgb)));
+                pixels.append(char(qBlue(rgb))).append(char(qAlpha(rgb)));
+            }
+        const int source = section(pixels);
+        const int result = section(pixels);
+        check(source >= 0 && result >= 0, "the sections were made");
+        const QString logBefore = newestLogName();
+        const pid_t pid = start({"--gp", QString::number(result, 16), QString::number(source, 16),
+                                 QString::number(kPictureWidth), QString::number(kPictureHeight),
+                                 "8", "big", "Layer 1"});
+        const Finished finished = paintAndApply(display, pid, logBefore);
+        check(finished.exited && finished.code == 0,
+              "exit code 0, applied (got " + std::to_string(finished.code) + ")");
+        const QByteArray back = contents(result);
+        check(back.size() == pixels.size(), "the result section kept its size");
+        if (back.size() == pixels.size())
+            checkCutout([&back](QPoint p) {
+                return int(uchar(back.at((p.y() * kPictureWidth + p.x()) * 4 + 3)));
+            });
+        check(contents(source) == pixels, "the source section is untouched");
+        ::close(source);
+        ::close(result);
+    }
+
+    std::printf("-- control file, painted and applied with Ctrl+S\n");
+    {
+        const QString folder = QDir(scratch).filePath("painted");
+        QDir().mkpath(folder);
+        picture.save(QDir(folder).filePath("in.png"), "PNG");
+        const QString output = QDir(folder).filePath("out.png");
+        const QString logBefore = newestLogName();
+        const pid_t pid = start({"--xmlgp", writeControlFile(folder, "in.png", "out.png")});
+        const Finished finished = paintAndApply(display, pid, logBefore);
+        check(finished.exited && finished.code == 0,
+              "exit code 0 (got " + std::to_string(finished.code) + ")");
+        const QImage cutout(output);
+        check(!cutout.isNull() && cutout.hasAlphaChannel(), "the output is a picture with alpha");
+        if (!cutout.isNull()) checkCutout([&cutout](QPoint p) { return qAlpha(cutout.pixel(p)); });
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Standalone, the about box, a crash
 // ---------------------------------------------------------------------------
 
@@ -450,6 +747,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: program_host CUTOUT PHOTO\n");
         return 2;
     }
+    // Each line as it is written, in order with the program's own messages.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     cutoutProgram = QString::fromLocal8Bit(argv[1]);
     photo = QString::fromLocal8Bit(argv[2]);
     QTemporaryDir dir;
@@ -460,8 +759,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X display\n");
         return 2;
     }
+    XSetErrorHandler(ignoreXError);
     hostBridgeCases(display);
     controlFileCases(display);
+    paintingCases(display);
     standaloneCases(display);
     crashCases(display);
     XCloseDisplay(display);

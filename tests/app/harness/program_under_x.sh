@@ -1,12 +1,15 @@
 #!/bin/sh
 # Runs the program as a host's worker, from a control file, standalone and
-# into a crash on a private X server, driven by program_host. Skipped, with exit code 77, where xvfb-run
-# is missing; scripts/install-deps installs it.
+# into a crash on a private X server, driven by program_host, which paints in
+# it with xdotool. Skipped, with exit code 77, where xvfb-run or xdotool is
+# missing; scripts/install-deps installs both.
 #   program_under_x.sh PROGRAM_HOST CUTOUT PHOTO
-if ! command -v xvfb-run >/dev/null 2>&1; then
-  echo "skipped: xvfb-run is not installed"
-  exit 77
-fi
+for tool in xvfb-run xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "skipped: $tool is not installed"
+    exit 77
+  fi
+done
 # The X11 platform plugin's accessibility bridge starts Qt's desktop bus
 # thread, whose hand-overs inside Qt, which is not instrumented, the thread
 # sanitizer reports as races.

@@ -4,12 +4,14 @@
 #include "files/zt_source_image.h"
 #include "model/gm_model.h"
 #include "model/segmentation_stuff.h"
+#include "shell/control_file_images.h"
 #include "shell/gas_pipe.h"
 #include "support/test_environment.h"
 #include "tools/gm_tool.h"
 
 #include <QDir>
 #include <QMouseEvent>
+#include <QSettings>
 
 namespace {
 
@@ -56,6 +58,20 @@ void TestApp::takeHostImages() {
     working_ = std::make_unique<ZtSourceImage>(viewOf(&result_), QStringLiteral("Layer 1"));
 }
 
+bool TestApp::takeControlFileImages() {
+    controlFileImages_ = std::make_unique<ControlFileImages>();
+    if (!controlFileImages_->load(controlFileInputPath())) return false;
+    source_ =
+        std::make_unique<ZtSourceImage>(controlFileImages_->sourceView(), controlFileInputPath());
+    working_ =
+        std::make_unique<ZtSourceImage>(controlFileImages_->resultView(), controlFileOutputPath());
+    return true;
+}
+
+bool TestApp::deliverResult() {
+    return !controlFileImages_ || controlFileImages_->writeOutput(controlFileOutputPath());
+}
+
 ZtSourceImage* TestApp::sourceImage() const {
     inputPathWhenAsked_ = controlFileInputPath();
     return source_.get();
@@ -76,6 +92,14 @@ void TestApp::releaseDocument() {
 void MainWindowFixture::TearDown() {
     closeWindow();
     setCurrentControlFile(nullptr);
+    // A window that closed stored its layout.
+    forgetStoredLayout();
+}
+
+void MainWindowFixture::forgetStoredLayout() {
+    QSettings settings;
+    settings.remove(QStringLiteral("UI"));
+    settings.remove(QStringLiteral("PersistVersion"));
 }
 
 GmModel* MainWindowFixture::model() {

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+class ControlFileImages;
 class GmModel;
 class GmTool;
 
@@ -33,6 +34,11 @@ public:
 
     // The host's image: the photograph, held blue, green, red, alpha.
     void takeHostImages();
+    // The current control file's input and a copy for the result, as the
+    // program takes them; false when the input cannot be read.
+    bool takeControlFileImages();
+    // With the control file's images: their result written to the output path.
+    bool deliverResult() override;
 
     ZtSourceImage* sourceImage() const override;
     ZtSourceImage* workingImage() const override;
@@ -46,6 +52,7 @@ protected:
 private:
     QImage pixels_;
     QImage result_;
+    std::unique_ptr<ControlFileImages> controlFileImages_;
     std::unique_ptr<ZtSourceImage> source_;
     std::unique_ptr<ZtSourceImage> working_;
     mutable QString inputPathWhenAsked_;
@@ -67,6 +74,8 @@ protected:
     ZtMainWindow* windowOnPhoto();
     // Closes the window (and its document) and forgets the application.
     void closeWindow();
+    // The stored window layout goes: the next window starts as on a first run.
+    static void forgetStoredLayout();
 
     void waitIdle();
     // Waits until the document's analysis has finished.

@@ -247,15 +247,16 @@ TEST_F(ZtMainWindowTest, WorkIsThrownAwayOnlyAfterDiscard) {
         int mode;
         PromptService::Button answer; // NoButton: nothing is asked
         bool goOn;
+        int result; // the run's result code afterwards
     };
     // A forced edge is work. Standalone, the engine has counted no change
     // since the cut-out was last saved (none, at count 0): nothing to ask.
     const Case cases[] = {
-        {"host, discard", HostBridgeMode, PromptService::Discard, true},
-        {"host, cancel", HostBridgeMode, PromptService::Cancel, false},
-        {"control file, discard", ControlFileMode, PromptService::Discard, true},
+        {"host, discard", HostBridgeMode, PromptService::Discard, true, ResultDiscarded},
+        {"host, cancel", HostBridgeMode, PromptService::Cancel, false, ResultUndecided},
+        {"control file, discard", ControlFileMode, PromptService::Discard, true, ResultDiscarded},
         {"standalone, nothing changed since the save", StandaloneMode, PromptService::NoButton,
-         true},
+         true, ResultNothingToApply},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,6 +266,7 @@ TEST_F(ZtMainWindowTest, WorkIsThrownAwayOnlyAfterDiscard) {
         if (c.answer != PromptService::NoButton) prompts().answer(c.answer);
         auto* edge = new ForcedEdge(QPointF(1, 1), 3);
         EXPECT_EQ(confirmDiscardChanges(QStringLiteral("Unsaved changes")), c.goOn);
+        EXPECT_EQ(app_->resultCode(), c.result);
         delete edge;
         ASSERT_EQ(prompts().asked().size(), c.answer == PromptService::NoButton ? 0 : 1);
         if (!prompts().asked().isEmpty()) {

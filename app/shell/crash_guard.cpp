@@ -107,7 +107,11 @@ void writeDump(int signal, const siginfo_t* info) {
 
 void runMessageProgram() {
     if (!messageProgram[0]) return;
-    const pid_t child = ::fork();
+    // Not fork(): in a program with threads it first takes the allocator's and
+    // stdio's locks, and a crash inside malloc or free (a corrupted heap, the
+    // commonest crash) holds one of them, so the guard would hang for ever
+    // instead of showing its message. _Fork runs no such handlers.
+    const pid_t child = ::_Fork();
     if (child < 0) return;
     if (child == 0) {
         char* const arguments[] = {messageProgram, nullptr};

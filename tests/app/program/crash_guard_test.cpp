@@ -84,6 +84,21 @@ TEST_F(CrashGuardTest, AFaultLeavesOneOwnerOnlyDumpNamedAfterTheRunsLogAndExits2
     }
 }
 
+// The commonest crash: the allocator stops the program over a corrupted heap
+// while it holds its own lock. Starting the message program must not wait for
+// that lock. The sanitizers replace the allocator and report the double free
+// themselves, so they skip it.
+TEST_F(CrashGuardTest, ACorruptedHeapFoundInsideFreeStillShowsTheMessageAndExits255) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators stop a double free themselves";
+#endif
+    runProbe(writeMessageProgram(), QStringLiteral("heap"));
+    EXPECT_EQ(probe_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe_.exitCode(), 255);
+    EXPECT_EQ(filesIn("*.dmp").size(), 1);
+    EXPECT_EQ(messageRuns(), 1);
+}
+
 TEST_F(CrashGuardTest, AFaultWhileTheGuardRunsTakesTheDefaultActionAndKeepsOneDump) {
     // The message program faults its parent, the guard, while it waits.
     runProbe(writeMessageProgram(QStringLiteral("kill -SEGV $PPID")), QStringLiteral("fault"));

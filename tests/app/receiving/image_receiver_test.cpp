@@ -73,18 +73,6 @@ struct Receiving {
     QList<NamedImage> emitted;
 };
 
-// A download makes Qt's network access load its bearer plugins, which start
-// Qt's desktop-bus thread; the thread sanitizer then reports that thread's
-// hand-overs inside uninstrumented Qt (string and array internals only), which
-// no narrow suppression can name. The downloads run only on this thread in our
-// code, so these tests are left to the other builds.
-#if defined(__SANITIZE_THREAD__)
-#define SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER()                                                    \
-    GTEST_SKIP() << "Qt's desktop-bus thread is not instrumented for the thread sanitizer"
-#else
-#define SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER() (void)0
-#endif
-
 class ImageReceiverTest : public ::testing::Test {
 protected:
     QString writePng(const QString& name, int width, int height) {
@@ -223,7 +211,6 @@ TEST_F(ImageReceiverTest, LargestCandidateWinsAndTiesKeepTheEarlier) {
 }
 
 TEST_F(ImageReceiverTest, DownloadLargerThanTheLocalFileWins) {
-    SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER();
     const QString file = writePng(QStringLiteral("square.png"), 100, 100);
     server_.serve(QStringLiteral("/tall.png"), "image/png", pngBytes(50, 300));
     QMimeData data;
@@ -246,7 +233,6 @@ TEST_F(ImageReceiverTest, DownloadLargerThanTheLocalFileWins) {
 }
 
 TEST_F(ImageReceiverTest, LinkWithImageAddressInItsQueryFetchesOnlyThatImage) {
-    SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER();
     server_.serve(QStringLiteral("/search"), "text/html", "<html></html>");
     server_.serve(QStringLiteral("/full.jpg"), "image/png", pngBytes(20, 10));
     const QString image = server_.url(QStringLiteral("/full.jpg")).toString();
@@ -292,7 +278,6 @@ TEST_F(ImageReceiverTest, LinkThatCannotBeFetchedWarns) {
 // ---------------------------------------------------------------------------
 
 TEST_F(ImageReceiverTest, CancelHandsOnTheBestSoFarAndWaitsForTheDownloads) {
-    SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER();
     const QString file = writePng(QStringLiteral("small.png"), 10, 10);
     server_.serve(QStringLiteral("/big.png"), "image/png", pngBytes(40, 40));
     server_.hold(QStringLiteral("/big.png"));
@@ -317,7 +302,6 @@ TEST_F(ImageReceiverTest, CancelHandsOnTheBestSoFarAndWaitsForTheDownloads) {
 }
 
 TEST_F(ImageReceiverTest, CancelWithoutImageWarnsAndALateImageIsStillHandedOn) {
-    SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER();
     server_.serve(QStringLiteral("/late.png"), "image/png", pngBytes(8, 8));
     server_.hold(QStringLiteral("/late.png"));
     QMimeData data;
@@ -344,7 +328,6 @@ TEST_F(ImageReceiverTest, CancelWithoutImageWarnsAndALateImageIsStillHandedOn) {
 // ---------------------------------------------------------------------------
 
 TEST_F(ImageReceiverTest, GetterFetchesOnlyImagesItCanRead) {
-    SKIP_DOWNLOADS_UNDER_THREAD_SANITIZER();
     struct Case {
         const char* path;
         QByteArray contentType;

@@ -32,17 +32,6 @@ struct Environment {
 
 Environment* environment = nullptr;
 
-// Qt is not built with ThreadSanitizer, so the lock of a thread's event queue
-// is invisible to it: when a worker's queued signal and this thread both make
-// this thread's queue grow, it reports a race inside Qt. Giving the queue room
-// once, up front, keeps it from ever growing in a test.
-void reserveEventQueue() {
-    QObject sink;
-    for (int i = 0; i < 1024; ++i)
-        QCoreApplication::postEvent(&sink, new QEvent(QEvent::User));
-    QCoreApplication::sendPostedEvents();
-}
-
 // Every test starts with an empty script, no captured opens and the system clock.
 class ResetBetweenTests : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
@@ -108,7 +97,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(organisationName());
     QCoreApplication::setApplicationName(applicationName());
-    test_support::reserveEventQueue();
 
     test_support::Environment environment;
     if (!environment.scratch.isValid()) {

@@ -145,26 +145,22 @@ ColourWorkspace::ColourWorkspace(QWidget* mainWindow, QWidget* actionHolder,
         learnMore;
     histogramMode_->setWhatsThis(modes);
     colourMapMode_->setWhatsThis(modes);
-    const QString horizontal =
-        tr("<p><b>Horizontal Axis</b></p><p>You can select a property to show on the <b>Graph "
-           "Horizontal</b> axis using the drop down menu.</p><p>The following properties can be "
-           "mapped: Red, Green, Blue color component, Hue, Lightness and "
-           "Saturation.</p><p><b><i>Consider:</i></b> In <b>2D Map Mode</b> you cannot map the "
-           "same property on both <b>Graph</b> axes&mdash;changing one will occasionally change "
-           "the other. In <b>Histogram Mode</b> the vertical <b>Graph</b> axis always shows "
-           "frequency.</p>") +
-        learnMore;
+    // Both axes have the same help, but for the name of the axis.
+    const auto axisHelp = [&learnMore](const QString& axis) {
+        return tr("<p><b>%1 Axis</b></p><p>You can select a property to show on the <b>Graph "
+                  "%1</b> axis using the drop down menu.</p><p>The following properties can be "
+                  "mapped: Red, Green, Blue color component, Hue, Lightness and "
+                  "Saturation.</p><p><b><i>Consider:</i></b> In <b>2D Map Mode</b> you cannot map "
+                  "the same property on both <b>Graph</b> axes&mdash;changing one will "
+                  "occasionally change the other. In <b>Histogram Mode</b> the vertical "
+                  "<b>Graph</b> axis always shows frequency.</p>")
+                   .arg(axis) +
+               learnMore;
+    };
+    const QString horizontal = axisHelp(tr("Horizontal"));
     horizontalAxis_->setWhatsThis(horizontal);
     horizontalAxisChooser_->setWhatsThis(horizontal);
-    const QString vertical =
-        tr("<p><b>Vertical Axis</b></p><p>You can select a property to show on the <b>Graph "
-           "Vertical</b> axis using the drop down menu.</p><p>The following properties can be "
-           "mapped: Red, Green, Blue color component, Hue, Lightness and "
-           "Saturation.</p><p><b><i>Consider:</i></b> In <b>2D Map Mode</b> you cannot map the "
-           "same property on both <b>Graph</b> axes&mdash;changing one will occasionally change "
-           "the other. In <b>Histogram Mode</b> the vertical <b>Graph</b> axis always shows "
-           "frequency.</p>") +
-        learnMore;
+    const QString vertical = axisHelp(tr("Vertical"));
     verticalAxis_->setWhatsThis(vertical);
     verticalAxisChooser_->setWhatsThis(vertical);
 

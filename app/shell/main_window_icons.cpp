@@ -1,5 +1,6 @@
 #include "shell/main_window_icons.h"
 
+#include "tools/icon_painting.h"
 #include "tools/tool_icons.h"
 
 #include <QFont>
@@ -9,13 +10,7 @@
 
 namespace {
 
-constexpr int kIconSize = 32;
-
-QPixmap blankIcon() {
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
+using namespace icon_painting;
 
 // A curved arrow across the icon: to the left for undo, mirrored for redo.
 QPixmap drawTurnArrow(bool mirrored) {
@@ -147,12 +142,7 @@ QPixmap drawCleanLast() {
 QPixmap drawCreateCutout() {
     QPixmap pixmap = blankIcon();
     QPainter painter(&pixmap);
-    painter.setPen(Qt::NoPen);
-    for (int row = 0; row < 7; ++row)
-        for (int column = 0; column < 7; ++column) {
-            painter.setBrush((row + column) % 2 ? QColor(200, 200, 200) : QColor(250, 250, 250));
-            painter.drawRect(QRectF(2 + column * 4, 2 + row * 4, 4, 4));
-        }
+    drawChequer(painter, QPointF(2, 2), 7);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath leaf;
     leaf.moveTo(16, 29);

@@ -1,7 +1,6 @@
 #include "tools/pan_tool.h"
 
 #include "model/gm_model.h"
-#include "model/shape.h"
 #include "panels/empty_options_widget.h"
 #include "shell/services/whats_this_text.h"
 #include "tools/remembered_tool.h"
@@ -85,7 +84,7 @@ bool PanTool::clearsPreviewOnPress() const {
 }
 
 int PanTool::targetDrawMode(const ArrowTarget* target) const {
-    return previous_ ? previous_->targetDrawMode(target) : int(Shape::PaintOtherOutline);
+    return rememberedDrawMode(previous_, target);
 }
 
 GmTool* PanTool::previousTool() const {

@@ -5,6 +5,7 @@
 #ifndef APP_TOOLS_REMEMBERED_TOOL_H
 #define APP_TOOLS_REMEMBERED_TOOL_H
 
+class ArrowTarget;
 class GmTool;
 
 // The tool to remember when `self` becomes current after `previous`: the
@@ -13,5 +14,9 @@ class GmTool;
 // for it) it keeps what it had, `remembered`, so no tool ever remembers
 // itself.
 GmTool* toolToRemember(const GmTool* self, GmTool* previous, GmTool* remembered);
+
+// How `target` is drawn while such a tool is current: as the tool it
+// remembers draws it, or as a plain outline when it remembers none.
+int rememberedDrawMode(const GmTool* remembered, const ArrowTarget* target);
 
 #endif

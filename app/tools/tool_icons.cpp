@@ -1,5 +1,7 @@
 #include "tools/tool_icons.h"
 
+#include "tools/icon_painting.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -7,13 +9,7 @@
 
 namespace {
 
-constexpr int kIconSize = 32;
-
-QPixmap blankIcon() {
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
+using namespace icon_painting;
 
 // A soft blob of the class colour, the region a local or global brush reaches.
 void drawRegion(QPainter& painter, const QRectF& box, const QColor& colour) {
@@ -83,20 +79,16 @@ QPixmap drawCleanTool() {
     return pixmap;
 }
 
-// The outline colour of an active patch or forced edge, and its shade for
-// the handles.
-const QColor kPatchColour(240, 190, 0);
-const QColor kPatchShade(150, 100, 0);
-
 QPen outlinePen(double width = 2.0) {
     return QPen(kPatchColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void drawHandles(QPainter& painter, const QVector<QPointF>& points) {
-    painter.setPen(QPen(kPatchShade, 1.0));
-    painter.setBrush(Qt::white);
-    for (const QPointF& p : points)
-        painter.drawRect(QRectF(p - QPointF(2, 2), QSizeF(4, 4)));
+// The see-through fill and the outline of an active patch.
+void usePatchPaint(QPainter& painter) {
+    QColor fill = kPatchColour;
+    fill.setAlpha(90);
+    painter.setBrush(fill);
+    painter.setPen(outlinePen());
 }
 
 QPixmap drawForcedEdgeTool() {
@@ -137,10 +129,7 @@ QPixmap drawPatchBrush() {
     patch.cubicTo(3, 10, 14, 6, 20, 11);
     patch.cubicTo(24, 15, 21, 21, 16, 24);
     patch.cubicTo(11, 28, 5, 27, 4, 20);
-    QColor fill = kPatchColour;
-    fill.setAlpha(90);
-    painter.setBrush(fill);
-    painter.setPen(outlinePen());
+    usePatchPaint(painter);
     painter.drawPath(patch);
     drawBrush(painter, kPatchColour);
     return pixmap;
@@ -151,10 +140,7 @@ QPixmap drawPolygonPatch() {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     const QVector<QPointF> corners{{5, 9}, {20, 4}, {28, 17}, {17, 28}, {6, 22}};
-    QColor fill = kPatchColour;
-    fill.setAlpha(90);
-    painter.setBrush(fill);
-    painter.setPen(outlinePen());
+    usePatchPaint(painter);
     painter.drawPolygon(corners);
     drawHandles(painter, corners);
     return pixmap;
@@ -165,10 +151,7 @@ QPixmap drawRectanglePatch() {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF box(5, 7, 22, 18);
-    QColor fill = kPatchColour;
-    fill.setAlpha(90);
-    painter.setBrush(fill);
-    painter.setPen(outlinePen());
+    usePatchPaint(painter);
     painter.drawRect(box);
     drawHandles(painter, {box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()});
     return pixmap;
@@ -179,12 +162,7 @@ QPixmap drawCutoutPreview() {
     QPainter painter(&pixmap);
     // The inside of the frame: a chequer where the background was cut away.
     const QRectF frame(4, 4, 24, 24);
-    painter.setPen(Qt::NoPen);
-    for (int row = 0; row < 6; ++row)
-        for (int column = 0; column < 6; ++column) {
-            painter.setBrush((row + column) % 2 ? QColor(200, 200, 200) : QColor(250, 250, 250));
-            painter.drawRect(QRectF(frame.left() + column * 4, frame.top() + row * 4, 4, 4));
-        }
+    drawChequer(painter, frame.topLeft(), 6);
     painter.setRenderHint(QPainter::Antialiasing);
     // What was kept: part of a round shape, cut off cleanly at the frame.
     painter.save();

@@ -1,5 +1,7 @@
 #include "tools/view_tool_icons.h"
 
+#include "tools/icon_painting.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -7,20 +9,11 @@
 
 namespace {
 
-constexpr int kIconSize = 32;
+using namespace icon_painting;
 
-// The outline colour of an active patch, as the patch tools' icons draw it.
-const QColor kPatchColour(240, 190, 0);
-const QColor kPatchShade(150, 100, 0);
 // The skin of the hand and the glass of the magnifier.
 const QColor kSkin(250, 225, 190);
 const QColor kGlass(200, 225, 250);
-
-QPixmap blankIcon() {
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
 
 QPixmap drawArrowTool() {
     QPixmap pixmap = blankIcon();
@@ -33,11 +26,8 @@ QPixmap drawArrowTool() {
     painter.setBrush(fill);
     painter.setPen(QPen(kPatchColour, 2.0));
     painter.drawRect(patch);
-    painter.setPen(QPen(kPatchShade, 1.0));
-    painter.setBrush(Qt::white);
-    for (const QPointF& corner :
-         {patch.topLeft(), patch.topRight(), patch.bottomRight(), patch.bottomLeft()})
-        painter.drawRect(QRectF(corner - QPointF(2, 2), QSizeF(4, 4)));
+    drawHandles(painter,
+                {patch.topLeft(), patch.topRight(), patch.bottomRight(), patch.bottomLeft()});
     // The arrow pointer, its tip at the top left.
     const QPolygonF arrow(
         {{3, 2}, {3, 22}, {8, 17.5}, {11.5, 25.5}, {14.5, 24}, {11, 16.5}, {17.5, 16.5}});

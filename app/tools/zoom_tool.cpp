@@ -1,7 +1,6 @@
 #include "tools/zoom_tool.h"
 
 #include "model/gm_model.h"
-#include "model/shape.h"
 #include "model/zt_rectangle.h"
 #include "shell/services/whats_this_text.h"
 #include "tools/remembered_tool.h"
@@ -170,7 +169,7 @@ bool ZoomTool::clearsPreviewOnPress() const {
 }
 
 int ZoomTool::targetDrawMode(const ArrowTarget* target) const {
-    return previous_ ? previous_->targetDrawMode(target) : int(Shape::PaintOtherOutline);
+    return rememberedDrawMode(previous_, target);
 }
 
 GmTool* ZoomTool::previousTool() const {

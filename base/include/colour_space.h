@@ -102,20 +102,36 @@ inline float minOf(float r, float g, float b) {
     return rg < b ? rg : b;
 }
 
+// A colour's components scaled to 0..1, with the largest and the smallest.
+struct Scaled {
+    float r, g, b, max, min;
+};
+
+inline Scaled scaledComponents(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+    Scaled c;
+    c.r = scaled(red);
+    c.g = scaled(green);
+    c.b = scaled(blue);
+    c.max = maxOf(c.r, c.g, c.b);
+    c.min = minOf(c.r, c.g, c.b);
+    return c;
+}
+
+// The same of a packed 0xAARRGGBB value (alpha ignored).
+inline Scaled scaledComponents(std::uint32_t rgb) {
+    return scaledComponents((rgb >> 16) & 0xFFu, (rgb >> 8) & 0xFFu, rgb & 0xFFu);
+}
+
 } // namespace detail
 
 // The hue of a packed 0xAARRGGBB value (alpha ignored), 0..255.
 inline int hue(std::uint32_t rgb) {
-    const float r = detail::scaled((rgb >> 16) & 0xFFu);
-    const float g = detail::scaled((rgb >> 8) & 0xFFu);
-    const float b = detail::scaled(rgb & 0xFFu);
-    const float max = detail::maxOf(r, g, b);
-    const float min = detail::minOf(r, g, b);
-    const float d = max - min;
+    const detail::Scaled c = detail::scaledComponents(rgb);
+    const float d = c.max - c.min;
     if (std::fabs(d) <= detail::kGreyLimit) return 0;
     float h = 0.0f;
-    if (!detail::hueSixths(r, g, b, max, d, &h)) {
-        detail::reportNoSector(__LINE__, r, g, b, max, min);
+    if (!detail::hueSixths(c.r, c.g, c.b, c.max, d, &h)) {
+        detail::reportNoSector(__LINE__, c.r, c.g, c.b, c.max, c.min);
         h = 0.0f;
     }
     return detail::toByteValue(h * detail::kSixth);
@@ -124,43 +140,31 @@ inline int hue(std::uint32_t rgb) {
 // The lightness of a packed 0xAARRGGBB value: the mean of its largest and
 // smallest component, 0..255.
 inline int lightness(std::uint32_t rgb) {
-    const float r = detail::scaled((rgb >> 16) & 0xFFu);
-    const float g = detail::scaled((rgb >> 8) & 0xFFu);
-    const float b = detail::scaled(rgb & 0xFFu);
-    const float max = detail::maxOf(r, g, b);
-    const float min = detail::minOf(r, g, b);
-    return detail::toByteValue((min + max) * 0.5f);
+    const detail::Scaled c = detail::scaledComponents(rgb);
+    return detail::toByteValue((c.min + c.max) * 0.5f);
 }
 
 // The HSL saturation of a packed 0xAARRGGBB value, 0..255.
 inline int saturation(std::uint32_t rgb) {
-    const float r = detail::scaled((rgb >> 16) & 0xFFu);
-    const float g = detail::scaled((rgb >> 8) & 0xFFu);
-    const float b = detail::scaled(rgb & 0xFFu);
-    const float max = detail::maxOf(r, g, b);
-    const float min = detail::minOf(r, g, b);
-    const float d = max - min;
+    const detail::Scaled c = detail::scaledComponents(rgb);
+    const float d = c.max - c.min;
     if (std::fabs(d) <= detail::kGreyLimit) return 0;
-    return detail::toByteValue(detail::saturationOf(max, min, d));
+    return detail::toByteValue(detail::saturationOf(c.max, c.min, d));
 }
 
 // Converts three bytes red, green, blue in place into hue, lightness,
 // saturation: afterwards byte i holds the value on channel i. The values are
 // those of hue(), lightness() and saturation().
 inline void rgbToHls(unsigned char* triple) {
-    const float r = detail::scaled(triple[0]);
-    const float g = detail::scaled(triple[1]);
-    const float b = detail::scaled(triple[2]);
-    const float max = detail::maxOf(r, g, b);
-    const float min = detail::minOf(r, g, b);
-    const float d = max - min;
-    const float l = (min + max) * 0.5f;
+    const detail::Scaled c = detail::scaledComponents(triple[0], triple[1], triple[2]);
+    const float d = c.max - c.min;
+    const float l = (c.min + c.max) * 0.5f;
     float h = 0.0f;
     float s = 0.0f;
     if (std::fabs(d) > detail::kGreyLimit) {
-        s = detail::saturationOf(max, min, d);
-        if (!detail::hueSixths(r, g, b, max, d, &h)) {
-            detail::reportNoSector(__LINE__, r, g, b, max, min, &s, &l);
+        s = detail::saturationOf(c.max, c.min, d);
+        if (!detail::hueSixths(c.r, c.g, c.b, c.max, d, &h)) {
+            detail::reportNoSector(__LINE__, c.r, c.g, c.b, c.max, c.min, &s, &l);
             h = 0.0f;
         }
     }

@@ -23,14 +23,6 @@
 
 namespace {
 
-class PlainTool : public GmTool {
-public:
-    explicit PlainTool(const QString& name)
-        : GmTool(name, name, QIcon(), QString(), QString(), nullptr, nullptr, nullptr, nullptr) {}
-    void activate(GmTool*) override {}
-    void deactivate(GmTool*) override {}
-};
-
 // A tool that stands in for the one it was activated over (the hand while
 // the space bar is held).
 class StandInTool : public PlainTool {

@@ -1,11 +1,13 @@
 // Small documents for the colour workspace's tests: a workspace image and a
 // status image put into the model (without the engine), and a window with
 // the colour display between its axes, watched by the edge-band filter, to
-// drag in as a user would. Everything is put back afterwards.
+// drag in as a user would, and a tool to be current. Everything is put back
+// afterwards.
 #ifndef TESTS_APP_COLOUR_WORKSPACE_COLOUR_WORKSPACE_FIXTURE_H
 #define TESTS_APP_COLOUR_WORKSPACE_COLOUR_WORKSPACE_FIXTURE_H
 
 #include "colour_channel.h"
+#include "tools/gm_tool.h"
 
 #include <QImage>
 #include <QPoint>
@@ -102,5 +104,14 @@ private:
 
 // The rectangle of value pairs a 2-D map covers, and how many pairs it covers.
 QRect coveredPairs(const QImage& pairs, int* count);
+
+// A tool that does nothing, to be current.
+class PlainTool : public GmTool {
+public:
+    explicit PlainTool(const QString& name)
+        : GmTool(name, name, QIcon(), QString(), QString(), nullptr, nullptr, nullptr, nullptr) {}
+    void activate(GmTool*) override {}
+    void deactivate(GmTool*) override {}
+};
 
 #endif

@@ -30,15 +30,6 @@ namespace {
 
 using Bx::colour::channel;
 
-// A tool that does nothing, to be current.
-class PlainTool : public GmTool {
-public:
-    explicit PlainTool(const QString& name)
-        : GmTool(name, name, QIcon(), QString(), QString(), nullptr, nullptr, nullptr, nullptr) {}
-    void activate(GmTool*) override {}
-    void deactivate(GmTool*) override {}
-};
-
 // The panel with a stand-in main window, over a small document without the engine.
 class ColourWorkspaceTest : public ::testing::Test {
 protected:

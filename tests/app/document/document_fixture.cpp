@@ -8,16 +8,34 @@
 #include "model/gm_status_array.h"
 #include "model/segmentation_stuff.h"
 #include "engine_bridge/vk_cmd_select.h"
+#include "shell/services/shell_functions.h"
 #include "support/test_environment.h"
 
+#include <QDataStream>
 #include <QSignalSpy>
 
-QImage twoHalves() {
-    QImage image(80, 60, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, x < 40 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
+QImage halves(int width, int height, int rowShift) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int shift = y > 0 ? rowShift : 0;
+            image.setPixel(x, y,
+                           x < width / 2 ? qRgb(40 + shift, 60, 30) : qRgb(220, 200 - shift, 230));
+        }
     return image;
+}
+
+QImage twoHalves() {
+    return halves(80, 60);
+}
+
+QByteArray bytesOf(const QVariant& value) {
+    registerPainterPathType();
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_4_5);
+    stream << value;
+    return bytes;
 }
 
 WorkerHold::WorkerHold(VardekThread& thread) : state_(std::make_shared<State>()) {

@@ -6,6 +6,7 @@
 #define TESTS_APP_DOCUMENT_DOCUMENT_FIXTURE_H
 
 #include "engine_bridge/vardek_thread.h"
+#include "files/main_window_hooks.h"
 #include "model/gm_model.h"
 
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QPointF>
 #include <QRect>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 
 #include <gtest/gtest.h>
@@ -20,8 +22,26 @@
 #include <atomic>
 #include <memory>
 
+// A dark and a light half; `rowShift` changes every row but the first.
+QImage halves(int width, int height, int rowShift = 0);
 // Two flat halves, dark and light (80 x 60), that the analysis separates along x = 40.
 QImage twoHalves();
+
+// The exact bytes of a value as a project holds it: equal bytes, equal values
+// (images, painter paths and bitmaps included).
+QByteArray bytesOf(const QVariant& value);
+
+// Switches the run mode for one test and back to standalone afterwards, so
+// that closing the document hands the images back for deletion.
+class RunModeScope {
+public:
+    explicit RunModeScope(int mode) {
+        setRunModeHook([mode] { return mode; });
+    }
+    ~RunModeScope() { setRunModeHook(nullptr); }
+    RunModeScope(const RunModeScope&) = delete;
+    RunModeScope& operator=(const RunModeScope&) = delete;
+};
 
 // Holds the engine thread's worker as it starts: after prepare, before the
 // engine is called. Released when asked or when it goes.

@@ -59,18 +59,6 @@ QImage plainImage(QRgb colour) {
     return image;
 }
 
-// Switches the run mode for one test and back to standalone afterwards, so
-// that closing the document hands the images back for deletion.
-class RunModeScope {
-public:
-    explicit RunModeScope(int mode) {
-        setRunModeHook([mode] { return mode; });
-    }
-    ~RunModeScope() { setRunModeHook(nullptr); }
-    RunModeScope(const RunModeScope&) = delete;
-    RunModeScope& operator=(const RunModeScope&) = delete;
-};
-
 class FileHandlerTest : public DocumentFixture {
 protected:
     FileHandlerTest() {

@@ -35,29 +35,6 @@ namespace {
 
 using test_support::prompts;
 
-// A dark and a light half; `rowShift` changes every row but the first.
-QImage halves(int width, int height, int rowShift = 0) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int shift = y > 0 ? rowShift : 0;
-            image.setPixel(x, y,
-                           x < width / 2 ? qRgb(40 + shift, 60, 30) : qRgb(220, 200 - shift, 230));
-        }
-    return image;
-}
-
-// The exact bytes of a value as a project holds it: equal bytes, equal values
-// (images, painter paths and bitmaps included).
-QByteArray bytesOf(const QVariant& value) {
-    registerPainterPathType();
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_4_5);
-    stream << value;
-    return bytes;
-}
-
 bool samePixels(const QImage& a, const QImage& b) {
     return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
 }
@@ -70,18 +47,6 @@ QByteArray frameBytes(qint32 version, quint16 checksum, const QVariant& content)
     stream << project_file::Magic << version << checksum << content;
     return bytes;
 }
-
-// Switches the run mode for one test and back to standalone afterwards, so
-// that closing the document hands the images back for deletion.
-class RunModeScope {
-public:
-    explicit RunModeScope(int mode) {
-        setRunModeHook([mode] { return mode; });
-    }
-    ~RunModeScope() { setRunModeHook(nullptr); }
-    RunModeScope(const RunModeScope&) = delete;
-    RunModeScope& operator=(const RunModeScope&) = delete;
-};
 
 class ProjectIo : public DocumentFixture {
 protected:

@@ -37,6 +37,8 @@
 #include "tools/test_render_tool.h"
 #include "workspace/image_view.h"
 
+#include "harness_support.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,7 +46,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -57,6 +58,9 @@
 #include <vector>
 
 namespace {
+
+using harness::drag;
+using harness::sendMouse;
 
 int markedPixels() {
     const QImage& status = GmModel::instance()->statusArray()->statusImage();
@@ -85,27 +89,6 @@ void paintStroke(GmTool* tool, double width, double y) {
     tool->mouseRelease(&release, to);
 }
 
-// One mouse event as the canvas would deliver it.
-void sendMouse(GmTool* tool, QEvent::Type type, QPointF point, Qt::MouseButtons held) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, point, button, held, Qt::NoModifier);
-    tool->trackButtonState(&event);
-    switch (type) {
-    case QEvent::MouseButtonPress:
-        tool->mousePress(&event, point);
-        break;
-    case QEvent::MouseButtonRelease:
-        tool->mouseRelease(&event, point);
-        break;
-    case QEvent::MouseButtonDblClick:
-        tool->mouseDoubleClick(&event, point);
-        break;
-    default:
-        tool->mouseMove(&event, point);
-        break;
-    }
-}
-
 // Clicks along `points`, the mouse moving to each first, and a double click
 // on the last: an outline of the polygon tools.
 void drawPolygon(GmTool* tool, const std::vector<QPointF>& points) {
@@ -119,14 +102,6 @@ void drawPolygon(GmTool* tool, const std::vector<QPointF>& points) {
             sendMouse(tool, QEvent::MouseButtonRelease, points[i], Qt::NoButton);
         }
     }
-}
-
-// A drag from `from` to `to` in a few moves.
-void drag(GmTool* tool, QPointF from, QPointF to) {
-    sendMouse(tool, QEvent::MouseButtonPress, from, Qt::LeftButton);
-    for (int step = 1; step <= 4; ++step)
-        sendMouse(tool, QEvent::MouseMove, from + (to - from) * step / 4.0, Qt::LeftButton);
-    sendMouse(tool, QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
 // The recent files or projects as entries of `menu`, each opening its file through `open`.
@@ -189,8 +164,7 @@ void addFileMenu(QMainWindow* window, FileHandler* files) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir settingsFolder;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    harness::useTemporarySettings(settingsFolder);
     QString path = QStringLiteral(CUTOUT_TEST_DATA "/chelsea.png");
     bool paint = false;
     bool patches = false;
@@ -220,11 +194,8 @@ int main(int argc, char** argv) {
     optionsRow->addWidget(GmTool::sharedOptionsParent());
     optionsRow->addStretch();
     optionsRow->addWidget(new BackgroundPicker(&window));
-    auto* splitter = new QSplitter(&window);
-    layout->addWidget(splitter, 1);
-    auto* view = new ImageView(&window);
-    splitter->addWidget(view);
-    auto* dock = new FakeDock(splitter);
+    const harness::ViewAndColumn column = harness::addViewAndColumn(&window, layout);
+    ImageView* const view = column.view;
     auto* statusBar = new QStatusBar(&window);
     layout->addWidget(statusBar);
     auto* markedLabel = new QLabel(statusBar);
@@ -234,9 +205,7 @@ int main(int argc, char** argv) {
     GmTool::setImageView(view);
 
     auto* tip = new TipWindow(&window, "Ctrl+T", &window);
-    tip->setDock(dock);
-    tip->setFloating(false, false);
-    tip->setWantedVisible(true);
+    harness::dockPanel(tip, column.dock);
 
     NoTool none;
     auto brushes = createMaskBrushes(nullptr, &window, toolBar, nullptr);
@@ -283,7 +252,7 @@ int main(int argc, char** argv) {
 
     mainWindow.resize(1280, 800);
     mainWindow.show();
-    splitter->setSizes({840, 320});
+    column.splitter->setSizes({840, 320});
     tip->updateVisibility();
 
     GmModel* model = GmModel::instance();

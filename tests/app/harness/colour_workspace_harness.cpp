@@ -26,12 +26,13 @@
 #include "tools/no_tool.h"
 #include "workspace/image_view.h"
 
+#include "harness_support.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -85,8 +86,7 @@ void printPosition(const char* what, const QWidget* widget) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir settingsFolder;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    harness::useTemporarySettings(settingsFolder);
     QString path = QStringLiteral(CUTOUT_TEST_DATA "/chelsea.png");
     bool map = false;
     int bits = 5;

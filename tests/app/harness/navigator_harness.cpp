@@ -25,59 +25,33 @@
 #include "workspace/navigator_wiring.h"
 #include "workspace/zt_workspace.h"
 
+#include "harness_support.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QProcess>
 #include <QScreen>
 #include <QSplitter>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-void pause(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
-// Runs xdotool with `args` while the event loop runs.
-bool xdotool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), args);
-    if (!process.waitForStarted(5000)) return false;
-    waitFor([&] { return process.state() == QProcess::NotRunning; }, 20000);
-    pause(300);
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+using namespace harness;
 
 QStringList at(const QPoint& p) {
-    return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.2"};
+    return harness::at(p, "0.2");
 }
 
-class Harness {
+class Harness : Check {
 public:
-    Harness(ImageView* view, NavigatorWindow* panel) : view_(view), panel_(panel) {}
+    Harness(ImageView* view, NavigatorWindow* panel)
+        : Check("navigator_harness"), view_(view), panel_(panel) {}
 
     int check() {
         Navigator* const navigator = panel_->navigator();
@@ -137,19 +111,13 @@ public:
                    .arg(shown().x())
                    .arg(shown().y()));
         expectFollows("after the click beside the box");
-        return failed_ ? 1 : 0;
+        return failed() ? 1 : 0;
     }
 
 private:
     QRectF shown() const { return view_->workspace()->displayedImageRect(); }
     QPoint global(const QPoint& inNavigator) const {
         return panel_->navigator()->mapToGlobal(inNavigator);
-    }
-
-    void expect(bool holds, const QString& what) {
-        if (holds) return;
-        failed_ = true;
-        std::fprintf(stderr, "navigator_harness: %s\n", qPrintable(what));
     }
 
     // The box is what the view shows, the zoom box shows the view's zoom, and
@@ -194,7 +162,6 @@ private:
 
     ImageView* view_;
     NavigatorWindow* panel_;
-    bool failed_ = false;
 };
 
 } // namespace
@@ -217,27 +184,13 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&window);
     auto* toolBar = new QToolBar(&window);
     layout->addWidget(toolBar);
-    auto* splitter = new QSplitter(&window);
-    layout->addWidget(splitter, 1);
-    auto* view = new ImageView(&window);
-    splitter->addWidget(view);
-    auto* dock = new FakeDock(splitter);
+    const auto [splitter, view, dock] = addViewAndColumn(&window, layout);
 
     auto* panel = new NavigatorWindow(&window, &window, QStringLiteral("F6"));
-    panel->setDock(dock);
-    panel->setFloating(false, false);
-    panel->setWantedVisible(true);
+    dockPanel(panel, dock);
     connectNavigatorToView(panel, view);
 
-    // The main window's zoom commands, which step through the navigator.
-    QAction* zoomIn = toolBar->addAction(QStringLiteral("Zoom &In"));
-    zoomIn->setShortcut(QKeySequence::ZoomIn);
-    QObject::connect(zoomIn, &QAction::triggered, panel, &NavigatorWindow::zoomInSlot);
-    QObject::connect(panel, &NavigatorWindow::zoomInEnabled, zoomIn, &QAction::setEnabled);
-    QAction* zoomOut = toolBar->addAction(QStringLiteral("Zoom &Out"));
-    zoomOut->setShortcut(QKeySequence::ZoomOut);
-    QObject::connect(zoomOut, &QAction::triggered, panel, &NavigatorWindow::zoomOutSlot);
-    QObject::connect(panel, &NavigatorWindow::zoomOutEnabled, zoomOut, &QAction::setEnabled);
+    addZoomCommands(toolBar, panel);
     QAction* fit = toolBar->addAction(QStringLiteral("Fit Screen"));
     QObject::connect(fit, &QAction::triggered, view, &ImageView::fitImageOnScreenSlot);
     QAction* actual = toolBar->addAction(QStringLiteral("Actual Pixels"));

@@ -20,68 +20,31 @@
 #include "workspace/gm_zoom_widget.h"
 #include "workspace/image_view.h"
 
+#include "harness_support.h"
+
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QLineF>
 #include <QMainWindow>
 #include <QPainter>
 #include <QPixmap>
-#include <QProcess>
 #include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QWindow>
 
 #include <cmath>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
-// Runs the event loop until `condition` holds or `ms` pass.
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-void pause(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
-bool engineIdle() {
-    const VardekThread* thread = VardekThread::instance();
-    return thread && thread->isOpen() && !thread->isBusy() && thread->queuedCount() == 0;
-}
+using namespace harness;
 
 int channelDistance(const QColor& a, const QColor& b) {
     return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
                      std::abs(a.blue() - b.blue())});
 }
-
-class Check {
-public:
-    void expect(bool holds, const QString& what) {
-        if (holds) return;
-        failed_ = true;
-        std::fprintf(stderr, "paint_harness: %s\n", qPrintable(what));
-    }
-    bool failed() const { return failed_; }
-
-private:
-    bool failed_ = false;
-};
 
 // Drags the real pointer from `from` to `to` (global screen pixels) with the
 // left button held, in small steps, while the event loop runs.
@@ -105,16 +68,12 @@ bool dragPointer(const QPoint& from, const QPoint& to) {
          << "0.2"
          << "mouseup"
          << "1";
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), args);
-    if (!xdotool.waitForStarted(5000)) return false;
-    waitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 20000);
-    return xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+    return xdotool(args);
 }
 
 // Paints along a row of the image and checks statuses and screen.
 int check(QMainWindow& window, GmZoomWidget* canvas, StandInBrush& brush) {
-    Check result;
+    Check result("paint_harness");
     GmModel* const model = GmModel::instance();
     const QImage before = model->statusArray()->statusImage().copy();
     result.expect(model->resolutionFactor() == 1, "the small image is worked at full size");
@@ -187,8 +146,7 @@ int main(int argc, char** argv) {
     const bool checking = argc > 2 && QByteArray(argv[2]) == "--check";
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    useTemporarySettings(settings);
 
     ZtAppPrefs prefs;
     VardekThread thread;
@@ -201,21 +159,8 @@ int main(int argc, char** argv) {
     window.move(0, 0);
     window.show();
 
-    GmModel* const model = GmModel::instance();
-    auto* source = new ZtSourceImage(QString::fromLocal8Bit(argv[1]));
-    if (!source->isValid()) {
-        std::fprintf(stderr, "paint_harness: cannot open %s\n", argv[1]);
-        delete source;
-        return 2;
-    }
-    bool begun = false;
-    QObject::connect(model, &GmModel::sessionHasBegun, [&] { begun = true; });
-    if (!model->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
-                          nullptr) ||
-        !waitFor([&] { return begun && engineIdle(); }, 30000)) {
-        std::fprintf(stderr, "paint_harness: the engine did not open the image\n");
-        return 1;
-    }
+    if (const int failed = openOnEngine(QString::fromLocal8Bit(argv[1]), "paint_harness"))
+        return failed;
     StandInBrush brush(9);
     brush.installSlot();
 
@@ -227,8 +172,6 @@ int main(int argc, char** argv) {
     } else {
         result = app.exec();
     }
-    model->closeImage();
-    waitFor(engineIdle, 30000);
-    GmTool::setImageView(nullptr);
+    closeOnEngine();
     return result;
 }

@@ -28,46 +28,21 @@
 #include "tools/region_rect_tool.h"
 #include "workspace/image_view.h"
 
+#include "harness_support.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMainWindow>
-#include <QMouseEvent>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
-namespace {
-
-// One mouse event as the canvas would deliver it.
-void sendMouse(GmTool* tool, QEvent::Type type, QPointF point, Qt::MouseButtons held) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, point, button, held, Qt::NoModifier);
-    tool->trackButtonState(&event);
-    if (type == QEvent::MouseButtonPress)
-        tool->mousePress(&event, point);
-    else if (type == QEvent::MouseButtonRelease)
-        tool->mouseRelease(&event, point);
-    else
-        tool->mouseMove(&event, point);
-}
-
-void drag(GmTool* tool, QPointF from, QPointF to) {
-    sendMouse(tool, QEvent::MouseButtonPress, from, Qt::LeftButton);
-    for (int step = 1; step <= 4; ++step)
-        sendMouse(tool, QEvent::MouseMove, from + (to - from) * step / 4.0, Qt::LeftButton);
-    sendMouse(tool, QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir settingsFolder;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    harness::useTemporarySettings(settingsFolder);
     QString path = QStringLiteral(CUTOUT_TEST_DATA "/chelsea.png");
     bool patch = false;
     bool advanced = false;
@@ -171,7 +146,7 @@ int main(int argc, char** argv) {
         patch = false;
         rectanglePatch.installSlot();
         const double w = model->sourceImage()->width(), h = model->sourceImage()->height();
-        drag(&rectanglePatch, QPointF(w * 0.55, h * 0.2), QPointF(w * 0.9, h * 0.75));
+        harness::drag(&rectanglePatch, QPointF(w * 0.55, h * 0.2), QPointF(w * 0.9, h * 0.75));
     });
     driver.start(100);
 

@@ -2,27 +2,13 @@
 # Starts the program on an image on a private X server, finds its main window
 # by the title it gets once the image is open, quits it with Ctrl+Q as a user
 # would, and expects the program to end with exit code 0. Skipped, with exit
-# code 77, where xvfb-run or xdotool is missing; scripts/install-deps
-# installs both.
+# code 77, where xvfb-run or xdotool is missing or under the thread sanitizer
+# (see x_test_setup.sh).
 #   quit_under_x.sh CUTOUT IMAGE
-for tool in xvfb-run xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-# Under the thread sanitizer the X11 platform plugin's accessibility bridge
-# starts Qt's desktop bus thread, whose hand-overs inside Qt, which is not
-# instrumented, are reported as races.
-if [ -n "${TSAN_OPTIONS:-}" ]; then
-  echo "skipped: not run under the thread sanitizer"
-  exit 77
-fi
+. "$(dirname "$0")/x_test_setup.sh"
 
 if [ "${1:-}" != "--on-x" ]; then
-  # The desktop bus library that the X11 platform plugin loads keeps a buffer until exit.
-  LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan-x11.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-  export LSAN_OPTIONS
+  suppress_x11_leaks
   exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --on-x "$@"
 fi
 program=$2

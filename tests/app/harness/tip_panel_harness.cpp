@@ -14,6 +14,8 @@
 #include "tools/no_tool.h"
 #include "workspace/image_view.h"
 
+#include "harness_support.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QSplitter>
@@ -53,17 +55,11 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&window);
     auto* toolBar = new QToolBar(&window);
     layout->addWidget(toolBar);
-    auto* splitter = new QSplitter(&window);
-    layout->addWidget(splitter, 1);
-    auto* view = new ImageView(&window);
-    splitter->addWidget(view);
-    auto* dock = new FakeDock(splitter);
-    GmTool::setImageView(view);
+    const harness::ViewAndColumn column = harness::addViewAndColumn(&window, layout);
+    GmTool::setImageView(column.view);
 
     auto* tip = new TipWindow(&window, "Ctrl+T", &window);
-    tip->setDock(dock);
-    tip->setFloating(false, false);
-    tip->setWantedVisible(true);
+    harness::dockPanel(tip, column.dock);
 
     NoTool none;
     toolBar->addWidget(GmTool::sharedOptionsParent());
@@ -85,7 +81,7 @@ int main(int argc, char** argv) {
     none.installSlot();
     tip->updateVisibility();
     // The main window's default layout will size the column; here it is fixed.
-    splitter->setSizes({760, 320});
+    column.splitter->setSizes({760, 320});
 
     const int result = app.exec();
     GmModel::instance()->setSourceImage(nullptr);

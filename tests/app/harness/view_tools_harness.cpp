@@ -36,62 +36,29 @@
 #include "workspace/navigator_wiring.h"
 #include "workspace/zt_workspace.h"
 
+#include "harness_support.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QLabel>
-#include <QProcess>
-#include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include <cmath>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-void pause(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
-bool engineIdle() {
-    const VardekThread* thread = VardekThread::instance();
-    return thread && thread->isOpen() && !thread->isBusy() && thread->queuedCount() == 0;
-}
-
-// Runs xdotool with `args` while the event loop runs.
-bool xdotool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), args);
-    if (!process.waitForStarted(5000)) return false;
-    waitFor([&] { return process.state() == QProcess::NotRunning; }, 20000);
-    pause(300);
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+using namespace harness;
 
 QStringList at(const QPoint& p) {
-    return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.1"};
+    return harness::at(p, "0.1");
 }
 
 // A press at `from`, a few steps on the way and a release at `to`.
@@ -114,12 +81,12 @@ struct Tools {
     PipetteTool* pipette;
 };
 
-class Harness {
+class Harness : Check {
 public:
     Harness(QToolBar* toolBar, ImageView* view, NavigatorWindow* panel, const Tools& tools,
             const QImage& pixels, const QColor* picked)
-        : toolBar_(toolBar), view_(view), panel_(panel), tools_(tools), pixels_(pixels),
-          picked_(picked) {}
+        : Check("view_tools_harness"), toolBar_(toolBar), view_(view), panel_(panel), tools_(tools),
+          pixels_(pixels), picked_(picked) {}
 
     int check() {
         GmModel* const model = GmModel::instance();
@@ -213,11 +180,11 @@ public:
                    .arg(pickedAt.y())
                    .arg(expected.name()));
         expect(GmTool::currentTool() == tools_.pan, "the pipette did not hand the hand back");
-        if (!failed_)
+        if (!failed())
             std::printf("view_tools_harness: patch drawn and reshaped, zoomed in, out and to a "
                         "band, panned, and %s picked at (%.1f, %.1f)\n",
                         qPrintable(picked_->name()), pickedAt.x(), pickedAt.y());
-        return failed_ ? 1 : 0;
+        return failed() ? 1 : 0;
     }
 
 private:
@@ -248,12 +215,6 @@ private:
         expect(xdotool(click), "xdotool could not click a tool button");
         expect(waitFor([&] { return GmTool::currentTool() == tool; }, 3000),
                tool->name() + " did not become the current tool");
-    }
-
-    void expect(bool holds, const QString& what) {
-        if (holds) return;
-        failed_ = true;
-        std::fprintf(stderr, "view_tools_harness: %s\n", qPrintable(what));
     }
 
     // Within two screen pixels.
@@ -287,7 +248,6 @@ private:
     Tools tools_;
     QImage pixels_;
     const QColor* picked_;
-    bool failed_ = false;
 };
 
 } // namespace
@@ -301,8 +261,7 @@ int main(int argc, char** argv) {
     const bool checking = argc > 2 && QByteArray(argv[2]) == "--check";
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    useTemporarySettings(settings);
     const QString path = QString::fromLocal8Bit(argv[1]);
     const QImage pixels = QImage(path).convertToFormat(QImage::Format_RGB32);
 
@@ -314,19 +273,13 @@ int main(int argc, char** argv) {
     auto* toolBar = new QToolBar(&window);
     layout->addWidget(toolBar);
     layout->addWidget(GmTool::sharedOptionsParent());
-    auto* splitter = new QSplitter(&window);
-    layout->addWidget(splitter, 1);
-    auto* view = new ImageView(&window);
-    splitter->addWidget(view);
-    auto* dock = new FakeDock(splitter);
+    const auto [splitter, view, dock] = addViewAndColumn(&window, layout);
     auto* status = new QLabel(QStringLiteral("Pick a colour with the pipette"), &window);
     layout->addWidget(status);
     GmTool::setImageView(view);
 
     auto* panel = new NavigatorWindow(&window, &window, QStringLiteral("F6"));
-    panel->setDock(dock);
-    panel->setFloating(false, false);
-    panel->setWantedVisible(true);
+    dockPanel(panel, dock);
 
     NoTool none;
     ArrowTool arrow(nullptr, toolBar);
@@ -337,15 +290,7 @@ int main(int argc, char** argv) {
     connectNavigatorToView(panel, view);
     connectViewTools(view, panel, &arrow, &pan, &zoom);
 
-    // The main window's zoom commands, which step through the navigator.
-    QAction* zoomIn = toolBar->addAction(QStringLiteral("Zoom &In"));
-    zoomIn->setShortcut(QKeySequence::ZoomIn);
-    QObject::connect(zoomIn, &QAction::triggered, panel, &NavigatorWindow::zoomInSlot);
-    QObject::connect(panel, &NavigatorWindow::zoomInEnabled, zoomIn, &QAction::setEnabled);
-    QAction* zoomOut = toolBar->addAction(QStringLiteral("Zoom &Out"));
-    zoomOut->setShortcut(QKeySequence::ZoomOut);
-    QObject::connect(zoomOut, &QAction::triggered, panel, &NavigatorWindow::zoomOutSlot);
-    QObject::connect(panel, &NavigatorWindow::zoomOutEnabled, zoomOut, &QAction::setEnabled);
+    addZoomCommands(toolBar, panel);
     window.addActions(view->tabActions());
 
     QColor picked;
@@ -365,21 +310,7 @@ int main(int argc, char** argv) {
     panel->updateVisibility();
     splitter->setSizes({900, 300});
 
-    GmModel* const model = GmModel::instance();
-    auto* source = new ZtSourceImage(path);
-    if (!source->isValid()) {
-        std::fprintf(stderr, "view_tools_harness: cannot open %s\n", argv[1]);
-        delete source;
-        return 2;
-    }
-    bool begun = false;
-    QObject::connect(model, &GmModel::sessionHasBegun, [&] { begun = true; });
-    if (!model->setImages(GmSession::SettingsForNewImage, GmModel::OpenedFromImage, source,
-                          nullptr) ||
-        !waitFor([&] { return begun && engineIdle(); }, 30000)) {
-        std::fprintf(stderr, "view_tools_harness: the engine did not open the image\n");
-        return 1;
-    }
+    if (const int failed = openOnEngine(path, "view_tools_harness")) return failed;
     arrow.installSlot();
 
     // A private X server has no window manager to give the window the keyboard.
@@ -394,8 +325,6 @@ int main(int argc, char** argv) {
     } else {
         result = app.exec();
     }
-    model->closeImage();
-    waitFor(engineIdle, 30000);
-    GmTool::setImageView(nullptr);
+    closeOnEngine();
     return result;
 }

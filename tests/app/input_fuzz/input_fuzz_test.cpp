@@ -100,23 +100,6 @@ long peakMemoryKb() {
     return usage.ru_maxrss;
 }
 
-QByteArray bytesOf(const QVariant& value) {
-    registerPainterPathType();
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_4_5);
-    stream << value;
-    return bytes;
-}
-
-QImage halves(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, x < width / 2 ? qRgb(40, 60, 30) : qRgb(220, 200, 230));
-    return image;
-}
-
 class InputFuzz : public DocumentFixture {
 protected:
     QString path(const QString& name) const { return folder_.filePath(name); }

@@ -3,6 +3,7 @@
 #include "model/brushing.h"
 #include "model/zt_rectangle.h"
 #include "model_fixture.h"
+#include "support/engine_edges.h"
 
 #include <QPainter>
 
@@ -14,24 +15,7 @@
 
 namespace {
 
-// A session record carrying the given polylines (workspace pixels), as the
-// engine publishes them.
-class EngineEdges {
-public:
-    explicit EngineEdges(std::vector<std::vector<float>> polylines)
-        : points_(std::move(polylines)) {
-        for (std::vector<float>& points : points_)
-            records_.push_back(VkPolyline{points.data(), uint32_t(points.size() / 2), 0});
-        session_.polylines = records_.data();
-        session_.polylineCount = uint32_t(records_.size());
-    }
-    const VkSession* session() const { return &session_; }
-
-private:
-    std::vector<std::vector<float>> points_;
-    std::vector<VkPolyline> records_;
-    VkSession session_{};
-};
+using test_support::EngineEdges;
 
 class VectorEdgesTest : public ModelFixture {};
 

@@ -5,6 +5,7 @@
 
 #include "panels/tool_palette_button.h"
 #include "support/test_environment.h"
+#include "support/warning_capture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,28 +23,7 @@
 
 namespace {
 
-// Collects Qt's warnings while it lives.
-class WarningCapture {
-public:
-    WarningCapture() {
-        warnings().clear();
-        previous_ = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtWarningMsg) warnings() << text;
-            });
-    }
-    ~WarningCapture() { qInstallMessageHandler(previous_); }
-    WarningCapture(const WarningCapture&) = delete;
-    WarningCapture& operator=(const WarningCapture&) = delete;
-
-    static QStringList& warnings() {
-        static QStringList list;
-        return list;
-    }
-
-private:
-    QtMessageHandler previous_;
-};
+using test_support::WarningCapture;
 
 QByteArray stateOf(qint32 x, qint32 y, bool wanted, bool floating) {
     QByteArray bytes;

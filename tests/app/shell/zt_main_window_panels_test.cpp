@@ -24,6 +24,7 @@
 #include "panels/view_options.h"
 #include "shell/panel_framework/fake_dock.h"
 #include "support/test_environment.h"
+#include "support/warning_capture.h"
 #include "tools/arrow_tool.h"
 #include "tools/gm_tool.h"
 #include "tools/no_tool.h"
@@ -48,30 +49,9 @@
 
 namespace {
 
+using test_support::WarningCapture;
+
 class ZtMainWindowPanelsTest : public MainWindowFixture {};
-
-// The warnings Qt is given while it lives.
-class WarningCapture {
-public:
-    WarningCapture() {
-        warnings().clear();
-        previous_ = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtWarningMsg) warnings() << text;
-            });
-    }
-    ~WarningCapture() { qInstallMessageHandler(previous_); }
-    WarningCapture(const WarningCapture&) = delete;
-    WarningCapture& operator=(const WarningCapture&) = delete;
-
-    static QStringList& warnings() {
-        static QStringList list;
-        return list;
-    }
-
-private:
-    QtMessageHandler previous_;
-};
 
 // The key presses a widget is sent.
 class KeyRecorder : public QObject {

@@ -15,6 +15,7 @@
 #include "model/zt_polygon.h"
 #include "model/zt_rectangle.h"
 #include "stand_in_brush.h"
+#include "support/engine_edges.h"
 #include "support/test_environment.h"
 #include "workspace/canvas_hooks.h"
 #include "workspace/gm_zoom_widget.h"
@@ -56,25 +57,7 @@ bool near(const QColor& a, const QColor& b, int tolerance = 2) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// A session record carrying the given object-edge polylines (workspace
-// pixels, x then y), as the engine publishes them.
-class EngineEdges {
-public:
-    explicit EngineEdges(std::vector<std::vector<float>> polylines)
-        : points_(std::move(polylines)) {
-        for (std::vector<float>& points : points_)
-            records_.push_back(VkPolyline{points.data(), uint32_t(points.size() / 2), 0});
-        session_.polylines = records_.data();
-        session_.polylineCount = uint32_t(records_.size());
-        session_.analysed = 1;
-    }
-    VkSession* session() { return &session_; }
-
-private:
-    std::vector<std::vector<float>> points_;
-    std::vector<VkPolyline> records_;
-    VkSession session_{};
-};
+using test_support::EngineEdges;
 
 // The areas the canvas repaints.
 class PaintedArea : public QObject {

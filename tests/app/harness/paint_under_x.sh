@@ -1,7 +1,7 @@
 #!/bin/sh
 # Paints on the canvas with the real pointer on a private X server (see
 # paint_harness.cpp). Skipped, with exit code 77, where xvfb-run or xdotool
-# is missing or under the thread sanitizer (see x_test_setup.sh).
+# is missing (see x_test_setup.sh).
 #   paint_under_x.sh PAINT_HARNESS IMAGE
 . "$(dirname "$0")/x_test_setup.sh"
 suppress_x11_leaks

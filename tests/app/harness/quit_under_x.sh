@@ -2,8 +2,7 @@
 # Starts the program on an image on a private X server, finds its main window
 # by the title it gets once the image is open, quits it with Ctrl+Q as a user
 # would, and expects the program to end with exit code 0. Skipped, with exit
-# code 77, where xvfb-run or xdotool is missing or under the thread sanitizer
-# (see x_test_setup.sh).
+# code 77, where xvfb-run or xdotool is missing (see x_test_setup.sh).
 #   quit_under_x.sh CUTOUT IMAGE
 . "$(dirname "$0")/x_test_setup.sh"
 

@@ -1,20 +1,13 @@
 # Sourced by the tests that run on a private X server (the *_under_x.sh
 # scripts beside it). Skips the test, with exit code 77, where xvfb-run or
-# xdotool is missing (scripts/install-deps installs both) or under the thread
-# sanitizer, and gives suppress_x11_leaks to the scripts that start xvfb-run.
+# xdotool is missing (scripts/install-deps installs both), and gives
+# suppress_x11_leaks to the scripts that start xvfb-run.
 for tool in xvfb-run xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "skipped: $tool is not installed"
     exit 77
   fi
 done
-# Under the thread sanitizer (scripts/test tsan sets TSAN_OPTIONS) the X11
-# platform plugin's accessibility bridge starts Qt's desktop bus thread, whose
-# hand-overs inside Qt, which is not instrumented, are reported as races.
-if [ -n "${TSAN_OPTIONS:-}" ]; then
-  echo "skipped: not run under the thread sanitizer"
-  exit 77
-fi
 
 # In the address-sanitizer build, the desktop bus library that the X11
 # platform plugin loads keeps a buffer until exit; that is not ours.

@@ -133,6 +133,16 @@ struct PaintedDisplay {
     ColourDisplay display;
 };
 
+// The paints' cases: the histogram and the colour map, at 5 and 8 bits.
+void paintCases(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgNames({"mode", "bits"})
+        ->Args({0, 5})
+        ->Args({0, 8})
+        ->Args({1, 5})
+        ->Args({1, 8})
+        ->Unit(benchmark::kMillisecond);
+}
+
 // A paint while a drag goes on: no rebuild, the bins as drawn before, the
 // selection drawn over them and the picture scaled. Arguments: the mode (0
 // histogram, 1 colour map), the colour bits.
@@ -147,13 +157,7 @@ void BM_PaintWithoutRebuild(benchmark::State& state) {
     }
     state.counters["bins"] = painted.display.histogram().binCount();
 }
-BENCHMARK(BM_PaintWithoutRebuild)
-    ->ArgNames({"mode", "bits"})
-    ->Args({0, 5})
-    ->Args({0, 8})
-    ->Args({1, 5})
-    ->Args({1, 8})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintWithoutRebuild)->Apply(paintCases);
 
 // A paint that draws the bins again (here after a change of background, as
 // after a rebuild or a change of mode), without the rebuild itself.
@@ -171,13 +175,7 @@ void BM_PaintDrawingTheBins(benchmark::State& state) {
     }
     state.counters["bins"] = painted.display.histogram().binCount();
 }
-BENCHMARK(BM_PaintDrawingTheBins)
-    ->ArgNames({"mode", "bits"})
-    ->Args({0, 5})
-    ->Args({0, 8})
-    ->Args({1, 5})
-    ->Args({1, 8})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintDrawingTheBins)->Apply(paintCases);
 
 // A selection of a quarter of the values: one run of 16 in every 64.
 std::vector<bool> quarterOfTheValues() {

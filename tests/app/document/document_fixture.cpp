@@ -6,6 +6,7 @@
 #include "model/brushing.h"
 #include "model/gm_brushing.h"
 #include "model/gm_status_array.h"
+#include "model/rect_region.h"
 #include "model/segmentation_stuff.h"
 #include "engine_bridge/vk_cmd_select.h"
 #include "shell/services/shell_functions.h"
@@ -99,6 +100,17 @@ void DocumentFixture::analyse() {
     model()->imageSmeg()->analyse();
     waitIdle();
     ASSERT_TRUE(model()->imageSmeg()->hasSegmentation());
+}
+
+RectRegion* DocumentFixture::analysedOwnPatch(QPointF corner, QPointF opposite) {
+    auto* patch = new RectRegion(corner);
+    patch->rectangle()->dragCorner(opposite);
+    patch->smeg().setChecked(true);
+    patch->beginSubSession(nullptr);
+    waitIdle();
+    patch->smeg().analyse();
+    waitIdle();
+    return patch;
 }
 
 void DocumentFixture::waitIdle() {

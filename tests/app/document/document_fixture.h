@@ -64,6 +64,8 @@ private:
     QMetaObject::Connection connection_;
 };
 
+class RectRegion;
+
 class DocumentFixture : public ::testing::Test {
 protected:
     DocumentFixture();
@@ -79,6 +81,9 @@ protected:
     void openSource(ZtSourceImage* source);
     // Runs the image's analysis and waits for it.
     void analyse();
+    // A rectangle patch from `corner` to `opposite`, analysed on its own
+    // ("Analyze Patch Separately"); its session and analysis are waited for.
+    RectRegion* analysedOwnPatch(QPointF corner, QPointF opposite);
     // Waits until the engine thread has nothing left to do.
     void waitIdle();
     // Submits a brush stroke from `from` to `to` (image pixels) that paints

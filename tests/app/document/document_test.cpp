@@ -201,13 +201,7 @@ TEST_F(Document, ForcedEdgesAndPatchProtectionJoinTheLastUndoStep) {
 // by the regions of its own analysis, even while the image has none.
 TEST_F(Document, APatchAnalysedOnItsOwnSelectsAndFillsByItsOwnRegions) {
     openImage(twoHalves());
-    auto* patch = new RectRegion(QPointF(20, 10));
-    patch->rectangle()->dragCorner(QPointF(60, 50));
-    patch->smeg().setChecked(true);
-    patch->beginSubSession(nullptr);
-    waitIdle();
-    patch->smeg().analyse();
-    waitIdle();
+    RectRegion* patch = analysedOwnPatch(QPointF(20, 10), QPointF(60, 50));
     ASSERT_TRUE(patch->smeg().hasSegmentation());
     ASSERT_FALSE(model()->imageSmeg()->hasSegmentation());
     ASSERT_TRUE(patch->isActive());

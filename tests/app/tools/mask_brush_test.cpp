@@ -267,13 +267,7 @@ TEST_F(MaskBrushes, AStrokeOutsideTheActivePatchDeactivatesItForTheStrokeOnly) {
 TEST_F(MaskBrushes, ALocalBrushOutsideAPatchAnalysedOnItsOwnWithoutAnImageAnalysisIsRefused) {
     openImage(twoHalves()); // the image is never analysed
     NoTool none;            // the fallback, were the brush to become unusable
-    auto* patch = new RectRegion(QPointF(44, 4));
-    patch->rectangle()->dragCorner(QPointF(76, 56));
-    patch->smeg().setChecked(true);
-    patch->beginSubSession(nullptr);
-    waitIdle();
-    patch->smeg().analyse();
-    waitIdle();
+    RectRegion* patch = analysedOwnPatch(QPointF(44, 4), QPointF(76, 56));
     ASSERT_TRUE(patch->smeg().hasSegmentation());
     ASSERT_EQ(model()->activeRegion(), patch);
     MaskBrushTool& keep = take(Kind::KeepLocal, 5);

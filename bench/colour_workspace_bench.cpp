@@ -195,18 +195,27 @@ QImage quarterOfThePairs() {
     return map;
 }
 
+// The 24-megapixel workspace a highlight pass runs over, with `output` made a
+// cleared one-bit picture of its size; null, the benchmark skipped, without
+// the data.
+const Workspace* passWorkspace(benchmark::State& state, QImage* output) {
+    Environment& e = environment();
+    if (!e.error.empty()) {
+        state.SkipWithError(e.error.c_str());
+        return nullptr;
+    }
+    *output = QImage(kOneToOne, QImage::Format_Mono);
+    output->fill(0);
+    return &e.workspace(kOneToOne.width(), kOneToOne.height());
+}
+
 // One highlight pass over the 24-megapixel workspace, started and waited for
 // (the time is the pass on its thread). Arguments: the horizontal axis and
 // the vertical axis, or -1 for a histogram-mode (1-D) selection.
 void BM_HighlightPass(benchmark::State& state) {
-    Environment& e = environment();
-    if (!e.error.empty()) {
-        state.SkipWithError(e.error.c_str());
-        return;
-    }
-    const Workspace& workspace = e.workspace(kOneToOne.width(), kOneToOne.height());
-    QImage output(kOneToOne, QImage::Format_Mono);
-    output.fill(0);
+    QImage output;
+    const Workspace* workspace = passWorkspace(state, &output);
+    if (!workspace) return;
     const auto horizontal = Bx::colour::channel(state.range(0));
     const int vertical = int(state.range(1));
     Set1DThread oneAxis;
@@ -219,7 +228,8 @@ void BM_HighlightPass(benchmark::State& state) {
         thread = &twoAxes;
     }
     for (auto _ : state) {
-        thread->startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+        thread->startPass(&output, workspace->pixels, workspace->status, QImage(), output.rect(),
+                          15);
         thread->waitForPass();
     }
     state.counters["megapixels"] = double(kOneToOne.width()) * kOneToOne.height() / 1e6;
@@ -242,18 +252,13 @@ BENCHMARK(BM_HighlightPass)
 // counters give the stop alone (setting the flag until the pass has ended),
 // on average and at its longest.
 void BM_NewSelectionStopsARunningPass(benchmark::State& state) {
-    Environment& e = environment();
-    if (!e.error.empty()) {
-        state.SkipWithError(e.error.c_str());
-        return;
-    }
-    const Workspace& workspace = e.workspace(kOneToOne.width(), kOneToOne.height());
-    QImage output(kOneToOne, QImage::Format_Mono);
-    output.fill(0);
+    QImage output;
+    const Workspace* workspace = passWorkspace(state, &output);
+    if (!workspace) return;
     Set2DThread thread;
     const QImage pairs = quarterOfThePairs();
     thread.setSelection(pairs, Bx::colour::Hue, Bx::colour::Lightness);
-    thread.startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+    thread.startPass(&output, workspace->pixels, workspace->status, QImage(), output.rect(), 15);
     using Clock = std::chrono::steady_clock;
     const auto seconds = [](Clock::time_point from, Clock::time_point to) {
         return std::chrono::duration<double>(to - from).count();
@@ -265,7 +270,8 @@ void BM_NewSelectionStopsARunningPass(benchmark::State& state) {
         thread.stopAndWait();
         const Clock::time_point stopped = Clock::now();
         thread.setSelection(pairs, Bx::colour::Hue, Bx::colour::Lightness);
-        thread.startPass(&output, workspace.pixels, workspace.status, QImage(), output.rect(), 15);
+        thread.startPass(&output, workspace->pixels, workspace->status, QImage(), output.rect(),
+                         15);
         state.SetIterationTime(seconds(start, Clock::now()));
         stops += seconds(start, stopped);
         longestStop = std::max(longestStop, seconds(start, stopped));

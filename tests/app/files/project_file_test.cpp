@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstring>
 
 namespace {
@@ -145,6 +147,18 @@ private:
 
 class ProjectFileTest : public ::testing::Test {
 protected:
+    // Saves the sample content to `path` through a QSaveFile, as the program
+    // does; `whileOpen` runs once the file is open, before anything is written.
+    bool saveTo(const QString& path, const std::function<void()>& whileOpen = {}) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            ADD_FAILURE() << "cannot open " << path.toStdString();
+            return false;
+        }
+        if (whileOpen) whileOpen();
+        return project_file::save(file, source_.checksum(), sampleContent(source_));
+    }
+
     PixelStore8 store_ = pixels(6, 4, 10);
     ZtSourceImage source_{store_.view(), QStringLiteral("cat.png")};
 };
@@ -432,14 +446,8 @@ TEST_F(ProjectFileTest, HostModesLoadOnlyProjectsOfTheirOwnImage) {
 
 TEST_F(ProjectFileTest, SaveCommitsOnlyAWholeFile) {
     QTemporaryDir folder;
-    const QVariantMap content = sampleContent(source_);
-
     const QString good = folder.filePath(QStringLiteral("good.oztp"));
-    {
-        QSaveFile file(good);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_TRUE(project_file::save(file, source_.checksum(), content));
-    }
+    EXPECT_TRUE(saveTo(good));
     QFile written(good);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(project_file::read(written).status, project_file::ReadResult::Read);
@@ -451,12 +459,7 @@ TEST_F(ProjectFileTest, SaveCommitsOnlyAWholeFile) {
     ASSERT_TRUE(QDir().mkdir(gone));
     const QString lost = gone + QStringLiteral("/lost.oztp");
     prompts().answer(PromptService::Ok);
-    {
-        QSaveFile file(lost);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(QDir(gone).removeRecursively());
-        EXPECT_FALSE(project_file::save(file, source_.checksum(), content));
-    }
+    EXPECT_FALSE(saveTo(lost, [&] { ASSERT_TRUE(QDir(gone).removeRecursively()); }));
     ASSERT_EQ(prompts().asked().size(), 1);
     EXPECT_EQ(prompts().asked()[0].title, QStringLiteral("Zeltran 3"));
     EXPECT_TRUE(
@@ -469,13 +472,8 @@ TEST_F(ProjectFileTest, SaveCommitsOnlyAWholeFile) {
 // and the project saved before stays as it was.
 TEST_F(ProjectFileTest, SaveOnAFullDiskKeepsTheProjectSavedBefore) {
     QTemporaryDir folder;
-    const QVariantMap content = sampleContent(source_);
     const QString path = folder.filePath(QStringLiteral("work.oztp"));
-    {
-        QSaveFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(project_file::save(file, source_.checksum(), content));
-    }
+    ASSERT_TRUE(saveTo(path));
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray before = saved.readAll();
@@ -484,9 +482,7 @@ TEST_F(ProjectFileTest, SaveOnAFullDiskKeepsTheProjectSavedBefore) {
     prompts().answer(PromptService::Ok);
     {
         const fixtures::FileSizeLimit full(rlim_t(before.size() / 2));
-        QSaveFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        EXPECT_FALSE(project_file::save(file, source_.checksum(), content));
+        EXPECT_FALSE(saveTo(path));
     }
     ASSERT_EQ(prompts().asked().size(), 1);
     EXPECT_TRUE(
